@@ -1,0 +1,107 @@
+#pragma once
+// Compact xBase index files: compound (.CDX, many named tags) and single-tag
+// (.IDX), in the published compact format with 512-byte pages and compressed
+// leaf entries, so other xBase tools read them.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/StoreError.h"
+
+namespace brindle::store {
+
+// Percentage done (0..100); return false to cancel (the operation then throws CancelledError).
+using ProgressFn = std::function<bool(int percent)>;
+
+struct IndexTagInfo {
+    std::string name;           // upper case, at most 10 characters (ignored for .IDX)
+    std::string expression;     // key expression as given
+    std::string forExpression;  // condition; empty for none
+    int keyLength = 0;
+    bool charKeys = true;       // character keys: trailing blanks compressed; else trailing NULs
+    bool descending = false;
+    bool unique = false;
+};
+
+struct IndexEntry {
+    std::string key;  // keyLength bytes
+    std::uint32_t recno = 0;
+};
+
+class IndexFile;
+
+class IndexTag {
+public:
+    virtual ~IndexTag() = default;
+    virtual const IndexTagInfo& info() const = 0;
+    // Keys are exactly keyLength bytes. Entries are ordered by (key bytes, recno).
+    virtual void insert(std::string_view key, std::uint32_t recno) = 0;
+    virtual bool remove(std::string_view key, std::uint32_t recno) = 0;  // false when absent
+    virtual std::uint64_t entryCount() = 0;
+    // Bumped on every change; cursors use it to notice that they must re-seek.
+    virtual std::uint64_t version() const = 0;
+
+    // A position in the tag. Moves in ascending key order (a descending tag is
+    // walked the same way; the table reverses it).
+    class Cursor {
+    public:
+        virtual ~Cursor() = default;
+        virtual bool first() = 0;
+        virtual bool last() = 0;
+        // First entry whose leading key.size() bytes are >= key (key may be shorter
+        // than keyLength: a prefix). With recno > 0 and a full-length key, the first
+        // entry >= (key, recno).
+        virtual bool seek(std::string_view key, std::uint32_t recno = 0) = 0;
+        virtual bool next() = 0;
+        virtual bool prev() = 0;
+        virtual bool valid() const = 0;
+        virtual std::string_view key() const = 0;
+        virtual std::uint32_t recno() const = 0;
+    };
+    virtual std::unique_ptr<Cursor> cursor() = 0;
+};
+
+// Keys and record numbers for building a tag in one go. keys holds
+// recnos.size() * info.keyLength bytes; the builder sorts them.
+struct TagBuild {
+    IndexTagInfo info;
+    std::string keys;
+    std::vector<std::uint32_t> recnos;
+};
+
+class IndexFile {
+public:
+    enum class Kind { Compound, Single };
+    virtual ~IndexFile() = default;  // flushes when writable; never throws
+
+    // Creates (or truncates) the file. A Single file gets its one tag from buildTag.
+    static std::unique_ptr<IndexFile> create(const std::string& path, Kind kind);
+    // Throws FormatError naming the file and the damage, including a file left
+    // dirty by a writer that did not close it (a crash mid-update).
+    static std::unique_ptr<IndexFile> open(const std::string& path, bool writable);
+
+    virtual const std::string& path() const = 0;
+    virtual Kind kind() const = 0;
+    virtual std::vector<IndexTagInfo> tags() const = 0;  // creation order
+    virtual int tagCount() const = 0;
+    virtual IndexTag* tag(int index) = 0;                // 0-based, creation order
+    virtual IndexTag* findTag(std::string_view name) = 0;  // ignoring case; nullptr when missing
+
+    // Creates or replaces tags (replacing keeps the tag's place in the order).
+    virtual IndexTag* buildTag(TagBuild build, const ProgressFn& progress = {}) = 0;
+    virtual void buildTags(std::vector<TagBuild> builds, const ProgressFn& progress = {}) = 0;
+    virtual void dropTag(std::string_view name) = 0;
+
+    // Writes changed pages and clears the dirty mark.
+    virtual void flush() = 0;
+    // Structural check of every tag: pages in range, entries in order, sibling
+    // links, counts. Appends one line per problem.
+    virtual void verify(std::vector<std::string>& problems) = 0;
+    // Every entry of a tag in order (for checks against recomputed keys).
+    virtual void forEach(int tagIndex, const std::function<void(std::string_view key, std::uint32_t recno)>& fn) = 0;
+};
+
+}  // namespace brindle::store

@@ -1,0 +1,51 @@
+#pragma once
+// Memo files: FoxPro .FPT (read and write, any block size, block headers
+// big-endian) and dBASE .DBT (read: the III form ended by 0x1A and the IV form
+// with a length header).
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "store/DbfFile.h"
+
+namespace brindle::store {
+
+class MemoFile {
+public:
+    static constexpr std::uint32_t kDefaultBlockSize = 64;
+    // Creates (or truncates) an empty .FPT.
+    static void createFpt(const std::string& path, std::uint32_t blockSize = kDefaultBlockSize);
+    static std::unique_ptr<MemoFile> open(const std::string& path, MemoKind kind, bool writable);
+    ~MemoFile();
+
+    const std::string& path() const { return path_; }
+    std::uint32_t blockSize() const { return blockSize_; }
+    MemoKind kind() const { return kind_; }
+
+    // The text stored at a block; throws FormatError when the block is out of
+    // range or its header is damaged.
+    std::string read(std::uint32_t block) const;
+    // Validates a block reference without reading the text; empty when sound.
+    std::string problem(std::uint32_t block) const;
+    // Writes the text to fresh blocks at the end (old blocks are never
+    // overwritten, so a crash cannot damage a posted memo) and returns the
+    // first block; 0 for an empty text.
+    std::uint32_t write(std::string_view text);
+    void sync();
+
+private:
+    MemoFile() = default;
+    std::string path_;
+    MemoKind kind_ = MemoKind::Fpt;
+    int fd_ = -1;
+    bool writable_ = false;
+    std::uint32_t blockSize_ = 64;
+    std::uint32_t nextFree_ = 0;
+};
+
+// The block number a memo field's bytes point at; 0 for none.
+std::uint32_t memoBlockOf(const char* fieldBytes, int width);
+// Writes a block number into a memo field's bytes (blank for 0).
+void setMemoBlock(char* fieldBytes, int width, std::uint32_t block);
+
+}  // namespace brindle::store

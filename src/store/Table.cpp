@@ -1,0 +1,1717 @@
+#include "store/Table.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <optional>
+
+#include "store/Bitmap.h"
+#include "store/Cp1252.h"
+#include "store/DbfFile.h"
+#include "store/MemoFile.h"
+
+namespace brindle::store {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string rtrim(std::string_view s) {
+    std::size_t n = s.size();
+    while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\0')) --n;
+    return std::string(s.substr(0, n));
+}
+
+std::string ltrim(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    return std::string(s.substr(i));
+}
+
+// Files of an interrupted pack: "<table>.packing" copies and the "<table>.packlog"
+// mark that says the copies are complete and must replace the originals.
+std::string packTemp(const std::string& path) { return path + ".packing"; }
+std::string packLog(const std::string& dbfPath) { return dbfPath + ".packlog"; }
+
+void removeQuietly(const std::string& path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+}
+
+void syncFolderOf(const std::string& path) {
+    fs::path dir = fs::path(path).has_parent_path() ? fs::path(path).parent_path() : fs::path(".");
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Finishes or discards a pack that a crash interrupted: with the log present
+// the copies are complete and replace the originals; without it the copies
+// are incomplete and the originals are untouched.
+void recoverPack(const std::string& dbfPath, const std::string& memoPath) {
+    const std::string log = packLog(dbfPath);
+    std::error_code ec;
+    if (fs::exists(log, ec)) {
+        if (!memoPath.empty() && fs::exists(packTemp(memoPath), ec)) fs::rename(packTemp(memoPath), memoPath, ec);
+        if (fs::exists(packTemp(dbfPath), ec)) fs::rename(packTemp(dbfPath), dbfPath, ec);
+        syncFolderOf(dbfPath);
+        removeQuietly(log);
+    } else {
+        if (fs::exists(packTemp(dbfPath), ec)) removeQuietly(packTemp(dbfPath));
+        if (!memoPath.empty() && fs::exists(packTemp(memoPath), ec)) removeQuietly(packTemp(memoPath));
+    }
+}
+
+bool isCompare(const std::string& op) {
+    return op == "=" || op == "<" || op == "<=" || op == ">" || op == ">=";
+}
+
+// True when every value of the node has exactly node.width bytes.
+bool fixedWidth(const ExprNode& n) {
+    if (n.type != ValueType::Character) return false;
+    switch (n.kind) {
+        case NodeKind::Field: return true;
+        case NodeKind::Literal: return true;
+        case NodeKind::Call:
+            return (n.op == "UPPER" || n.op == "LOWER") && n.args.size() == 1 && fixedWidth(*n.args[0]);
+        case NodeKind::Binary:
+            return n.op == "+" && n.args.size() == 2 && fixedWidth(*n.args[0]) && fixedWidth(*n.args[1]);
+        default: return false;
+    }
+}
+
+}  // namespace
+
+// A plan result: a set of records (nullopt = every record) and whether the set
+// is exactly the records the condition admits, or only a superset of them.
+struct PlanBits {
+    std::optional<Bitmap> bits;
+    bool exact = false;
+};
+
+struct Table::Impl {
+    std::unique_ptr<DbfFile> dbf;
+    std::unique_ptr<MemoFile> memo;
+    std::string memoPath;
+    std::unique_ptr<IndexFile> cdx;
+    std::string cdxPath;
+    std::string indexProblem;
+    std::vector<std::unique_ptr<Expression>> tagExprs;  // parallel to the CDX's tags
+    std::vector<std::unique_ptr<Expression>> tagFors;
+
+    std::unique_ptr<IndexFile> temp;
+    std::unique_ptr<Expression> tempExpr;
+
+    int order = 0;  // 0 record order, 1..n structural tags, n+1 the temp index
+    IndexTag* active = nullptr;
+    const Expression* activeExpr = nullptr;
+    std::unique_ptr<IndexTag::Cursor> cursor;
+
+    bool exact = false;
+    bool softSeek = false;
+    bool hideDeleted = true;
+    bool found = false;
+
+    std::uint32_t recno = 0;
+    bool atEof = true;
+    bool atBof = true;
+    std::string rec;
+    std::string orig;
+    bool editing = false;
+    bool appending = false;
+    std::uint32_t beforeAppend = 0;
+    std::map<int, std::string> pendingMemos;
+
+    std::string filterText;
+    std::unique_ptr<Expression> filterExpr;
+    // Records navigation may show (filter and hide-deleted), kept for
+    // exclusive and read-only opens; invalid until first needed.
+    Bitmap visible;
+    bool visibleValid = false;
+    Bitmap deletedBits;
+    bool deletedValid = false;
+
+    std::string scopeLow, scopeHigh;
+    bool scoped = false;
+
+    std::function<std::string(int)> memoReader;
+
+    // ---------- helpers ----------
+    const Schema& schema() const { return dbf->schema(); }
+    std::uint32_t count() const { return dbf->recordCount(); }
+    bool cacheable() const { return dbf->mode() != OpenMode::Shared; }
+
+    void requireOpen() const {
+        if (!dbf) throw StoreError("The table is not open");
+    }
+
+    int field(std::string_view name) const {
+        requireOpen();
+        int i = schema().find(name);
+        if (i < 0) throw StoreError("Field \"" + std::string(name) + "\" does not exist in " + dbf->path());
+        return i;
+    }
+
+    EvalContext context(const char* record, std::uint32_t r) const {
+        EvalContext ctx;
+        ctx.record = record;
+        ctx.recno = r;
+        ctx.exact = exact;
+        ctx.memo = &memoReader;
+        return ctx;
+    }
+
+    std::string readMemoOf(const char* record, int f) const {
+        const FieldInfo& fi = schema().fields[static_cast<std::size_t>(f)];
+        if (fi.type != 'M' && fi.type != 'G' && fi.type != 'P') return {};
+        if (!memo) return {};
+        return memo->read(memoBlockOf(record + fi.offset, fi.width));
+    }
+
+    void loadTags() {
+        tagExprs.clear();
+        tagFors.clear();
+        if (!cdx) return;
+        try {
+            for (const auto& t : cdx->tags()) {
+                tagExprs.push_back(Expression::compile(t.expression, schema()));
+                tagFors.push_back(t.forExpression.empty() ? nullptr : Expression::compile(t.forExpression, schema()));
+                if (tagExprs.back()->keyLength() != t.keyLength)
+                    throw FormatError("tag " + t.name + " has key length " + std::to_string(t.keyLength) +
+                                      " but its expression gives " + std::to_string(tagExprs.back()->keyLength()));
+            }
+        } catch (const StoreError& e) {
+            indexProblem = cdxPath + " cannot be used: " + e.what();
+            cdx.reset();
+            tagExprs.clear();
+            tagFors.clear();
+        }
+    }
+
+    void openIndex() {
+        cdxPath = siblingPath(dbf->path(), ".CDX");
+        std::error_code ec;
+        if (!fs::exists(cdxPath, ec)) {
+            if (dbf->structuralFlag()) indexProblem = "The index file " + cdxPath + " is missing";
+            return;
+        }
+        try {
+            cdx = IndexFile::open(cdxPath, dbf->writable());
+        } catch (const StoreError& e) {
+            indexProblem = e.what();
+            cdx.reset();
+            return;
+        }
+        loadTags();
+    }
+
+    int structuralCount() const { return cdx ? cdx->tagCount() : 0; }
+    int tempOrder() const { return temp ? structuralCount() + 1 : 0; }
+
+    void activate(int ord) {
+        order = 0;
+        active = nullptr;
+        activeExpr = nullptr;
+        cursor.reset();
+        scoped = false;
+        if (ord >= 1 && ord <= structuralCount()) {
+            order = ord;
+            active = cdx->tag(ord - 1);
+            activeExpr = tagExprs[static_cast<std::size_t>(ord - 1)].get();
+        } else if (temp && ord == tempOrder()) {
+            order = ord;
+            active = temp->tag(0);
+            activeExpr = tempExpr.get();
+        }
+        if (active) cursor = active->cursor();
+    }
+
+    bool descending() const { return active && active->info().descending; }
+
+    // ---------- visibility ----------
+    bool recordDeleted(std::uint32_t r) { return dbf->record(r)[0] == '*'; }
+
+    void ensureDeletedBits() {
+        if (deletedValid) return;
+        deletedBits.reset(count(), false);
+        if (IndexTag* t = findTagByCanonical("DELETED()")) {
+            auto c = t->cursor();
+            for (bool ok = c->seek("T"); ok && !c->key().empty() && c->key()[0] == 'T'; ok = c->next())
+                deletedBits.set(c->recno());
+        } else {
+            dbf->setTurbo(true);
+            for (std::uint32_t r = 1; r <= count(); ++r)
+                if (dbf->record(r)[0] == '*') deletedBits.set(r);
+            dbf->setTurbo(false);
+        }
+        deletedValid = true;
+    }
+
+    IndexTag* findTagByCanonical(const std::string& canon, int* index = nullptr) {
+        for (int i = 0; i < structuralCount(); ++i) {
+            if (tagFors[static_cast<std::size_t>(i)]) continue;
+            if (tagExprs[static_cast<std::size_t>(i)]->canonical() == canon) {
+                if (index) *index = i;
+                return cdx->tag(i);
+            }
+        }
+        return nullptr;
+    }
+
+    bool evalFilter(const char* record, std::uint32_t r) const {
+        if (!filterExpr) return true;
+        return filterExpr->evaluateLogical(context(record, r));
+    }
+
+    // Recomputes the visibility of every record from the filter plan.
+    void computeVisible() {
+        const std::uint32_t n = count();
+        PlanBits plan;
+        if (filterExpr) plan = planNode(filterExpr->root());
+        if (hideDeleted) {
+            ensureDeletedBits();
+            Bitmap alive = deletedBits;
+            alive.invert();
+            if (plan.bits) plan.bits->andWith(alive);
+            else plan.bits = std::move(alive);
+        }
+        if (!plan.bits) plan.bits = Bitmap(n, true);
+        if (filterExpr && !plan.exact) {
+            Bitmap& b = *plan.bits;
+            dbf->setTurbo(true);
+            for (std::uint32_t r = b.nextSet(1); r != 0; r = b.nextSet(r + 1)) {
+                if (!evalFilter(dbf->record(r), r)) b.set(r, false);
+            }
+            dbf->setTurbo(false);
+        }
+        visible = std::move(*plan.bits);
+        visibleValid = true;
+    }
+
+    bool useBitmap() const { return cacheable() && (filterExpr || hideDeleted); }
+
+    bool isVisible(std::uint32_t r) {
+        if (r < 1 || r > count()) return false;
+        if (useBitmap()) {
+            if (!visibleValid) computeVisible();
+            return visible.test(r);
+        }
+        if (!filterExpr && !hideDeleted) return true;
+        const char* p = dbf->record(r);
+        if (hideDeleted && p[0] == '*') return false;
+        return evalFilter(p, r);
+    }
+
+    // Keeps the bitmaps right after record r changed or was added.
+    void noteChanged(std::uint32_t r, const char* record) {
+        if (deletedValid) {
+            deletedBits.grow(count());
+            deletedBits.set(r, record[0] == '*');
+        }
+        if (visibleValid) {
+            visible.grow(count());
+            bool v = !(hideDeleted && record[0] == '*');
+            if (v && filterExpr) v = evalFilter(record, r);
+            visible.set(r, v);
+        }
+    }
+
+    void invalidateBitmaps() {
+        visibleValid = false;
+        deletedValid = false;
+    }
+
+    // ---------- filter plan ----------
+    PlanBits planNode(const ExprNode& n) {
+        if (n.constant && n.type == ValueType::Logical) {
+            Value v = Expression::evaluateConstant(n);
+            PlanBits p;
+            p.exact = true;
+            if (!v.log) p.bits = Bitmap(count(), false);
+            return p;
+        }
+        if (n.kind == NodeKind::Binary && (n.op == ".AND." || n.op == ".OR.")) {
+            PlanBits a = planNode(*n.args[0]);
+            PlanBits b = planNode(*n.args[1]);
+            PlanBits r;
+            if (n.op == ".AND.") {
+                r.exact = a.exact && b.exact;
+                if (a.bits && b.bits) {
+                    a.bits->andWith(*b.bits);
+                    r.bits = std::move(a.bits);
+                } else {
+                    r.bits = a.bits ? std::move(a.bits) : std::move(b.bits);
+                }
+            } else {
+                if (!a.bits || !b.bits) {
+                    r.exact = (!a.bits && a.exact) || (!b.bits && b.exact);
+                } else {
+                    a.bits->orWith(*b.bits);
+                    r.bits = std::move(a.bits);
+                    r.exact = a.exact && b.exact;
+                }
+            }
+            return r;
+        }
+        if (n.kind == NodeKind::Unary && n.op == ".NOT.") {
+            PlanBits c = planNode(*n.args[0]);
+            if (c.exact) {
+                PlanBits r;
+                r.exact = true;
+                if (c.bits) {
+                    c.bits->invert();
+                    r.bits = std::move(c.bits);
+                } else {
+                    r.bits = Bitmap(count(), false);
+                }
+                return r;
+            }
+        }
+        if (n.type == ValueType::Logical && n.kind != NodeKind::Binary) {
+            if (IndexTag* t = findTagByCanonical(n.canonical())) {
+                if (t->info().keyLength == 1) return keysWithPrefix(t, "T");
+            }
+        }
+        if (n.kind == NodeKind::Binary && isCompare(n.op) && n.args.size() == 2 && n.args[1]->constant &&
+            n.args[0]->type == ValueType::Character && n.args[1]->type == ValueType::Character) {
+            if (auto p = planCompare(*n.args[0], n.op, Expression::evaluateConstant(*n.args[1]).str)) return *p;
+        }
+        return PlanBits{};  // every record, not exact
+    }
+
+    PlanBits keysWithPrefix(IndexTag* t, std::string_view prefix) {
+        PlanBits p;
+        p.exact = true;
+        p.bits = Bitmap(count(), false);
+        auto c = t->cursor();
+        for (bool ok = c->seek(prefix); ok && c->key().substr(0, prefix.size()) == prefix; ok = c->next())
+            p.bits->set(c->recno());
+        return p;
+    }
+
+    // A tag whose key starts with the value of `lhs` (fixed width) or equals it.
+    IndexTag* tagForPrefix(const ExprNode& lhs, int& width) {
+        const std::string canon = lhs.canonical();
+        for (int i = 0; i < structuralCount(); ++i) {
+            if (tagFors[static_cast<std::size_t>(i)]) continue;
+            const Expression& e = *tagExprs[static_cast<std::size_t>(i)];
+            if (e.type() != ValueType::Character) continue;
+            if (e.canonical() == canon) {
+                width = e.keyLength();
+                if (fixedWidth(lhs)) width = std::min(width, lhs.width);
+                return cdx->tag(i);
+            }
+        }
+        if (!fixedWidth(lhs)) return nullptr;
+        for (int i = 0; i < structuralCount(); ++i) {
+            if (tagFors[static_cast<std::size_t>(i)]) continue;
+            const Expression& e = *tagExprs[static_cast<std::size_t>(i)];
+            if (e.type() != ValueType::Character) continue;
+            // Walk the left spine of a concatenation: A+B+C starts with A and with A+B.
+            const ExprNode* node = &e.root();
+            while (node->kind == NodeKind::Binary && node->op == "+" && node->args.size() == 2) {
+                const ExprNode& left = *node->args[0];
+                if (left.canonical() == canon && fixedWidth(left)) {
+                    width = lhs.width;
+                    return cdx->tag(i);
+                }
+                node = &left;
+            }
+        }
+        return nullptr;
+    }
+
+    std::optional<PlanBits> planCompare(const ExprNode& lhs, const std::string& op, const std::string& value) {
+        int width = 0;
+        IndexTag* t = tagForPrefix(lhs, width);
+        if (!t || width <= 0) return std::nullopt;
+        if (op == "=") {
+            if (!exact) {
+                if (value.empty()) {
+                    PlanBits all;
+                    all.exact = true;
+                    return all;
+                }
+                if (static_cast<int>(value.size()) > width) return std::nullopt;
+                return keysWithPrefix(t, value);
+            }
+            std::string v = rtrim(value);
+            if (static_cast<int>(v.size()) > width) {
+                PlanBits none;
+                none.exact = true;
+                none.bits = Bitmap(count(), false);
+                return none;
+            }
+            v.resize(static_cast<std::size_t>(width), ' ');
+            return keysWithPrefix(t, v);
+        }
+        // Ranges: the records whose leading bytes compare the right way are a
+        // superset of the matches; the filter itself decides each candidate.
+        if (value.empty() || static_cast<int>(value.size()) > width) return std::nullopt;
+        PlanBits p;
+        p.exact = false;
+        p.bits = Bitmap(count(), false);
+        auto c = t->cursor();
+        const std::size_t len = value.size();
+        if (op == ">" || op == ">=") {
+            for (bool ok = c->seek(value); ok; ok = c->next()) p.bits->set(c->recno());
+        } else {
+            for (bool ok = c->first(); ok && c->key().substr(0, len) <= std::string_view(value); ok = c->next())
+                p.bits->set(c->recno());
+        }
+        return p;
+    }
+
+    // ---------- positioning ----------
+    void loadCurrent() { rec.assign(dbf->record(recno), static_cast<std::size_t>(schema().recordLength)); }
+
+    void setEof() {
+        recno = count() + 1;
+        atEof = true;
+        rec.assign(static_cast<std::size_t>(schema().recordLength), ' ');
+    }
+
+    void settle(std::uint32_t r) {
+        recno = r;
+        atEof = false;
+        atBof = false;
+        loadCurrent();
+    }
+
+    bool inScopeHigh(std::string_view key) const {
+        return !scoped || scopeHigh.empty() || key.substr(0, scopeHigh.size()) <= std::string_view(scopeHigh);
+    }
+    bool inScopeLow(std::string_view key) const {
+        return !scoped || scopeLow.empty() || key.substr(0, scopeLow.size()) >= std::string_view(scopeLow);
+    }
+
+    bool stepCursor(bool forward) {
+        return (forward != descending()) ? cursor->next() : cursor->prev();
+    }
+
+    // Moves the cursor from its position (inclusive) to the first visible
+    // record in scope in the given direction.
+    bool scanCursor(bool ok, bool forward) {
+        while (ok) {
+            std::string_view k = cursor->key();
+            if (forward ? !inScopeHigh(k) : !inScopeLow(k)) return false;
+            if (forward ? inScopeLow(k) : inScopeHigh(k)) {
+                if (isVisible(cursor->recno())) return true;
+            }
+            ok = stepCursor(forward);
+        }
+        return false;
+    }
+
+    bool cursorStart(bool forward) {
+        if (forward) {
+            if (descending()) return cursor->last();
+            if (scoped && !scopeLow.empty()) return cursor->seek(scopeLow);
+            return cursor->first();
+        }
+        if (descending()) return cursor->first();
+        if (scoped && !scopeHigh.empty()) {
+            // Past the last key with the high prefix, then one back.
+            std::string after = scopeHigh;
+            bool ok = false;
+            while (!after.empty()) {
+                auto& last = after.back();
+                if (static_cast<unsigned char>(last) < 0xFF) {
+                    last = static_cast<char>(static_cast<unsigned char>(last) + 1);
+                    ok = true;
+                    break;
+                }
+                after.pop_back();
+            }
+            if (ok && cursor->seek(after)) return cursor->prev();
+            return cursor->last();
+        }
+        return cursor->last();
+    }
+
+    std::string keyOf(const Expression& e, const char* record, std::uint32_t r) const {
+        std::string k;
+        e.evaluateKey(context(record, r), k);
+        return k;
+    }
+
+    // Puts the cursor on the current record's entry.
+    bool syncCursor() {
+        if (!active || atEof || recno < 1 || recno > count()) return false;
+        if (cursor->valid() && cursor->recno() == recno) return true;
+        const std::string k = keyOf(*activeExpr, dbf->record(recno), recno);
+        return cursor->seek(k, recno) && cursor->recno() == recno;
+    }
+
+    bool goFirst() {
+        atBof = false;
+        if (!active) {
+            std::uint32_t r = 1;
+            if (useBitmap()) {
+                if (!visibleValid) computeVisible();
+                r = visible.nextSet(1);
+                if (r == 0) r = count() + 1;
+            } else {
+                while (r <= count() && !isVisible(r)) ++r;
+            }
+            if (r >= 1 && r <= count()) {
+                settle(r);
+                return true;
+            }
+            setEof();
+            atBof = true;
+            return false;
+        }
+        if (scanCursor(cursorStart(true), true)) {
+            settle(cursor->recno());
+            return true;
+        }
+        setEof();
+        atBof = true;
+        return false;
+    }
+
+    bool goLast() {
+        atEof = false;
+        if (!active) {
+            std::uint32_t r = count();
+            if (useBitmap()) {
+                if (!visibleValid) computeVisible();
+                r = visible.prevSet(count());
+            } else {
+                while (r >= 1 && !isVisible(r)) --r;
+            }
+            if (r >= 1) {
+                settle(r);
+                return true;
+            }
+            setEof();
+            atBof = true;
+            return false;
+        }
+        if (scanCursor(cursorStart(false), false)) {
+            settle(cursor->recno());
+            return true;
+        }
+        setEof();
+        atBof = true;
+        return false;
+    }
+
+    bool skip(bool forward) {
+        if (forward && atEof) return false;
+        if (!forward && atEof) return goLast();
+        if (!active) {
+            std::uint32_t r = recno;
+            if (useBitmap()) {
+                if (!visibleValid) computeVisible();
+                r = forward ? visible.nextSet(r + 1) : (r > 1 ? visible.prevSet(r - 1) : 0);
+            } else {
+                do {
+                    r = forward ? r + 1 : r - 1;
+                } while (r >= 1 && r <= count() && !isVisible(r));
+                if (r > count()) r = 0;
+            }
+            if (r >= 1 && r <= count()) {
+                settle(r);
+                return true;
+            }
+        } else {
+            bool ok = syncCursor();
+            if (!ok) {
+                // The current record is not in this order (e.g. a temp index):
+                // continue from where its key would stand.
+                const std::string k = keyOf(*activeExpr, dbf->record(recno), recno);
+                ok = cursor->seek(k, recno);
+                if (!forward) ok = ok ? cursor->prev() : cursor->last();
+                if (scanCursor(ok, forward)) {
+                    settle(cursor->recno());
+                    return true;
+                }
+            } else if (scanCursor(stepCursor(forward), forward)) {
+                settle(cursor->recno());
+                return true;
+            }
+        }
+        if (forward) {
+            setEof();
+            return false;
+        }
+        // Before the first record: stay on it with the beginning flag set.
+        goFirst();
+        atBof = true;
+        return false;
+    }
+
+    // ---------- writing ----------
+    void requireWritable() const {
+        requireOpen();
+        if (!dbf->writable()) throw StoreError(dbf->path() + " is open read-only");
+    }
+
+    void writeMemos() {
+        for (auto& [f, text] : pendingMemos) {
+            const FieldInfo& fi = schema().fields[static_cast<std::size_t>(f)];
+            if (!memo) throw StoreError(dbf->path() + " has no memo file");
+            const std::uint32_t block = memo->write(text);
+            setMemoBlock(rec.data() + fi.offset, fi.width, block);
+        }
+        pendingMemos.clear();
+    }
+
+    void updateKeys(const char* before, const char* after, std::uint32_t r) {
+        for (int i = 0; i < structuralCount(); ++i) {
+            const auto idx = static_cast<std::size_t>(i);
+            IndexTag* t = cdx->tag(i);
+            const Expression& e = *tagExprs[idx];
+            const Expression* f = tagFors[idx].get();
+            std::string oldKey, newKey;
+            bool oldIn = false, newIn = false;
+            if (before) {
+                oldIn = !f || f->evaluateLogical(context(before, r));
+                if (oldIn) e.evaluateKey(context(before, r), oldKey);
+            }
+            newIn = !f || f->evaluateLogical(context(after, r));
+            if (newIn) e.evaluateKey(context(after, r), newKey);
+            if (oldIn && newIn && oldKey == newKey) continue;
+            if (oldIn) t->remove(oldKey, r);
+            if (newIn) t->insert(newKey, r);
+        }
+    }
+
+    void postRecord() {
+        requireWritable();
+        if (!editing && !appending) return;
+        // Memo texts first, then the record that points at them, then keys:
+        // a process killed at any step leaves every record posted before
+        // intact (the kernel keeps what was written; flush() syncs to disk).
+        writeMemos();
+        std::uint32_t r;
+        if (appending) {
+            r = dbf->appendRecord(rec.data());
+            updateKeys(nullptr, rec.data(), r);
+        } else {
+            r = recno;
+            dbf->writeRecord(r, rec.data());
+            updateKeys(orig.data(), rec.data(), r);
+        }
+        noteChanged(r, rec.data());
+        editing = false;
+        appending = false;
+        recno = r;
+        atEof = false;
+        atBof = false;
+        if (active) syncCursor();
+    }
+
+    void blankRecord() {
+        rec.assign(static_cast<std::size_t>(schema().recordLength), ' ');
+    }
+
+    void setFieldBytes(int f, std::string_view value) {
+        const FieldInfo& fi = schema().fields[static_cast<std::size_t>(f)];
+        char* p = rec.data() + fi.offset;
+        const std::size_t w = static_cast<std::size_t>(fi.width);
+        std::memset(p, ' ', w);
+        std::memcpy(p, value.data(), std::min(w, value.size()));
+    }
+
+    void requireEditing() const {
+        if (!editing && !appending) throw StoreError("The record is not being edited (call edit or append first)");
+    }
+
+    // ---------- pack ----------
+    void rewrite(bool keepRecords, const ProgressFn& progress);
+    std::vector<TagDef> rebuildTags;
+};
+
+// ====================================================================
+
+Table::Table(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+Table::~Table() {
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+void Table::create(const std::string& path, const std::vector<FieldDef>& fields, bool overwrite) {
+    bool hasMemo = false;
+    for (const auto& f : fields) hasMemo = hasMemo || std::toupper(static_cast<unsigned char>(f.type)) == 'M';
+    DbfFile::create(path, fields, overwrite);
+    // A stale index or memo file beside the new table would be taken for its own.
+    std::error_code ec;
+    const std::string cdx = siblingPath(path, ".CDX");
+    if (fs::exists(cdx, ec)) removeQuietly(cdx);
+    const std::string fpt = siblingPath(path, ".FPT");
+    if (hasMemo) {
+        try {
+            MemoFile::createFpt(fpt);
+        } catch (...) {
+            removeQuietly(path);
+            throw;
+        }
+    } else if (fs::exists(fpt, ec)) {
+        removeQuietly(fpt);
+    }
+}
+
+std::unique_ptr<Table> Table::open(const std::string& folder, const std::string& fileName, OpenMode mode) {
+    return open(resolvePathIgnoringCase(folder, fileName), mode);
+}
+
+std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
+    std::error_code ec;
+    if (!fs::exists(path, ec)) throw StoreError("File " + path + " not found");
+    auto impl = std::make_unique<Impl>();
+    if (mode == OpenMode::Exclusive) recoverPack(path, siblingPath(path, ".FPT"));
+    impl->dbf = DbfFile::open(path, mode);
+    Impl* self = impl.get();
+    impl->memoReader = [self](int f) -> std::string {
+        auto it = self->pendingMemos.find(f);
+        if (it != self->pendingMemos.end()) return it->second;
+        if (self->atEof && !self->appending) return {};
+        return self->readMemoOf(self->rec.data(), f);
+    };
+    const MemoKind mk = impl->dbf->memoKind();
+    if (mk != MemoKind::None) {
+        impl->memoPath = siblingPath(path, mk == MemoKind::Fpt ? ".FPT" : ".DBT");
+        impl->memo = MemoFile::open(impl->memoPath, mk, impl->dbf->writable());
+    }
+    impl->openIndex();
+    std::unique_ptr<Table> t(new Table(std::move(impl)));
+    t->impl_->goFirst();
+    return t;
+}
+
+void Table::copyStructure(const std::string& path) const {
+    impl_->requireOpen();
+    create(path, impl_->dbf->fieldDefs(), false);
+}
+
+void Table::close() {
+    if (!impl_ || !impl_->dbf) return;
+    Impl& m = *impl_;
+    m.editing = m.appending = false;
+    m.pendingMemos.clear();
+    m.cursor.reset();
+    m.active = nullptr;
+    std::exception_ptr err;
+    try {
+        if (m.cdx) m.cdx->flush();
+        if (m.temp) m.temp->flush();
+    } catch (...) {
+        err = std::current_exception();
+    }
+    m.temp.reset();
+    m.cdx.reset();
+    m.memo.reset();
+    m.dbf.reset();
+    m.tagExprs.clear();
+    m.tagFors.clear();
+    m.filterExpr.reset();
+    m.filterText.clear();
+    if (err) std::rethrow_exception(err);
+}
+
+bool Table::isOpen() const { return impl_ && impl_->dbf != nullptr; }
+
+const std::string& Table::path() const {
+    impl_->requireOpen();
+    return impl_->dbf->path();
+}
+OpenMode Table::mode() const {
+    impl_->requireOpen();
+    return impl_->dbf->mode();
+}
+const Schema& Table::schema() const {
+    impl_->requireOpen();
+    return impl_->schema();
+}
+std::vector<FieldDef> Table::fieldDefs() const {
+    impl_->requireOpen();
+    return impl_->dbf->fieldDefs();
+}
+int Table::fieldIndex(std::string_view name) const {
+    impl_->requireOpen();
+    return impl_->schema().find(name);
+}
+
+TableInfo Table::info() const {
+    impl_->requireOpen();
+    const DbfFile& d = *impl_->dbf;
+    TableInfo i;
+    i.type = d.type();
+    i.versionByte = d.versionByte();
+    i.codePage = d.codePage();
+    i.lastUpdate = d.lastUpdate();
+    i.recordCount = d.recordCount();
+    i.headerLength = d.headerLength();
+    i.recordLength = d.schema().recordLength;
+    i.hasMemo = d.memoKind() != MemoKind::None;
+    i.structuralIndex = d.structuralFlag();
+    i.indexProblem = impl_->indexProblem;
+    return i;
+}
+
+void Table::setExact(bool on) {
+    if (impl_->exact == on) return;
+    impl_->exact = on;
+    impl_->visibleValid = false;  // "=" in the filter changes meaning
+}
+bool Table::exact() const { return impl_->exact; }
+void Table::setSoftSeek(bool on) { impl_->softSeek = on; }
+void Table::setHideDeleted(bool on) {
+    if (impl_->hideDeleted == on) return;
+    impl_->hideDeleted = on;
+    impl_->visibleValid = false;
+}
+bool Table::hideDeleted() const { return impl_->hideDeleted; }
+void Table::setTurboRead(bool on) {
+    impl_->requireOpen();
+    impl_->dbf->setTurbo(on);
+}
+
+// ---------- orders ----------
+
+void Table::indexTags(const std::vector<TagDef>& defs, const ProgressFn& progress) {
+    Impl& m = *impl_;
+    m.requireWritable();
+    if (defs.empty()) return;
+    if (m.editing || m.appending) throw StoreError("Post or cancel the edit before building an index");
+    std::vector<std::unique_ptr<Expression>> exprs;
+    for (const auto& d : defs) {
+        std::string name = toUpper1252(d.name);
+        if (name.empty() || name.size() > 10) throw StoreError("Invalid tag name \"" + d.name + "\"");
+        auto e = Expression::compile(d.expression, m.schema());
+        if (e->keyLength() < 1 || e->keyLength() > 240)
+            throw StoreError("The key of tag " + name + " is " + std::to_string(e->keyLength()) +
+                             " bytes long; an index key may hold 1 to 240 bytes");
+        exprs.push_back(std::move(e));
+    }
+    if (!m.cdx) {
+        m.cdxPath = siblingPath(m.dbf->path(), ".CDX");
+        m.cdx = IndexFile::create(m.cdxPath, IndexFile::Kind::Compound);
+        m.indexProblem.clear();
+        m.dbf->setStructuralFlag(true);
+    }
+    const std::uint32_t n = m.count();
+    // Keys of all tags are computed in one pass over the records, in groups
+    // of tags small enough to keep the key buffers within about 640 MB.
+    constexpr std::uint64_t kBudget = 640ULL * 1024 * 1024;
+    std::size_t start = 0;
+    const std::size_t total = defs.size();
+    auto scaled = [&](double from, double to) -> ProgressFn {
+        if (!progress) return {};
+        return [&progress, from, to](int pct) { return progress(static_cast<int>(from + (to - from) * pct / 100.0)); };
+    };
+    while (start < total) {
+        std::size_t end = start;
+        std::uint64_t bytes = 0;
+        while (end < total) {
+            const std::uint64_t b = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(exprs[end]->keyLength() + 4);
+            if (end > start && bytes + b > kBudget) break;
+            bytes += b;
+            ++end;
+        }
+        std::vector<TagBuild> builds(end - start);
+        for (std::size_t i = start; i < end; ++i) {
+            TagBuild& b = builds[i - start];
+            b.info.name = toUpper1252(defs[i].name);
+            b.info.expression = defs[i].expression;
+            b.info.keyLength = exprs[i]->keyLength();
+            b.info.charKeys = exprs[i]->type() == ValueType::Character;
+            b.keys.reserve(static_cast<std::size_t>(n) * static_cast<std::size_t>(b.info.keyLength));
+            b.recnos.reserve(n);
+        }
+        const double base = 100.0 * static_cast<double>(start) / static_cast<double>(total);
+        const double span = 100.0 * static_cast<double>(end - start) / static_cast<double>(total);
+        m.dbf->setTurbo(true);
+        int lastPct = -1;
+        for (std::uint32_t r = 1; r <= n; ++r) {
+            const char* p = m.dbf->record(r);
+            const EvalContext ctx = m.context(p, r);
+            for (std::size_t i = start; i < end; ++i) {
+                TagBuild& b = builds[i - start];
+                exprs[i]->evaluateKey(ctx, b.keys);
+                b.recnos.push_back(r);
+            }
+            if (progress && (r & 0x3FFF) == 0) {
+                const int pct = static_cast<int>(base + span * 0.5 * r / n);
+                if (pct != lastPct) {
+                    lastPct = pct;
+                    if (!progress(pct)) {
+                        m.dbf->setTurbo(false);
+                        throw CancelledError("Index build cancelled");
+                    }
+                }
+            }
+        }
+        m.dbf->setTurbo(false);
+        m.cdx->buildTags(std::move(builds), scaled(base + span * 0.5, base + span));
+        start = end;
+    }
+    m.cdx->flush();
+    m.loadTags();
+    // The last tag built becomes the current order.
+    const int ord = tagArea(defs.back().name);
+    m.activate(ord);
+    if (progress) progress(100);
+    if (m.atEof) m.goFirst();
+    else if (m.recno >= 1 && m.recno <= m.count()) m.syncCursor();
+}
+
+int Table::indexTag(const std::string& tag, const std::string& expression, const ProgressFn& progress) {
+    indexTags({TagDef{tag, expression}}, progress);
+    return tagArea(tag);
+}
+
+int Table::tagArea(std::string_view tag) const {
+    const Impl& m = *impl_;
+    if (!m.cdx) return 0;
+    const std::string want = toUpper1252(tag);
+    auto tags = m.cdx->tags();
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        if (toUpper1252(tags[i].name) == want) return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+void Table::setOrder(int order) {
+    Impl& m = *impl_;
+    m.requireOpen();
+    if (order < 0 || order > m.structuralCount() + (m.temp ? 1 : 0)) throw StoreError("Order " + std::to_string(order) + " does not exist");
+    m.activate(order);
+}
+
+int Table::order() const { return impl_->order; }
+
+std::string Table::tagName(int order) const {
+    const Impl& m = *impl_;
+    if (order >= 1 && order <= m.structuralCount()) return m.cdx->tags()[static_cast<std::size_t>(order - 1)].name;
+    if (m.temp && order == m.tempOrder()) return fs::path(m.temp->path()).stem().string();
+    return {};
+}
+
+std::string Table::indexFileName() const {
+    const Impl& m = *impl_;
+    if (m.order >= 1 && m.order <= m.structuralCount()) return m.cdxPath;
+    if (m.temp && m.order == m.tempOrder()) return m.temp->path();
+    return {};
+}
+
+std::vector<TagDef> Table::tags() const {
+    std::vector<TagDef> out;
+    if (impl_->cdx) {
+        for (const auto& t : impl_->cdx->tags()) out.push_back({t.name, t.expression});
+    }
+    return out;
+}
+
+void Table::closeIndexes() {
+    Impl& m = *impl_;
+    m.activate(0);
+    if (m.cdx) m.cdx->flush();
+    m.cdx.reset();
+    m.tagExprs.clear();
+    m.tagFors.clear();
+    m.temp.reset();
+    m.tempExpr.reset();
+    m.invalidateBitmaps();
+}
+
+void Table::deleteIndexFile() {
+    Impl& m = *impl_;
+    m.requireWritable();
+    const std::string path = m.cdxPath.empty() ? siblingPath(m.dbf->path(), ".CDX") : m.cdxPath;
+    m.activate(0);
+    m.cdx.reset();
+    m.tagExprs.clear();
+    m.tagFors.clear();
+    removeQuietly(path);
+    m.dbf->setStructuralFlag(false);
+    m.indexProblem.clear();
+    m.invalidateBitmaps();
+}
+
+bool Table::hasStructuralIndex() const { return impl_->cdx != nullptr; }
+
+int Table::createTempIndex(const std::string& path, const std::string& expression, bool descending) {
+    Impl& m = *impl_;
+    m.requireOpen();
+    auto e = Expression::compile(expression, m.schema());
+    if (e->keyLength() < 1 || e->keyLength() > 240) throw StoreError("The index key must hold 1 to 240 bytes");
+    closeTempIndex();
+    auto f = IndexFile::create(path, IndexFile::Kind::Single);
+    TagBuild b;
+    b.info.name = toUpper1252(fs::path(path).stem().string()).substr(0, 10);
+    b.info.expression = expression;
+    b.info.keyLength = e->keyLength();
+    b.info.charKeys = e->type() == ValueType::Character;
+    b.info.descending = descending;
+    f->buildTag(std::move(b));
+    m.temp = std::move(f);
+    m.tempExpr = std::move(e);
+    m.activate(m.tempOrder());
+    return m.order;
+}
+
+int Table::openTempIndex(const std::string& path) {
+    Impl& m = *impl_;
+    m.requireOpen();
+    closeTempIndex();
+    auto f = IndexFile::open(path, m.dbf->writable());
+    if (f->tagCount() != 1) throw FormatError(path + " is not a single-tag index file");
+    auto e = Expression::compile(f->tags()[0].expression, m.schema());
+    m.temp = std::move(f);
+    m.tempExpr = std::move(e);
+    m.activate(m.tempOrder());
+    return m.order;
+}
+
+void Table::closeTempIndex() {
+    Impl& m = *impl_;
+    if (!m.temp) return;
+    const bool current = m.order == m.tempOrder();
+    if (current) m.activate(0);
+    m.temp.reset();
+    m.tempExpr.reset();
+}
+
+void Table::keyAdd() { keyAdd(impl_->recno); }
+
+void Table::keyAdd(std::uint32_t recno) {
+    Impl& m = *impl_;
+    m.requireOpen();
+    if (!m.temp) throw StoreError("No temporary index is open");
+    if (recno < 1 || recno > m.count()) throw StoreError("Record " + std::to_string(recno) + " does not exist");
+    const std::string k = m.keyOf(*m.tempExpr, m.dbf->record(recno), recno);
+    m.temp->tag(0)->insert(k, recno);
+}
+
+// ---------- positioning ----------
+
+bool Table::first() {
+    impl_->requireOpen();
+    if (impl_->dbf->mode() == OpenMode::Shared) impl_->dbf->refreshCount();
+    return impl_->goFirst();
+}
+bool Table::last() {
+    impl_->requireOpen();
+    if (impl_->dbf->mode() == OpenMode::Shared) impl_->dbf->refreshCount();
+    return impl_->goLast();
+}
+bool Table::next() {
+    impl_->requireOpen();
+    return impl_->skip(true);
+}
+bool Table::prior() {
+    impl_->requireOpen();
+    return impl_->skip(false);
+}
+bool Table::eof() const { return impl_->atEof; }
+bool Table::bof() const { return impl_->atBof; }
+
+bool Table::go(std::uint32_t recno) {
+    Impl& m = *impl_;
+    m.requireOpen();
+    if (m.dbf->mode() == OpenMode::Shared) m.dbf->refreshCount();
+    if (recno < 1 || recno > m.count()) {
+        m.setEof();
+        return false;
+    }
+    m.settle(recno);
+    return true;
+}
+
+std::uint32_t Table::recNo() const {
+    const Impl& m = *impl_;
+    if (!m.dbf) return 0;
+    if (m.appending || m.atEof) return m.count() + 1;
+    return m.recno;
+}
+
+std::uint32_t Table::recordCount() const {
+    impl_->requireOpen();
+    return impl_->count();
+}
+
+bool Table::seek(std::string_view keyIn) {
+    Impl& m = *impl_;
+    m.requireOpen();
+    if (!m.active) throw StoreError("Seek needs an index order");
+    const IndexTagInfo& info = m.active->info();
+    std::string key(keyIn);
+    bool whole = m.exact || !info.charKeys;
+    if (static_cast<int>(key.size()) >= info.keyLength) {
+        // Extra trailing blanks do not matter; other extra bytes cannot match.
+        const std::string cut = key.substr(0, static_cast<std::size_t>(info.keyLength));
+        const bool blanksOnly = key.find_first_not_of(' ', static_cast<std::size_t>(info.keyLength)) == std::string::npos;
+        if (!blanksOnly) {
+            m.found = false;
+            bool ok = m.cursor->seek(cut) && m.cursor->key() == cut ? m.cursor->next() : m.cursor->valid();
+            if (m.softSeek && m.scanCursor(ok, true)) {
+                m.settle(m.cursor->recno());
+            } else {
+                m.setEof();
+            }
+            return false;
+        }
+        key = cut;
+        whole = true;
+    }
+    if (whole && info.charKeys) key.resize(static_cast<std::size_t>(info.keyLength), ' ');
+    bool ok = m.cursor->seek(key);
+    // The first visible entry that still matches.
+    while (ok && m.cursor->key().substr(0, key.size()) == key && !m.isVisible(m.cursor->recno())) ok = m.cursor->next();
+    if (ok && m.cursor->key().substr(0, key.size()) == key) {
+        m.found = true;
+        m.settle(m.cursor->recno());
+        return true;
+    }
+    m.found = false;
+    if (m.softSeek && m.scanCursor(ok, true)) {
+        m.settle(m.cursor->recno());
+    } else {
+        m.setEof();
+    }
+    return false;
+}
+
+bool Table::seekNumber(double value) { return seek(numericKey(value)); }
+
+bool Table::found() const { return impl_->found; }
+
+void Table::setScope(std::string_view low, std::string_view high) {
+    Impl& m = *impl_;
+    m.scopeLow = low;
+    m.scopeHigh = high;
+    m.scoped = !(low.empty() && high.empty());
+}
+
+void Table::clearScope() { setScope({}, {}); }
+
+// ---------- filter ----------
+
+void Table::setFilter(const std::string& expression) {
+    Impl& m = *impl_;
+    m.requireOpen();
+    std::string text = expression;
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos) text.clear();
+    if (text.empty()) {
+        m.filterExpr.reset();
+        m.filterText.clear();
+        m.visibleValid = false;
+        return;
+    }
+    auto e = Expression::compile(text, m.schema());
+    if (e->type() != ValueType::Logical) throw ExprError("The filter \"" + text + "\" is not a logical expression", 1);
+    m.filterExpr = std::move(e);
+    m.filterText = text;
+    m.visibleValid = false;
+}
+
+const std::string& Table::filter() const { return impl_->filterText; }
+
+std::uint32_t Table::filterCount() {
+    Impl& m = *impl_;
+    m.requireOpen();
+    if (m.dbf->mode() == OpenMode::Shared) m.dbf->refreshCount();
+    if (m.useBitmap()) {
+        if (!m.visibleValid) m.computeVisible();
+        return m.visible.count();
+    }
+    if (!m.filterExpr && !m.hideDeleted) return m.count();
+    std::uint32_t n = 0;
+    for (std::uint32_t r = 1; r <= m.count(); ++r) n += m.isVisible(r) ? 1 : 0;
+    return n;
+}
+
+bool Table::testExpression(const std::string& expression, std::string* error) const {
+    try {
+        impl_->requireOpen();
+        Expression::compile(expression, impl_->schema());
+        return true;
+    } catch (const StoreError& e) {
+        if (error) *error = e.what();
+        return false;
+    }
+}
+
+Value Table::evaluate(const std::string& expression) const {
+    const Impl& m = *impl_;
+    m.requireOpen();
+    auto e = Expression::compile(expression, m.schema());
+    return e->evaluate(m.context(m.rec.data(), recNo()));
+}
+
+bool Table::evalLogical(const std::string& expression) const {
+    const Impl& m = *impl_;
+    m.requireOpen();
+    auto e = Expression::compile(expression, m.schema());
+    return e->evaluateLogical(m.context(m.rec.data(), recNo()));
+}
+
+// ---------- records ----------
+
+bool Table::hasRecord() const {
+    const Impl& m = *impl_;
+    return m.dbf && (m.appending || (!m.atEof && m.recno >= 1 && m.recno <= m.count()));
+}
+
+std::string Table::getRaw(std::string_view field) const {
+    const Impl& m = *impl_;
+    const FieldInfo& fi = m.schema().fields[static_cast<std::size_t>(m.field(field))];
+    return m.rec.substr(static_cast<std::size_t>(fi.offset), static_cast<std::size_t>(fi.width));
+}
+
+std::string Table::getString(std::string_view field) const {
+    const Impl& m = *impl_;
+    const int f = m.field(field);
+    const FieldInfo& fi = m.schema().fields[static_cast<std::size_t>(f)];
+    if (fi.type == 'M' || fi.type == 'G' || fi.type == 'P') return getMemo(field);
+    std::string raw = m.rec.substr(static_cast<std::size_t>(fi.offset), static_cast<std::size_t>(fi.width));
+    switch (fi.type) {
+        case 'N': case 'F': return ltrim(rtrim(raw));
+        case 'L': {
+            const char c = raw.empty() ? ' ' : raw[0];
+            if (c == 'T' || c == 't' || c == 'Y' || c == 'y') return "T";
+            if (c == 'F' || c == 'f' || c == 'N' || c == 'n') return "F";
+            return {};
+        }
+        case 'I': {
+            if (fi.width != 4) return rtrim(raw);
+            return std::to_string(static_cast<std::int32_t>(le32(reinterpret_cast<const unsigned char*>(raw.data()))));
+        }
+        case 'B': {
+            if (fi.width != 8) return rtrim(raw);
+            double d;
+            std::memcpy(&d, raw.data(), 8);
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.*f", fi.decimals, d);
+            return buf;
+        }
+        case 'Y': {
+            if (fi.width != 8) return rtrim(raw);
+            std::int64_t v;
+            std::memcpy(&v, raw.data(), 8);
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%lld.%04lld", static_cast<long long>(v / 10000),
+                          static_cast<long long>(std::llabs(v % 10000)));
+            return (v < 0 && v > -10000) ? "-" + std::string(buf) : std::string(buf);
+        }
+        case 'T': {
+            if (fi.width != 8) return rtrim(raw);
+            const auto* u = reinterpret_cast<const unsigned char*>(raw.data());
+            const std::uint32_t day = le32(u);
+            const std::uint32_t ms = le32(u + 4);
+            if (day == 0) return {};
+            std::string d = dtosFromJulian(static_cast<double>(day));
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "%s %02u:%02u:%02u", d.c_str(), ms / 3600000, (ms / 60000) % 60, (ms / 1000) % 60);
+            return buf;
+        }
+        default: return rtrim(raw);
+    }
+}
+
+double Table::getNumber(std::string_view field) const {
+    const Impl& m = *impl_;
+    const int f = m.field(field);
+    const FieldInfo& fi = m.schema().fields[static_cast<std::size_t>(f)];
+    if (fi.type == 'N' || fi.type == 'F' || fi.type == 'C') {
+        const std::string s = ltrim(rtrim(getRaw(field)));
+        if (s.empty()) return 0;
+        try {
+            return std::stod(s);
+        } catch (...) {
+            return 0;
+        }
+    }
+    if (fi.type == 'D') return julianFromDtos(getRaw(field));
+    const std::string s = getString(field);
+    try {
+        return s.empty() ? 0 : std::stod(s);
+    } catch (...) {
+        return 0;
+    }
+}
+
+bool Table::getLogical(std::string_view field) const { return getString(field) == "T"; }
+
+std::string Table::getMemo(std::string_view field) const {
+    const Impl& m = *impl_;
+    const int f = m.field(field);
+    auto it = m.pendingMemos.find(f);
+    if (it != m.pendingMemos.end()) return it->second;
+    if (!m.appending && m.atEof) return {};
+    return m.readMemoOf(m.rec.data(), f);
+}
+
+bool Table::isEmpty(std::string_view field) const {
+    const Impl& m = *impl_;
+    const FieldInfo& fi = m.schema().fields[static_cast<std::size_t>(m.field(field))];
+    if (fi.type == 'M' || fi.type == 'G' || fi.type == 'P') return getMemo(field).empty();
+    return getString(field).find_first_not_of(' ') == std::string::npos ||
+           ((fi.type == 'N' || fi.type == 'F') && getNumber(field) == 0);
+}
+
+bool Table::deleted() const {
+    const Impl& m = *impl_;
+    return hasRecord() && !m.rec.empty() && m.rec[0] == '*';
+}
+
+void Table::edit() {
+    Impl& m = *impl_;
+    m.requireWritable();
+    if (m.appending || m.editing) return;
+    if (!hasRecord()) throw StoreError("There is no current record to edit");
+    if (m.dbf->mode() == OpenMode::Shared) m.loadCurrent();
+    m.orig = m.rec;
+    m.editing = true;
+}
+
+void Table::append() {
+    Impl& m = *impl_;
+    m.requireWritable();
+    if (m.editing || m.appending) throw StoreError("Post or cancel the edit before appending");
+    m.beforeAppend = m.atEof ? 0 : m.recno;
+    m.blankRecord();
+    m.pendingMemos.clear();
+    m.appending = true;
+    m.atEof = false;
+    m.atBof = false;
+}
+
+bool Table::editing() const { return impl_->editing || impl_->appending; }
+bool Table::appending() const { return impl_->appending; }
+
+void Table::setString(std::string_view field, std::string_view value) {
+    Impl& m = *impl_;
+    m.requireEditing();
+    const int f = m.field(field);
+    const FieldInfo& fi = m.schema().fields[static_cast<std::size_t>(f)];
+    switch (fi.type) {
+        case 'M': case 'G': case 'P': setMemo(field, value); return;
+        case 'L': {
+            const char c = value.empty() ? ' ' : value[0];
+            const bool t = c == 'T' || c == 't' || c == 'Y' || c == 'y' || c == '1';
+            m.setFieldBytes(f, value.empty() ? " " : (t ? "T" : "F"));
+            return;
+        }
+        case 'N': case 'F': {
+            const std::string v = ltrim(rtrim(value));
+            if (v.empty()) {
+                m.setFieldBytes(f, "");
+                return;
+            }
+            double d = 0;
+            try {
+                std::size_t used = 0;
+                d = std::stod(v, &used);
+                if (used != v.size()) throw std::invalid_argument("x");
+            } catch (...) {
+                throw StoreError("\"" + v + "\" is not a number for field " + fi.name);
+            }
+            setNumber(field, d);
+            return;
+        }
+        default:
+            if (fi.type != 'C' && fi.type != 'D') throw StoreError("Field " + fi.name + " cannot be written");
+            m.setFieldBytes(f, value);
+    }
+}
+
+void Table::setNumber(std::string_view field, double value) {
+    Impl& m = *impl_;
+    m.requireEditing();
+    const int f = m.field(field);
+    const FieldInfo& fi = m.schema().fields[static_cast<std::size_t>(f)];
+    if (fi.type != 'N' && fi.type != 'F') {
+        setString(field, formatNumber(value, fi.width, 0));
+        return;
+    }
+    m.setFieldBytes(f, formatNumber(value, fi.width, fi.decimals));
+}
+
+void Table::setLogical(std::string_view field, bool value) { setString(field, value ? "T" : "F"); }
+
+void Table::setMemo(std::string_view field, std::string_view text) {
+    Impl& m = *impl_;
+    m.requireEditing();
+    const int f = m.field(field);
+    const FieldInfo& fi = m.schema().fields[static_cast<std::size_t>(f)];
+    if (fi.type != 'M') throw StoreError("Field " + fi.name + " is not a memo field");
+    m.pendingMemos[f] = std::string(text);
+}
+
+void Table::post() { impl_->postRecord(); }
+
+void Table::cancel() {
+    Impl& m = *impl_;
+    if (!m.dbf) return;
+    const bool wasAppending = m.appending;
+    m.editing = false;
+    m.appending = false;
+    m.pendingMemos.clear();
+    if (wasAppending) {
+        if (m.beforeAppend >= 1 && m.beforeAppend <= m.count()) m.settle(m.beforeAppend);
+        else m.setEof();
+    } else if (hasRecord()) {
+        m.rec = m.orig.empty() ? m.rec : m.orig;
+        m.loadCurrent();
+    }
+}
+
+void Table::deleteRecord() {
+    Impl& m = *impl_;
+    m.requireWritable();
+    if (!m.editing && !m.appending) edit();
+    m.rec[0] = '*';
+    m.postRecord();
+}
+
+void Table::recall() {
+    Impl& m = *impl_;
+    m.requireWritable();
+    if (!m.editing && !m.appending) edit();
+    m.rec[0] = ' ';
+    m.postRecord();
+}
+
+void Table::flush() {
+    Impl& m = *impl_;
+    m.requireOpen();
+    if (m.cdx) m.cdx->flush();
+    if (m.temp) m.temp->flush();
+    if (m.dbf->writable()) syncFile(m.dbf->fd(), m.dbf->path());
+    if (m.memo) m.memo->sync();
+}
+
+// ---------- pack and zap ----------
+
+void Table::Impl::rewrite(bool keepRecords, const ProgressFn& progress) {
+    requireWritable();
+    if (dbf->mode() != OpenMode::Exclusive) throw StoreError(dbf->path() + " must be open exclusively to pack it");
+    if (editing || appending) throw StoreError("Post or cancel the edit before packing");
+    const std::string path = dbf->path();
+    const std::string tmpDbf = packTemp(path);
+    const std::string tmpMemo = memo ? packTemp(memoPath) : std::string();
+    const bool fptMemo = memo && memo->kind() == MemoKind::Fpt;
+    if (memo && !fptMemo) throw StoreError(path + ": tables with dBASE memo files cannot be packed here");
+
+    // 1. Copies of the kept records (and their memos) under temporary names.
+    std::uint32_t kept = 0;
+    try {
+        std::string header = DbfFile::buildHeader(dbf->fieldDefs(), 0, dbf->structuralFlag());
+        // Keep the original header bytes (version, code page, flags) where they apply.
+        {
+            std::string orig(static_cast<std::size_t>(dbf->headerLength()), '\0');
+            readExact(dbf->fd(), orig.data(), orig.size(), 0, path);
+            if (orig.size() == header.size()) header = orig;
+        }
+        int fd = ::open(tmpDbf.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) throw StoreError("Cannot create " + tmpDbf + ": " + std::strerror(errno));
+        std::unique_ptr<MemoFile> newMemo;
+        if (fptMemo) {
+            MemoFile::createFpt(tmpMemo, memo->blockSize());
+            newMemo = MemoFile::open(tmpMemo, MemoKind::Fpt, true);
+        }
+        try {
+            const auto len = static_cast<std::size_t>(schema().recordLength);
+            std::string out;
+            out.reserve(1 << 20);
+            std::uint64_t offset = header.size();
+            const std::uint32_t n = count();
+            dbf->setTurbo(true);
+            int lastPct = -1;
+            for (std::uint32_t r = 1; keepRecords && r <= n; ++r) {
+                const char* p = dbf->record(r);
+                if (p[0] == '*') continue;
+                std::string row(p, len);
+                if (newMemo) {
+                    for (std::size_t f = 0; f < schema().fields.size(); ++f) {
+                        const FieldInfo& fi = schema().fields[f];
+                        if (fi.type != 'M' && fi.type != 'G' && fi.type != 'P') continue;
+                        const std::uint32_t b = memoBlockOf(p + fi.offset, fi.width);
+                        const std::uint32_t nb = b ? newMemo->write(memo->read(b)) : 0;
+                        setMemoBlock(row.data() + fi.offset, fi.width, nb);
+                    }
+                }
+                out += row;
+                ++kept;
+                if (out.size() >= (1u << 20)) {
+                    writeExact(fd, out.data(), out.size(), offset, tmpDbf);
+                    offset += out.size();
+                    out.clear();
+                }
+                if (progress && (r & 0x3FF) == 0) {
+                    const int pct = static_cast<int>(100.0 * r / n);
+                    if (pct != lastPct) {
+                        lastPct = pct;
+                        if (!progress(pct)) throw CancelledError("Pack cancelled");
+                    }
+                }
+            }
+            dbf->setTurbo(false);
+            out.push_back('\x1A');
+            writeExact(fd, out.data(), out.size(), offset, tmpDbf);
+            putLe32(reinterpret_cast<unsigned char*>(header.data()) + 4, kept);
+            writeExact(fd, header.data(), header.size(), 0, tmpDbf);
+            if (::ftruncate(fd, static_cast<off_t>(offset + out.size())) != 0) {
+                throw StoreError("Cannot write " + tmpDbf);
+            }
+            syncFile(fd, tmpDbf);
+            if (newMemo) newMemo->sync();
+        } catch (...) {
+            dbf->setTurbo(false);
+            ::close(fd);
+            throw;
+        }
+        ::close(fd);
+    } catch (...) {
+        removeQuietly(tmpDbf);
+        if (!tmpMemo.empty()) removeQuietly(tmpMemo);
+        throw;
+    }
+
+    // 2. The log makes the copies authoritative; 3. they replace the originals.
+    {
+        int fd = ::open(packLog(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            removeQuietly(tmpDbf);
+            if (!tmpMemo.empty()) removeQuietly(tmpMemo);
+            throw StoreError("Cannot write " + packLog(path) + ": " + std::strerror(errno));
+        }
+        ::fsync(fd);
+        ::close(fd);
+        syncFolderOf(path);
+    }
+    // The copies replace the originals; our lock moves to the new file before
+    // the old one is let go.
+    std::vector<TagDef> keepTags;
+    if (cdx) {
+        for (const auto& t : cdx->tags()) keepTags.push_back({t.name, t.expression});
+    }
+    activate(0);
+    cdx.reset();
+    tagExprs.clear();
+    tagFors.clear();
+    temp.reset();
+    tempExpr.reset();
+    memo.reset();
+    auto oldDbf = std::move(dbf);
+    recoverPack(path, memoPath);
+    dbf = DbfFile::open(path, OpenMode::Exclusive);
+    oldDbf.reset();
+    invalidateBitmaps();
+    const MemoKind mk = dbf->memoKind();
+    if (mk != MemoKind::None) memo = MemoFile::open(memoPath, mk, true);
+    removeQuietly(cdxPath.empty() ? siblingPath(path, ".CDX") : cdxPath);
+    if (keepTags.empty()) dbf->setStructuralFlag(false);
+    rebuildTags = std::move(keepTags);
+}
+
+void Table::pack(const ProgressFn& progress) {
+    Impl& m = *impl_;
+    m.requireOpen();
+    m.rewrite(true, progress);
+    if (!m.rebuildTags.empty()) indexTags(m.rebuildTags);
+    m.rebuildTags.clear();
+    m.goFirst();
+}
+
+void Table::zap() {
+    Impl& m = *impl_;
+    m.requireOpen();
+    m.rewrite(false, {});
+    if (!m.rebuildTags.empty()) indexTags(m.rebuildTags);
+    m.rebuildTags.clear();
+    m.goFirst();
+}
+
+// ---------- checks ----------
+
+std::vector<std::string> Table::check(const ProgressFn& progress) {
+    Impl& m = *impl_;
+    m.requireOpen();
+    std::vector<std::string> problems;
+    const std::string& path = m.dbf->path();
+    const std::uint64_t size = fileSize(m.dbf->fd(), path);
+    const std::uint32_t n = m.count();
+    const auto len = static_cast<std::uint64_t>(m.schema().recordLength);
+    const std::uint64_t need = static_cast<std::uint64_t>(m.dbf->headerLength()) + n * len;
+    if (size < need) problems.push_back(path + ": the header counts " + std::to_string(n) + " records but the file is too short");
+    if (size > need + 1) {
+        problems.push_back(path + ": " + std::to_string(size - need) +
+                           " bytes follow the last record (an unfinished append?)");
+    }
+    if (!m.indexProblem.empty()) problems.push_back(m.indexProblem);
+    const int tagCount = m.structuralCount();
+    std::vector<std::vector<std::pair<std::string, std::uint32_t>>> expected(static_cast<std::size_t>(tagCount));
+    for (auto& e : expected) e.reserve(n);
+    m.dbf->setTurbo(true);
+    std::size_t memoProblems = 0;
+    for (std::uint32_t r = 1; r <= n && size >= need; ++r) {
+        const char* p = m.dbf->record(r);
+        if (p[0] != ' ' && p[0] != '*' && problems.size() < 1000)
+            problems.push_back(path + ": record " + std::to_string(r) + " has an invalid deletion flag");
+        for (const FieldInfo& fi : m.schema().fields) {
+            if (fi.type != 'M' || !m.memo) continue;
+            const std::uint32_t b = memoBlockOf(p + fi.offset, fi.width);
+            if (b == 0) continue;
+            std::string pr = b == 0xFFFFFFFFu ? "the memo reference is garbled" : m.memo->problem(b);
+            if (!pr.empty() && ++memoProblems <= 100)
+                problems.push_back(path + ": record " + std::to_string(r) + ", field " + fi.name + ": " + pr);
+        }
+        for (int i = 0; i < tagCount; ++i) {
+            const auto idx = static_cast<std::size_t>(i);
+            const EvalContext ctx = m.context(p, r);
+            if (m.tagFors[idx] && !m.tagFors[idx]->evaluateLogical(ctx)) continue;
+            std::string k;
+            m.tagExprs[idx]->evaluateKey(ctx, k);
+            expected[idx].emplace_back(std::move(k), r);
+        }
+        if (progress && (r & 0xFFFF) == 0) progress(static_cast<int>(50.0 * r / n));
+    }
+    m.dbf->setTurbo(false);
+    if (m.cdx) {
+        m.cdx->verify(problems);
+        const auto infos = m.cdx->tags();
+        for (int i = 0; i < tagCount; ++i) {
+            auto& want = expected[static_cast<std::size_t>(i)];
+            std::sort(want.begin(), want.end());
+            std::size_t pos = 0;
+            std::size_t wrong = 0;
+            std::uint64_t have = 0;
+            m.cdx->forEach(i, [&](std::string_view key, std::uint32_t recno) {
+                ++have;
+                if (pos < want.size() && want[pos].first == key && want[pos].second == recno) {
+                    ++pos;
+                } else {
+                    ++wrong;
+                    // Resynchronise on the record number so one bad key is one problem.
+                    auto it = std::lower_bound(want.begin(), want.end(), std::make_pair(std::string(key), recno));
+                    if (it != want.end() && it->first == key && it->second == recno) pos = static_cast<std::size_t>(it - want.begin()) + 1;
+                }
+            });
+            if (wrong > 0 || have != want.size()) {
+                problems.push_back(m.cdxPath + ": tag " + infos[static_cast<std::size_t>(i)].name + " holds " +
+                                   std::to_string(have) + " keys, " + std::to_string(wrong) +
+                                   " of them wrong; the records give " + std::to_string(want.size()) + " keys");
+            }
+            if (progress) progress(50 + 50 * (i + 1) / std::max(1, tagCount));
+        }
+    }
+    return problems;
+}
+
+}  // namespace brindle::store
