@@ -51,7 +51,8 @@ enum class NodeKind { Literal, Field, Call, Unary, Binary };
 struct ExprNode {
     NodeKind kind = NodeKind::Literal;
     // Binary: "+" "-" "*" "/" "%" "^" "=" "==" "<>" "<" "<=" ">" ">=" "$" ".AND." ".OR."
-    // ("#" and "!=" are stored as "<>"); Unary: ".NOT." or "-"; Call: function name in upper case.
+    // ("#" and "!=" are stored as "<>"); Unary: ".NOT." or "-"; Call: function name in upper case
+    // (abbreviations spelled out); Field: the field's name as the schema has it.
     std::string op;
     std::vector<std::unique_ptr<ExprNode>> args;
     Value literal;       // Literal
@@ -66,6 +67,8 @@ struct ExprNode {
     std::string canonical() const;
 };
 
+// A compiled expression keeps its intermediate results in buffers of its own,
+// so one Expression must be evaluated by one thread at a time.
 class Expression {
 public:
     // Throws ExprError.

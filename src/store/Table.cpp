@@ -545,9 +545,11 @@ struct Table::Impl {
     // Puts the cursor on the current record's entry.
     bool syncCursor() {
         if (!active || atEof || recno < 1 || recno > count()) return false;
-        if (cursor->valid() && cursor->recno() == recno) return true;
+        // The cursor may still stand on an entry of this record that an edit
+        // has since replaced, so its key must be the record's key now.
         const std::string k = keyOf(*activeExpr, dbf->record(recno), recno);
-        return cursor->seek(k, recno) && cursor->recno() == recno;
+        if (cursor->valid() && cursor->recno() == recno && cursor->key() == k) return true;
+        return cursor->seek(k, recno) && cursor->recno() == recno && cursor->key() == k;
     }
 
     bool goFirst() {
