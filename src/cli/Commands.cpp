@@ -1,0 +1,477 @@
+#include "Commands.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <new>
+
+#include "Arguments.h"
+#include "ProgressBar.h"
+#include "SampleData.h"
+#include "address/AddressSchema.h"
+#include "store/Cp1252.h"
+#include "store/Table.h"
+
+namespace brindle::cli {
+namespace {
+
+using store::OpenMode;
+using store::Table;
+
+const std::set<std::string> kHelp = {"--help", "-h"};
+
+bool wantsHelp(const std::vector<std::string>& args) {
+    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
+}
+
+std::set<std::string> withHelp(std::set<std::string> switches) {
+    switches.insert(kHelp.begin(), kHelp.end());
+    return switches;
+}
+
+// ---------------------------------------------------------------- output
+
+// Buffered stdout: dumps of a million records write in large blocks.
+class Output {
+public:
+    ~Output() { flush(); }
+    void put(std::string_view s) {
+        buf_.append(s);
+        if (buf_.size() >= (1u << 16)) flush();
+    }
+    void put(char c) { buf_ += c; }
+    void flush() {
+        if (!buf_.empty()) std::fwrite(buf_.data(), 1, buf_.size(), stdout);
+        buf_.clear();
+        std::fflush(stdout);
+    }
+
+private:
+    std::string buf_;
+};
+
+std::string trimBoth(std::string s) {
+    const auto b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    const auto e = s.find_last_not_of(' ');
+    return s.substr(b, e - b + 1);
+}
+
+// A field's value as text in UTF-8: logicals as T/F (empty when unset),
+// numbers without their alignment blanks, memos in full.
+std::string fieldText(const Table& t, const store::FieldInfo& f) {
+    switch (f.type) {
+    case 'L': {
+        const std::string raw = t.getRaw(f.name);
+        const char c = raw.empty() ? ' ' : raw[0];
+        if (c == 'T' || c == 't' || c == 'Y' || c == 'y') return "T";
+        if (c == 'F' || c == 'f' || c == 'N' || c == 'n') return "F";
+        return {};
+    }
+    case 'M':
+        return store::cp1252ToUtf8(t.getMemo(f.name));
+    case 'N':
+    case 'F':
+    case 'I':
+    case 'B':
+    case 'Y':
+        return trimBoth(t.getString(f.name));
+    default:
+        return store::cp1252ToUtf8(t.getString(f.name));
+    }
+}
+
+// RFC 4180: a value holding the delimiter, a quote or a line break is quoted,
+// with quotes doubled.
+void putCsv(Output& out, const std::string& v) {
+    if (v.find_first_of(",\"\r\n") == std::string::npos) {
+        out.put(v);
+        return;
+    }
+    out.put('"');
+    for (char c : v) {
+        if (c == '"') out.put('"');
+        out.put(c);
+    }
+    out.put('"');
+}
+
+// Tab-separated values cannot hold tabs or line breaks, so they are written as
+// the escapes \t \n \r, and a backslash as \\.
+void putTsv(Output& out, const std::string& v) {
+    for (char c : v) {
+        switch (c) {
+        case '\t': out.put("\\t"); break;
+        case '\n': out.put("\\n"); break;
+        case '\r': out.put("\\r"); break;
+        case '\\': out.put("\\\\"); break;
+        default: out.put(c);
+        }
+    }
+}
+
+const char* tableTypeName(store::TableType t) {
+    switch (t) {
+    case store::TableType::FoxPro: return "FoxPro";
+    case store::TableType::DBase3: return "dBASE III";
+    case store::TableType::DBase4: return "dBASE IV";
+    case store::TableType::VisualFoxPro: return "Visual FoxPro";
+    }
+    return "unknown";
+}
+
+const char* codePageName(unsigned char cp) {
+    switch (cp) {
+    case 0x00: return "not set";
+    case 0x01: return "DOS 437";
+    case 0x02: return "DOS 850";
+    case 0x03: return "Windows-1252";
+    case 0x57: return "Windows-1252";
+    case 0x64: return "DOS 852";
+    case 0x65: return "DOS 866";
+    case 0x7D: return "Windows-1255";
+    case 0x7E: return "Windows-1256";
+    case 0xC8: return "Windows-1250";
+    case 0xC9: return "Windows-1251";
+    case 0xCA: return "Windows-1254";
+    case 0xCB: return "Windows-1253";
+    default: return "other";
+    }
+}
+
+std::string hexByte(unsigned char b) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "0x%02X", b);
+    return buf;
+}
+
+// Sets the filter, turning a malformed expression into a message that shows where.
+void applyFilter(Table& t, const std::string& expr) {
+    if (expr.empty()) return;
+    try {
+        t.setFilter(store::utf8ToCp1252(expr));
+    } catch (const store::ExprError& e) {
+        throw store::StoreError("invalid filter \"" + expr + "\": " + e.what());
+    }
+}
+
+void applyOrder(Table& t, const std::string& tag) {
+    if (tag.empty()) return;
+    const int order = t.tagArea(tag);
+    if (order <= 0) {
+        std::string known;
+        for (const auto& d : t.tags()) known += (known.empty() ? "" : ", ") + d.name;
+        throw store::StoreError("no tag named " + tag + " in " + t.path() +
+                                (known.empty() ? std::string(" (the table has no index tags)") : " (tags: " + known + ")"));
+    }
+    t.setOrder(order);
+}
+
+// ---------------------------------------------------------------- info
+
+int cmdInfo(const std::vector<std::string>& words) {
+    Arguments args(words, {}, withHelp({}));
+    args.expectPositional(1, "FILE");
+    auto t = Table::open(args.positional()[0], OpenMode::ReadOnly);
+    const store::TableInfo info = t->info();
+    const store::Schema& schema = t->schema();
+
+    std::printf("File:           %s\n", t->path().c_str());
+    std::printf("Table type:     %s (version byte %s)\n", tableTypeName(info.type), hexByte(info.versionByte).c_str());
+    std::printf("Code page:      %s (%s)\n", hexByte(info.codePage).c_str(), codePageName(info.codePage));
+    if (!info.lastUpdate.empty()) std::printf("Last update:    %s\n", info.lastUpdate.c_str());
+    std::printf("Records:        %u\n", info.recordCount);
+    std::printf("Header length:  %d\n", info.headerLength);
+    std::printf("Record length:  %d\n", info.recordLength);
+    std::printf("Memo file:      %s\n", info.hasMemo ? "yes" : "no");
+    std::printf("Fields (%zu):\n", schema.fields.size());
+    for (const auto& f : schema.fields) {
+        std::printf("  %-10s %c %4d %2d\n", f.name.c_str(), f.type, f.width, f.decimals);
+    }
+    const auto tags = t->tags();
+    if (!info.indexProblem.empty()) {
+        std::printf("Index problem:  %s\n", info.indexProblem.c_str());
+    } else if (!t->hasStructuralIndex()) {
+        std::printf("Index:          none\n");
+    }
+    if (!tags.empty()) {
+        std::printf("Tags (%zu):\n", tags.size());
+        for (const auto& tag : tags) std::printf("  %-10s %s\n", tag.name.c_str(), tag.expression.c_str());
+    }
+    const auto missing = address::missingAddressFields(*t);
+    if (missing.empty()) {
+        std::printf("Address file:   yes%s\n", address::hasAllAddressTags(*t) ? "" : " (some of the 26 tags are missing)");
+    }
+    return kExitOk;
+}
+
+// ---------------------------------------------------------------- dump
+
+int cmdDump(const std::vector<std::string>& words) {
+    Arguments args(words, {"--order", "--filter", "--format"}, withHelp({}));
+    args.expectPositional(1, "FILE");
+    const std::string format = args.value("--format", "csv");
+    if (format != "csv" && format != "tsv") throw UsageError("unknown format \"" + format + "\" (csv or tsv)");
+    const bool csv = format == "csv";
+
+    auto t = Table::open(args.positional()[0], OpenMode::ReadOnly);
+    applyOrder(*t, args.value("--order"));
+    applyFilter(*t, args.value("--filter"));
+    t->setTurboRead(true);
+
+    const auto& fields = t->schema().fields;
+    Output out;
+    auto putValue = [&](const std::string& v) { csv ? putCsv(out, v) : putTsv(out, v); };
+    const char sep = csv ? ',' : '\t';
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i) out.put(sep);
+        putValue(fields[i].name);
+    }
+    out.put('\n');
+    for (bool ok = t->first(); ok && !t->eof(); ok = t->next()) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (i) out.put(sep);
+            putValue(fieldText(*t, fields[i]));
+        }
+        out.put('\n');
+    }
+    return kExitOk;
+}
+
+// ---------------------------------------------------------------- count
+
+int cmdCount(const std::vector<std::string>& words) {
+    Arguments args(words, {"--filter"}, withHelp({}));
+    args.expectPositional(1, "FILE");
+    auto t = Table::open(args.positional()[0], OpenMode::ReadOnly);
+    applyFilter(*t, args.value("--filter"));
+    std::printf("%u\n", t->filterCount());
+    return kExitOk;
+}
+
+// ---------------------------------------------------------------- check
+
+int cmdCheck(const std::vector<std::string>& words) {
+    Arguments args(words, {}, withHelp({}));
+    args.expectPositional(1, "FILE");
+    auto t = Table::open(args.positional()[0], OpenMode::ReadOnly);
+    std::vector<std::string> problems;
+    {
+        ProgressBar bar("Checking");
+        problems = t->check(bar.callback());
+    }
+    const store::TableInfo info = t->info();
+    if (!info.indexProblem.empty()) {
+        const bool reported = std::any_of(problems.begin(), problems.end(),
+                                          [&](const std::string& p) { return p.find(info.indexProblem) != std::string::npos; });
+        if (!reported) problems.push_back("index file not usable: " + info.indexProblem);
+    } else if (address::missingAddressFields(*t).empty()) {
+        // An address file is only usable with all of its tags.
+        for (const auto& tag : address::addressTags()) {
+            if (t->tagArea(tag.name) <= 0) problems.push_back("address tag " + tag.name + " is missing");
+        }
+    }
+    if (problems.empty()) {
+        std::printf("OK\n");
+        return kExitOk;
+    }
+    for (const auto& p : problems) std::printf("%s\n", p.c_str());
+    std::fprintf(stderr, "brindle-db check: %zu problem%s found in %s\n", problems.size(),
+                 problems.size() == 1 ? "" : "s", t->path().c_str());
+    return kExitProblems;
+}
+
+// ---------------------------------------------------------------- reindex
+
+int cmdReindex(const std::vector<std::string>& words) {
+    Arguments args(words, {}, withHelp({}));
+    args.expectPositional(1, "FILE");
+    auto t = Table::open(args.positional()[0], OpenMode::Exclusive);
+    // Refuse before anything is deleted: the tags only compile on an address file.
+    const auto missing = address::missingAddressFields(*t);
+    if (!missing.empty()) {
+        std::string list;
+        for (const auto& m : missing) list += (list.empty() ? "" : ", ") + m;
+        throw store::StoreError(t->path() + " is not an address file (missing fields: " + list + ")");
+    }
+    const std::uint32_t before = t->recordCount();
+    // The old index goes first: packing then has no keys to carry along, and a
+    // damaged index file cannot get in the way of the rebuild.
+    t->deleteIndexFile();
+    {
+        std::error_code ec;
+        const std::string cdx = sample::companionPath(t->path(), ".CDX");
+        if (std::filesystem::exists(cdx, ec)) std::filesystem::remove(cdx, ec);
+    }
+    {
+        ProgressBar bar("Packing");
+        t->pack(bar.callback());
+    }
+    {
+        ProgressBar bar("Indexing");
+        address::createAddressTags(*t, bar.callback());
+    }
+    const std::uint32_t after = t->recordCount();
+    t->close();
+    std::printf("%u records (%u deleted records removed), %zu tags\n", after, before - after,
+                address::addressTags().size());
+    return kExitOk;
+}
+
+// ---------------------------------------------------------------- create-address
+
+int cmdCreateAddress(const std::vector<std::string>& words) {
+    Arguments args(words, {}, withHelp({}));
+    args.expectPositional(1, "FILE");
+    address::createAddressFile(args.positional()[0], address::FieldLengths::defaults());
+    return kExitOk;
+}
+
+// ---------------------------------------------------------------- sample
+
+int cmdSample(const std::vector<std::string>& words) {
+    Arguments args(words, {"--records", "--seed"}, withHelp({"--overwrite", "--no-tags"}));
+    args.expectPositional(1, "FILE");
+    if (!args.has("--records")) throw UsageError("missing --records N");
+    sample::SampleOptions opt;
+    opt.records = args.number("--records", 0);
+    if (opt.records > 0xFFFFFFFEull) throw UsageError("--records is larger than a table can hold");
+    opt.seed = args.number("--seed", 1);
+    opt.overwrite = args.has("--overwrite");
+    opt.buildTags = !args.has("--no-tags");
+
+    ProgressBar appendBar("Records");
+    ProgressBar tagBar("Indexing");
+    opt.appendProgress = [&](int p) {
+        appendBar.update(p);
+        if (p >= 100) appendBar.finish();
+        return true;
+    };
+    opt.tagProgress = tagBar.callback();
+    const auto start = std::chrono::steady_clock::now();
+    sample::writeSampleFile(args.positional()[0], opt);
+    appendBar.finish();
+    tagBar.finish();
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(stderr, "%llu records written in %.2f s\n", static_cast<unsigned long long>(opt.records), secs);
+    return kExitOk;
+}
+
+// ---------------------------------------------------------------- table of commands
+
+const std::vector<Command> kCommands = {
+    {"info", "table type, code page, counts, fields and index tags",
+     "Usage: brindle-db info FILE\n"
+     "\n"
+     "Shows the table type, code page, record count, header and record length,\n"
+     "the fields (name, type, width, decimals) and the index tags with their key\n"
+     "expressions. When the index file cannot be used, says why.\n",
+     cmdInfo},
+    {"dump", "records as CSV or TSV (UTF-8)",
+     "Usage: brindle-db dump FILE [--order TAG] [--filter EXPR] [--format csv|tsv]\n"
+     "\n"
+     "Writes a header row of field names, then one row per record, memos included,\n"
+     "in UTF-8. Records flagged as deleted are left out.\n"
+     "  --order TAG      walk the records in the order of this index tag\n"
+     "  --filter EXPR    only records for which the xBase expression is true,\n"
+     "                   e.g. 'UPPER(STATE)=\"CA\" .AND. !ISDEL'\n"
+     "  --format FORMAT  csv (default; values with commas, quotes or line breaks are\n"
+     "                   quoted) or tsv (tabs, line breaks and backslashes escaped\n"
+     "                   as \\t \\n \\r \\\\)\n",
+     cmdDump},
+    {"count", "number of records under a filter",
+     "Usage: brindle-db count FILE [--filter EXPR]\n"
+     "\n"
+     "Prints the number of records the filter admits (all records without one).\n"
+     "Records flagged as deleted are not counted.\n",
+     cmdCount},
+    {"check", "integrity check of table, memo and index files",
+     "Usage: brindle-db check FILE\n"
+     "\n"
+     "Checks the header against the file size, memo references and every index tag\n"
+     "(keys recomputed from the records and in order); for an address file also that\n"
+     "all 26 tags exist. Prints OK and exits 0 when the file is sound; otherwise\n"
+     "prints one line per problem and exits 1.\n",
+     cmdCheck},
+    {"reindex", "pack and rebuild the 26 tags of an address file",
+     "Usage: brindle-db reindex FILE\n"
+     "\n"
+     "Deletes the index file, removes records flagged as deleted for good (pack) and\n"
+     "builds the 26 address tags anew. Shows progress when stderr is a terminal.\n",
+     cmdReindex},
+    {"create-address", "create an empty address file with its tags",
+     "Usage: brindle-db create-address FILE\n"
+     "\n"
+     "Creates an address file (23 fields with the default widths, memo file, 26 index\n"
+     "tags). Fails when FILE exists.\n",
+     cmdCreateAddress},
+    {"sample", "create an address file of synthetic records",
+     "Usage: brindle-db sample FILE --records N [--seed S] [--overwrite] [--no-tags]\n"
+     "\n"
+     "Creates an address file of N made-up but realistic records (US names and\n"
+     "addresses, phones, e-mails, codes, dates, some comments and memos, about 1%\n"
+     "deleted). The same seed (default 1) gives the same records.\n"
+     "  --overwrite  replace FILE (and its memo and index files) when it exists\n"
+     "  --no-tags    leave the file without its index tags\n",
+     cmdSample},
+};
+
+void printOverview(std::FILE* to) {
+    std::fprintf(to,
+                 "Usage: brindle-db COMMAND [ARGUMENTS]\n"
+                 "\n"
+                 "Works on address files (DBF with CDX index and FPT memo) without the window.\n"
+                 "\n"
+                 "Commands:\n");
+    for (const auto& c : kCommands) std::fprintf(to, "  %-15s %s\n", c.name, c.summary);
+    std::fprintf(to,
+                 "\n"
+                 "'brindle-db COMMAND --help' describes a command.\n"
+                 "Exit status: 0 done, 1 check found problems, 2 error.\n");
+}
+
+}  // namespace
+
+const std::vector<Command>& commands() { return kCommands; }
+
+int runCli(int argc, char** argv) {
+    std::vector<std::string> words(argv + std::min(argc, 2), argv + argc);
+    const std::string name = argc >= 2 ? argv[1] : "";
+    if (name.empty()) {
+        printOverview(stderr);
+        return kExitError;
+    }
+    if (name == "--help" || name == "-h" || name == "help") {
+        printOverview(stdout);
+        return kExitOk;
+    }
+    const auto it = std::find_if(kCommands.begin(), kCommands.end(), [&](const Command& c) { return name == c.name; });
+    if (it == kCommands.end()) {
+        std::fprintf(stderr, "brindle-db: unknown command \"%s\"\nTry 'brindle-db --help'.\n", name.c_str());
+        return kExitError;
+    }
+    if (wantsHelp(words)) {
+        std::fputs(it->help, stdout);
+        return kExitOk;
+    }
+    try {
+        return it->run(words);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "brindle-db %s: %s\nTry 'brindle-db %s --help'.\n", it->name, e.what(), it->name);
+    } catch (const store::InUseError& e) {
+        std::fprintf(stderr, "brindle-db %s: file in use: %s\n", it->name, e.what());
+    } catch (const store::StoreError& e) {
+        std::fprintf(stderr, "brindle-db %s: %s\n", it->name, e.what());
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "brindle-db %s: out of memory\n", it->name);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "brindle-db %s: %s\n", it->name, e.what());
+    }
+    return kExitError;
+}
+
+}  // namespace brindle::cli
