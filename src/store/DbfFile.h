@@ -75,6 +75,10 @@ private:
     DbfFile() = default;
     void parseHeader(std::uint64_t size);
     void touchDate();
+    void writeCount(std::uint32_t count);
+    static constexpr std::size_t kHeaderMapBytes = 32;
+    unsigned char* headerMap_ = nullptr;
+    bool headerMapFailed_ = false;
 
     std::string path_;
     OpenMode mode_ = OpenMode::Exclusive;

@@ -5,9 +5,12 @@
 namespace brindle::store {
 
 int Schema::find(std::string_view name) const {
-    const std::string wanted = toUpper1252(name);
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (fields[i].name == wanted) return static_cast<int>(i);
+        const std::string& f = fields[i].name;  // stored in upper case
+        if (f.size() != name.size()) continue;
+        std::size_t k = 0;
+        while (k < f.size() && static_cast<unsigned char>(f[k]) == upper1252(static_cast<unsigned char>(name[k]))) ++k;
+        if (k == f.size()) return static_cast<int>(i);
     }
     return -1;
 }

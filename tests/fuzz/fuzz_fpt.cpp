@@ -21,10 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             t->post();
         }
         t->close();
-        std::filesystem::rename(dir + "/m.FPT", dir + "/m.keep");
+        std::filesystem::rename(dir + "/m.fpt", dir + "/m.keep");
         made = true;
     }
-    brindle::fuzz::writeScratch("m.FPT", data, size);
+    brindle::fuzz::writeScratch("m.fpt", data, size);
     try {
         auto t = Table::open(path, OpenMode::ReadOnly);
         for (bool ok = t->first(); ok; ok = t->next()) {
