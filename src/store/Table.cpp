@@ -295,7 +295,14 @@ struct Table::Impl {
         visibleValid = true;
     }
 
-    bool useBitmap() const { return cacheable() && (filterExpr || hideDeleted); }
+    // A filter is planned into a bitmap once. Hidden deleted records alone use
+    // one only when a DELETED() tag answers them; otherwise each record's flag
+    // is read as navigation reaches it, so opening a large table costs nothing.
+    bool useBitmap() {
+        if (!cacheable()) return false;
+        if (filterExpr) return true;
+        return hideDeleted && findTagByCanonical("DELETED()") != nullptr;
+    }
 
     bool isVisible(std::uint32_t r) {
         if (r < 1 || r > count()) return false;
@@ -1154,20 +1161,18 @@ bool Table::seek(std::string_view keyIn) {
     std::string key(keyIn);
     bool whole = m.exact || !info.charKeys;
     if (static_cast<int>(key.size()) >= info.keyLength) {
-        // Extra trailing blanks do not matter; other extra bytes cannot match.
-        const std::string cut = key.substr(0, static_cast<std::size_t>(info.keyLength));
+        // Extra trailing blanks do not matter; any other extra byte means no
+        // key can match, and a soft seek stops after the keys it passes.
         const bool blanksOnly = key.find_first_not_of(' ', static_cast<std::size_t>(info.keyLength)) == std::string::npos;
+        key.resize(static_cast<std::size_t>(info.keyLength));
         if (!blanksOnly) {
             m.found = false;
-            bool ok = m.cursor->seek(cut) && m.cursor->key() == cut ? m.cursor->next() : m.cursor->valid();
-            if (m.softSeek && m.scanCursor(ok, true)) {
-                m.settle(m.cursor->recno());
-            } else {
-                m.setEof();
-            }
+            bool ok = m.cursor->seek(key);
+            while (ok && m.cursor->key() <= std::string_view(key)) ok = m.cursor->next();
+            if (m.softSeek && m.scanCursor(ok, true)) m.settle(m.cursor->recno());
+            else m.setEof();
             return false;
         }
-        key = cut;
         whole = true;
     }
     if (whole && info.charKeys) key.resize(static_cast<std::size_t>(info.keyLength), ' ');

@@ -226,6 +226,14 @@ TEST(Table, TagsOrderSeekAndKeepUpWithEdits) {
     EXPECT_TRUE(t->seek("BROWN"));
     EXPECT_TRUE(t->check().empty());
 
+    // Keys longer than the tag's: extra blanks are ignored, anything else cannot match.
+    EXPECT_TRUE(t->seek("CLARK" + std::string(30, ' ')));
+    EXPECT_FALSE(t->seek("CLARK" + std::string(15, ' ') + "X"));
+    t->setSoftSeek(true);
+    EXPECT_FALSE(t->seek("CLARK" + std::string(15, ' ') + "X"));
+    EXPECT_EQ(t->getString("LNAME"), "Miller");
+    t->setSoftSeek(false);
+
     // Record order, last, prior.
     t->setOrder(0);
     ASSERT_TRUE(t->last());
