@@ -367,7 +367,10 @@ void DbfFile::parseHeader(std::uint64_t size) {
 std::string DbfFile::lastUpdate() const {
     const auto* u = reinterpret_cast<const unsigned char*>(header_.data());
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", 1900 + u[1], u[2] % 100, u[3] % 100);
+    // Years are counted from 1900, but some writers store only the last two
+    // digits; those small values are read as this century.
+    const int year = u[1] < 80 ? 2000 + u[1] : 1900 + u[1];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", year, u[2] % 100, u[3] % 100);
     return buf;
 }
 

@@ -1303,7 +1303,8 @@ std::string Table::getString(std::string_view field) const {
             double d;
             std::memcpy(&d, raw.data(), 8);
             char buf[64];
-            std::snprintf(buf, sizeof buf, "%.*f", fi.decimals, d);
+            if (fi.decimals > 0) std::snprintf(buf, sizeof buf, "%.*f", fi.decimals, d);
+            else std::snprintf(buf, sizeof buf, "%.15g", d);
             return buf;
         }
         case 'Y': {
@@ -1663,11 +1664,11 @@ std::vector<std::string> Table::check(const ProgressFn& progress) {
     }
     if (!m.indexProblem.empty()) problems.push_back(m.indexProblem);
     const int tagCount = m.structuralCount();
-    std::vector<std::vector<std::pair<std::string, std::uint32_t>>> expected(static_cast<std::size_t>(tagCount));
-    for (auto& e : expected) e.reserve(n);
+    const bool recordsReadable = size >= need;
+    // Pass 1: deletion flags and memo references.
     m.dbf->setTurbo(true);
     std::size_t memoProblems = 0;
-    for (std::uint32_t r = 1; r <= n && size >= need; ++r) {
+    for (std::uint32_t r = 1; r <= n && recordsReadable; ++r) {
         const char* p = m.dbf->record(r);
         if (p[0] != ' ' && p[0] != '*' && problems.size() < 1000)
             problems.push_back(path + ": record " + std::to_string(r) + " has an invalid deletion flag");
@@ -1679,44 +1680,75 @@ std::vector<std::string> Table::check(const ProgressFn& progress) {
             if (!pr.empty() && ++memoProblems <= 100)
                 problems.push_back(path + ": record " + std::to_string(r) + ", field " + fi.name + ": " + pr);
         }
-        for (int i = 0; i < tagCount; ++i) {
-            const auto idx = static_cast<std::size_t>(i);
-            const EvalContext ctx = m.context(p, r);
-            if (m.tagFors[idx] && !m.tagFors[idx]->evaluateLogical(ctx)) continue;
-            std::string k;
-            m.tagExprs[idx]->evaluateKey(ctx, k);
-            expected[idx].emplace_back(std::move(k), r);
-        }
-        if (progress && (r & 0xFFFF) == 0) progress(static_cast<int>(50.0 * r / n));
+        if (progress && (r & 0xFFFF) == 0) progress(static_cast<int>(20.0 * r / n));
     }
     m.dbf->setTurbo(false);
-    if (m.cdx) {
-        m.cdx->verify(problems);
-        const auto infos = m.cdx->tags();
-        for (int i = 0; i < tagCount; ++i) {
-            auto& want = expected[static_cast<std::size_t>(i)];
-            std::sort(want.begin(), want.end());
-            std::size_t pos = 0;
-            std::size_t wrong = 0;
-            std::uint64_t have = 0;
+    if (!m.cdx || !recordsReadable) return problems;
+
+    // Pass 2: the index's own structure (order of entries, links, counts).
+    m.cdx->verify(problems);
+    const auto infos = m.cdx->tags();
+    // Pass 3: every tag's entries against keys recomputed from the records,
+    // for groups of tags whose keys fit in about 640 MB at a time.
+    constexpr std::uint64_t kBudget = 640ULL * 1024 * 1024;
+    int start = 0;
+    while (start < tagCount) {
+        int end = start;
+        std::uint64_t bytes = 0;
+        while (end < tagCount) {
+            const std::uint64_t b = static_cast<std::uint64_t>(n + 1) * static_cast<std::uint64_t>(infos[static_cast<std::size_t>(end)].keyLength);
+            if (end > start && bytes + b > kBudget) break;
+            bytes += b;
+            ++end;
+        }
+        std::vector<std::string> expected(static_cast<std::size_t>(end - start));
+        std::vector<Bitmap> included(static_cast<std::size_t>(end - start));
+        for (int i = start; i < end; ++i) {
+            expected[static_cast<std::size_t>(i - start)].reserve(static_cast<std::size_t>(n) * static_cast<std::size_t>(infos[static_cast<std::size_t>(i)].keyLength));
+            included[static_cast<std::size_t>(i - start)].reset(n, false);
+        }
+        m.dbf->setTurbo(true);
+        for (std::uint32_t r = 1; r <= n; ++r) {
+            const char* p = m.dbf->record(r);
+            const EvalContext ctx = m.context(p, r);
+            for (int i = start; i < end; ++i) {
+                const auto idx = static_cast<std::size_t>(i);
+                std::string& keys = expected[idx - static_cast<std::size_t>(start)];
+                const std::size_t before = keys.size();
+                m.tagExprs[idx]->evaluateKey(ctx, keys);
+                if (keys.size() != before + static_cast<std::size_t>(infos[idx].keyLength))
+                    keys.resize(before + static_cast<std::size_t>(infos[idx].keyLength), ' ');
+                if (!m.tagFors[idx] || m.tagFors[idx]->evaluateLogical(ctx))
+                    included[idx - static_cast<std::size_t>(start)].set(r);
+            }
+        }
+        m.dbf->setTurbo(false);
+        for (int i = start; i < end; ++i) {
+            const auto idx = static_cast<std::size_t>(i);
+            const auto len = static_cast<std::size_t>(infos[idx].keyLength);
+            const std::string& keys = expected[idx - static_cast<std::size_t>(start)];
+            const Bitmap& want = included[idx - static_cast<std::size_t>(start)];
+            Bitmap seen(n, false);
+            std::uint64_t have = 0, wrong = 0;
             m.cdx->forEach(i, [&](std::string_view key, std::uint32_t recno) {
                 ++have;
-                if (pos < want.size() && want[pos].first == key && want[pos].second == recno) {
-                    ++pos;
-                } else {
+                if (!want.test(recno) || seen.test(recno) ||
+                    key != std::string_view(keys.data() + (recno - 1) * len, len)) {
                     ++wrong;
-                    // Resynchronise on the record number so one bad key is one problem.
-                    auto it = std::lower_bound(want.begin(), want.end(), std::make_pair(std::string(key), recno));
-                    if (it != want.end() && it->first == key && it->second == recno) pos = static_cast<std::size_t>(it - want.begin()) + 1;
+                    return;
                 }
+                seen.set(recno);
             });
-            if (wrong > 0 || have != want.size()) {
-                problems.push_back(m.cdxPath + ": tag " + infos[static_cast<std::size_t>(i)].name + " holds " +
-                                   std::to_string(have) + " keys, " + std::to_string(wrong) +
-                                   " of them wrong; the records give " + std::to_string(want.size()) + " keys");
+            const std::uint32_t missing = want.count() - seen.count();
+            if (wrong > 0 || missing > 0) {
+                problems.push_back(m.cdxPath + ": tag " + infos[idx].name + " holds " + std::to_string(have) +
+                                   " keys, " + std::to_string(wrong) + " of them wrong, and lacks " +
+                                   std::to_string(missing) + " of the " + std::to_string(want.count()) +
+                                   " keys the records give");
             }
-            if (progress) progress(50 + 50 * (i + 1) / std::max(1, tagCount));
+            if (progress) progress(20 + 80 * (i + 1) / std::max(1, tagCount));
         }
+        start = end;
     }
     return problems;
 }
