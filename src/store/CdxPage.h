@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "store/Bytes.h"
+
 namespace brindle::store::cdx {
 
 constexpr std::uint32_t kPageSize = 512;
@@ -46,23 +48,12 @@ constexpr std::uint8_t kOptCompact = 0x20;
 constexpr std::uint8_t kOptCompound = 0x40;
 constexpr std::uint8_t kOptDirectory = 0x80;
 
-inline std::uint16_t le16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
-inline std::uint32_t le32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
-inline std::uint32_t be32(const std::uint8_t* p) {
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]);
-}
-inline void putLe16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = std::uint8_t(v);
-    p[1] = std::uint8_t(v >> 8);
-}
-inline void putLe32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = std::uint8_t(v >> (8 * i));
-}
-inline void putBe32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = std::uint8_t(v >> (24 - 8 * i));
-}
+using store::be32;
+using store::le16;
+using store::le32;
+using store::putBe32;
+using store::putLe16;
+using store::putLe32;
 
 // Number of bits needed to hold v (at least 1).
 inline int bitsFor(std::uint32_t v) {

@@ -7,18 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "store/Bytes.h"
 #include "store/Schema.h"
 #include "store/Table.h"
 
 namespace brindle::store {
-
-// Little helpers for the byte layouts of the xBase files.
-std::uint16_t le16(const unsigned char* p);
-std::uint32_t le32(const unsigned char* p);
-std::uint32_t be32(const unsigned char* p);
-void putLe16(unsigned char* p, std::uint16_t v);
-void putLe32(unsigned char* p, std::uint32_t v);
-void putBe32(unsigned char* p, std::uint32_t v);
 
 // pread/pwrite that loop over short transfers and throw StoreError naming the file.
 void readExact(int fd, void* buf, std::size_t n, std::uint64_t offset, const std::string& path);
