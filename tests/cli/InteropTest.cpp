@@ -268,3 +268,32 @@ TEST(Interop, TablesWrittenByPythonDbfReadThroughTheStore) {
                       false);
     }
 }
+
+TEST(Interop, VisualFoxProTablesWithBinaryFieldsReadAsText) {
+    if (!pythonHasDbf()) GTEST_SKIP() << "/usr/bin/python3 cannot import dbf (python3-dbf)";
+    ScratchDir dir;
+    const std::string vfp = dir.file("vfp.dbf");
+    const RunResult py = runPython(dir, R"PY(
+import sys, datetime, dbf
+t = dbf.Table(sys.argv[1], 'name C(20); qty I; price Y; ratio B; stamp T; note M', dbf_type='vfp', codepage='cp1252')
+t.open(dbf.READ_WRITE)
+t.append(('Widget', 42, 12.5, 0.25, datetime.datetime(2020, 5, 17, 13, 45, 30), 'hello memo'))
+t.append(('Gadget', -7, 1000, -3.5, None, ''))
+t.close()
+)PY", {vfp});
+    ASSERT_EQ(py.status, 0) << py.err;
+    auto t = store::Table::open(vfp, store::OpenMode::ReadOnly);
+    EXPECT_EQ(t->info().type, store::TableType::VisualFoxPro);
+    EXPECT_EQ(t->info().lastUpdate.substr(0, 2), "20");  // a two-digit year byte is this century
+    ASSERT_TRUE(t->first());
+    EXPECT_EQ(t->getString("QTY"), "42");
+    EXPECT_EQ(t->getString("PRICE"), "12.5000");
+    EXPECT_EQ(t->getString("RATIO"), "0.25");
+    EXPECT_EQ(t->getString("STAMP"), "20200517 13:45:30");
+    EXPECT_EQ(t->getMemo("NOTE"), "hello memo");
+    ASSERT_TRUE(t->next());
+    EXPECT_EQ(t->getString("QTY"), "-7");
+    EXPECT_EQ(t->getString("RATIO"), "-3.5");
+    EXPECT_EQ(t->getString("STAMP"), "");
+    EXPECT_EQ(t->getMemo("NOTE"), "");
+}
