@@ -1,0 +1,35 @@
+#pragma once
+// What every window of the address area shares: a help topic opened by F1 and
+// by its Help button, the mouse-help button, and centring over the main window.
+#include <QDialog>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace brindle::address::ui {
+
+// Opens a topic, the contents or the keyword search of the help window.
+void openHelpTopic(int topic, QWidget* parent);
+void openHelpContents(QWidget* parent);
+void openHelpSearch(QWidget* parent);
+
+// A modal dialog with a help topic: F1 opens it.
+class HelpDialog : public QDialog {
+    Q_OBJECT
+public:
+    HelpDialog(int helpTopic, QWidget* parent);
+    int helpTopic() const { return helpTopic_; }
+    // A "Help" button wired to the topic.
+    QPushButton* makeHelpButton(const QString& caption = QStringLiteral("Help"));
+    // The button that turns the pointer into a help pointer for the next click.
+    QToolButton* makeMouseHelpButton();
+    // Centres over `mainWindow`, then runs modally.
+    int execCentred(QWidget* mainWindow);
+
+private:
+    int helpTopic_;
+};
+
+// Adds the F1 shortcut for a topic to any window.
+void addHelpKey(QWidget* window, int topic);
+
+}  // namespace brindle::address::ui

@@ -1,0 +1,126 @@
+#pragma once
+// The main window: one record of the open address file at a time, the menus
+// and buttons that lead to every other window, and the start-up work of its
+// first activation.
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMap>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QCheckBox>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <memory>
+
+#include "address/AddressFile.h"
+#include "address/Preferences.h"
+
+namespace brindle::common {
+class UserDialogs;
+}
+
+namespace brindle::address::ui {
+
+class TAddressMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // `dialogs` shows every message of the window and of the logic it calls.
+    explicit TAddressMain(common::UserDialogs& dialogs, QWidget* parent = nullptr);
+    ~TAddressMain() override;
+
+    AddressFile& file() { return *file_; }
+    const Preferences& preferences() const { return prefs_; }
+
+    // Start-up work done once, on the first activation: placement, preferences,
+    // tag identifier, the address file, printer check, Getting Started queued.
+    void firstActivation();
+    bool firstActivationPending() const { return firstActivationPending_; }
+    // Whether the first activation queues the Getting Started window (tests turn it off).
+    void setGettingStartedAllowed(bool on) { gettingStartedAllowed_ = on; }
+
+    // Enables and shows the controls by the state of the file.
+    void setButtons();
+    // Rebuilds the recently used entries at the end of the File menu.
+    void updateMenuMRUList();
+    // Shows the current record.
+    void showRecord();
+
+    // Controls by their captions, for the menus' and the windows' users.
+    QAction* action(const QString& objectName) const;
+    QPushButton* button(const QString& objectName) const;
+    QLineEdit* recordEdit(const char* field) const;
+    QWidget* noDataPanel() const { return noData_; }
+    QTabWidget* tabs() const { return tabs_; }
+    QLabel* filterStatus() const { return filterStatus_; }
+    QLabel* sortStatus() const { return sortStatus_; }
+    QMenu* fileMenu() const { return fileMenu_; }
+    QMenu* sortMenu() const { return sortMenu_; }
+    QList<QAction*> mruActions() const { return mruActions_; }
+
+public slots:
+    void newFileMenuClick();
+    void openFileMenuClick();
+    void mruItemClick(const QString& path);
+    void rebuildIndexesClick();
+    void rebuildSystemIndexesClick();
+    void preferencesClick();
+    void sortMenuClick(const QString& sortName);
+    void gettingStartedClick();
+    void aboutClick();
+    void configurationClick();
+    // The single-instance guard asks for the window.
+    void bringToFront();
+
+signals:
+    // The window closed: the program ends.
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildCentre();
+    QAction* addAction(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& key = {});
+    QPushButton* addButton(const QString& name, const QString& caption);
+    QLineEdit* addField(const char* field);
+    void guarded(const std::function<void()>& action);
+    void reloadPreferences();
+    void setMenuOrder();
+
+    common::UserDialogs& dialogs_;
+    std::unique_ptr<AddressFile> file_;
+    Preferences prefs_;
+    bool firstActivationPending_ = true;
+    bool gettingStartedAllowed_ = true;
+
+    QMap<QString, QAction*> actions_;
+    QMap<QString, QPushButton*> buttons_;
+    QMap<QString, QLineEdit*> edits_;
+    QList<QWidget*> laterIssueControls_;
+    QList<QAction*> laterIssueActions_;
+    QList<QAction*> mruActions_;
+    QAction* mruSeparator_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* importMenu_ = nullptr;
+    QMenu* recordMenu_ = nullptr;
+    QMenu* sortMenu_ = nullptr;
+    QMenu* utilitiesMenu_ = nullptr;
+    QMenu* printMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QWidget* client_ = nullptr;
+    QStackedWidget* recordArea_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QLabel* noData_ = nullptr;
+    QLineEdit* dateEdit_ = nullptr;
+    QCheckBox* tagged_ = nullptr;
+    QPlainTextEdit* memo_ = nullptr;
+    QLabel* filterStatus_ = nullptr;
+    QLabel* sortStatus_ = nullptr;
+};
+
+}  // namespace brindle::address::ui

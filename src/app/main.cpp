@@ -1,0 +1,36 @@
+// Brindle: start-up and shut-down of the window program.
+#include <QTimer>
+
+#include "address/ui/TAddressMain.h"
+#include "app/BrindleApplication.h"
+#include "app/SingleInstance.h"
+#include "common/Common.h"
+#include "common/ui/QtUserDialogs.h"
+
+using namespace brindle;
+
+int main(int argc, char** argv) {
+    app::BrindleApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brindle"));
+
+    // A second start brings the running window to the front and ends silently.
+    app::SingleInstance guard(app::SingleInstance::serverName(common::programDir()));
+    if (guard.notifyRunning()) return 0;
+    guard.listen();
+
+    common::QtUserDialogs dialogs;
+    application.setDialogs(&dialogs);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    address::ui::TAddressMain window(dialogs);
+    dialogs.setParent(&window);
+    QObject::connect(&guard, &app::SingleInstance::activationRequested, &window,
+                     &address::ui::TAddressMain::bringToFront);
+    // Closing the main window ends the program, whatever else is open (help).
+    QObject::connect(&window, &address::ui::TAddressMain::closed, &application, &QApplication::quit,
+                     Qt::QueuedConnection);
+    QApplication::restoreOverrideCursor();
+    window.show();
+    const int rc = application.exec();
+    application.setDialogs(nullptr);
+    return rc;
+}
