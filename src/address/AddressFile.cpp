@@ -90,7 +90,49 @@ AddressFile::~AddressFile() {
 }
 
 void AddressFile::notify() {
-    if (changed) changed();
+    if (changed && suspended_ == 0) changed();
+}
+
+void AddressFile::resumeUpdates() {
+    if (suspended_ > 0 && --suspended_ == 0) notify();
+}
+
+namespace {
+// Swallows every message: quiet retries must not flood the user.
+class SilentDialogs : public common::UserDialogs {
+public:
+    void showInfo(const QString&, const QString&) override {}
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    bool askYesNoDefaultNo(const QString&, const QString&) override { return false; }
+    void showError(const QString&) override {}
+    void beep() override {}
+    QString chooseOpenFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString chooseSaveFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    void beginBusy() override {}
+    void endBusy() override {}
+    void processEvents() override {}
+};
+}  // namespace
+
+void AddressFile::forgetCurrentFile() {
+    close();
+    currentFilePath_.clear();
+    currentTag_.clear();
+    sortName_.clear();
+}
+
+bool AddressFile::reopenQuietly(const QString& path) {
+    close();
+    SilentDialogs silent;
+    table_ = openTableFile(path, silent, addressFieldNames());
+    if (!table_) return false;
+    table_->setHideDeleted(true);
+    if (!checkValidIndex()) {
+        close();
+        return false;
+    }
+    countValid_ = false;
+    return true;
 }
 
 void AddressFile::close() {
@@ -99,6 +141,7 @@ void AddressFile::close() {
     table_->close();
     table_.reset();
     indexValid_ = false;
+    countValid_ = false;
 }
 
 bool AddressFile::openBRWFile(const QString& path) {
@@ -120,7 +163,11 @@ bool AddressFile::checkValidIndex() {
 
 bool AddressFile::openBRWDBF(const QString& path) {
     if (path.isEmpty()) return false;
-    queryString_.clear();
+    suspendUpdates();
+    struct Resume {
+        AddressFile* f;
+        ~Resume() { f->resumeUpdates(); }
+    } resume{this};
     const bool opened = openBRWFile(path);
     if (opened && !indexValid_) {
         if (dialogs_.askYesNo(rebuildQuestion(path), QStringLiteral("Warning"))) {
@@ -205,18 +252,68 @@ void AddressFile::setCurrentOrder(const QString& tag) {
 
 QString AddressFile::sortStatus() const { return sortName_.isEmpty() ? QString() : sortStatusText(sortName_); }
 
-void AddressFile::applyQuery() {
-    if (!table_) return;
-    const QString notDeleted = QStringLiteral("!ISDEL");
-    const QString filter =
-        queryString_.isEmpty() ? notDeleted : QStringLiteral("(") + queryString_ + QStringLiteral(") .AND. ") + notDeleted;
-    table_->setFilter(common::toStore(filter));
-    table_->first();
-    notify();
+void AddressFile::clearQueryVars() {
+    queryVars_.clear();
+    queryString_.clear();
 }
 
-QString AddressFile::filterStatus() const {
-    return queryString_.isEmpty() ? QString() : QStringLiteral("Filter: ") + queryString_;
+int AddressFile::applyQuery() {
+    common::BusyScope busy(dialogs_);
+    queryString_ = buildQueryString(queryVars_, globalTagId_);
+    countValid_ = false;
+    if (!table_) return 0;
+    const auto plain = [this] {
+        table_->setFilter(common::toStore(notDeletedCondition()));
+        countValid_ = false;
+    };
+    if (queryString_.isEmpty()) {
+        plain();
+        notify();
+        return 0;
+    }
+    if (queryTooLong(queryString_)) {
+        dialogs_.showInfo(tooComplexMessage());
+        clearQueryVars();
+        plain();
+        notify();
+        return 0;
+    }
+    const std::string expression = common::toStore(engineFilter(queryString_));
+    std::string error;
+    if (!table_->testExpression(expression, &error)) {
+        // A value the engine cannot read (a stray quote) is dropped like a filter without matches.
+        clearQueryVars();
+        plain();
+        notify();
+        return 0;
+    }
+    table_->setFilter(expression);
+    const std::uint32_t n = filterCount();
+    if (n == 0) {
+        clearQueryVars();
+        plain();
+        notify();
+        return 0;
+    }
+    notify();
+    return static_cast<int>(n);
+}
+
+std::uint32_t AddressFile::filterCount() {
+    if (!table_) return 0;
+    if (!countValid_) {
+        count_ = table_->filterCount();
+        countValid_ = true;
+    }
+    return count_;
+}
+
+QString AddressFile::filterStatus() {
+    if (!table_) return {};
+    const std::uint32_t n = filterCount();
+    if (filterSet()) return QString::number(n) + QStringLiteral(" filter matches");
+    if (n > 0) return QString::number(n) + QStringLiteral(" records (no filter)");
+    return QStringLiteral("No records");
 }
 
 bool AddressFile::hasRecord() const { return table_ && table_->hasRecord(); }

@@ -11,6 +11,7 @@
 
 #include "address/AddressSchema.h"
 #include "address/ComputedFields.h"
+#include "address/Query.h"
 #include "store/Table.h"
 
 namespace brindle::common {
@@ -98,12 +99,43 @@ public:
     QString sortStatus() const;  // "Sorted by ..." or empty
 
     // ---- filter ----
-    // The user's query ("" for none); the filter adds the condition that ISDEL is false.
+    // The values of the filter window; they outlive the open file.
+    const QueryVars& queryVars() const { return queryVars_; }
+    void setQueryVars(const QueryVars& v) { queryVars_ = v; }
+    // Empties the values and the query string.
+    void clearQueryVars();
+    // The user's query as last built ("" for none); the engine filter adds the
+    // condition that ISDEL is false.
     const QString& queryString() const { return queryString_; }
-    void setQueryString(const QString& q) { queryString_ = q; }
     bool filterSet() const { return !queryString_.isEmpty(); }
-    void applyQuery();
-    QString filterStatus() const;
+    // Builds the query string and sets the engine filter; returns the number of
+    // matching records (0 when no filter is set). A query that is too long is
+    // refused with a message, and one that matches nothing is dropped: both
+    // leave the plain filter. The record pointer does not move.
+    int applyQuery();
+    // The filter status panel: "<n> filter matches", "<n> records (no filter)",
+    // "No records"; empty when no file is open. Uses the count kept since the
+    // last change of filter or data.
+    QString filterStatus();
+    // The number of records the current filter admits, counted once per change
+    // of filter or data.
+    std::uint32_t filterCount();
+    // Records were written: the kept count is worked out again when next needed.
+    void dataChanged() { countValid_ = false; }
+
+    // ---- screen updates ----
+    // While suspended (nested calls count), `changed` is not called.
+    void suspendUpdates() { ++suspended_; }
+    void resumeUpdates();
+    bool updatesSuspended() const { return suspended_ > 0; }
+    // Tells the window to show the current state (unless suspended).
+    void refresh() { notify(); }
+
+    // Opens the file again after it was closed, without any message; false
+    // when it cannot be opened or its tags are incomplete (nothing open then).
+    bool reopenQuietly(const QString& path);
+    // After a reopen failed for good: no file is current any more.
+    void forgetCurrentFile();
 
     // ---- records ----
     bool hasRecord() const;
@@ -149,6 +181,10 @@ private:
     QString currentTag_;
     QString sortName_;
     QString queryString_;
+    QueryVars queryVars_;
+    std::uint32_t count_ = 0;
+    bool countValid_ = false;
+    int suspended_ = 0;
     QString globalTagId_;
     bool extraFields_ = false;
 };

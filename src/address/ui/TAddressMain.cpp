@@ -24,6 +24,14 @@
 #include "address/ui/ReindexWindows.h"
 #include "address/ui/TNewDataBaseName.h"
 #include "address/ui/TPreferences.h"
+#include "address/ui/FilterWindows.h"
+#include "address/ui/RecordDialogs.h"
+#include "address/ButtonRules.h"
+#include "address/GatewayScope.h"
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QKeyEvent>
 #include "common/Common.h"
 #include "common/ProfileFile.h"
 #include "common/UserDialogs.h"
@@ -73,7 +81,8 @@ QString escapeAmpersands(QString text) { return text.replace(QLatin1Char('&'), Q
 
 TAddressMain::TAddressMain(common::UserDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs),
-      file_(std::make_unique<AddressFile>(dialogs, common::settingsPath())) {
+      file_(std::make_unique<AddressFile>(dialogs, common::settingsPath())),
+      session_(std::make_unique<RecordSession>(*file_, dialogs)) {
     setObjectName(QStringLiteral("TAddressMain"));
     setWindowTitle(QStringLiteral("Brindle"));
     QFont f(QStringLiteral("Arial"));
@@ -89,8 +98,9 @@ TAddressMain::TAddressMain(common::UserDialogs& dialogs, QWidget* parent)
     };
     file_->changed = [this] {
         showRecord();
-        setButtons();
+        if (session_->refreshButtons) setButtons();
     };
+    wireRecordWork();
     filterStatus_->clear();
     sortStatus_->clear();
     tabs_->setCurrentIndex(0);
@@ -353,7 +363,6 @@ void TAddressMain::buildCentre() {
     laterIssueControls_ << dateButton;
     tagged_ = new QCheckBox(QStringLiteral("Tagged"), addressPage);
     tagged_->setObjectName(QStringLiteral("Tagged"));
-    tagged_->setAttribute(Qt::WA_TransparentForMouseEvents);
     tagged_->setFocusPolicy(Qt::NoFocus);
     tagged_->setWhatsThis(QStringLiteral("Shows whether the record is tagged for a later mailing."));
     auto* dateRow = new QHBoxLayout;
@@ -453,86 +462,90 @@ void TAddressMain::buildCentre() {
     statusBar()->addWidget(filterStatus_, 1);
     statusBar()->addWidget(sortStatus_, 1);
 
-    // Paging keys move through the records.
-    const struct {
-        QKeySequence key;
-        int move;  // 0 first, 1 previous, 2 next, 3 last
-    } keys[] = {{QKeySequence(Qt::Key_PageDown), 2},
-                {QKeySequence(Qt::Key_PageUp), 1},
-                {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 3},
-                {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 0}};
-    for (const auto& k : keys) {
-        auto* s = new QShortcut(k.key, this);
-        s->setContext(Qt::WindowShortcut);
-        const int move = k.move;
-        connect(s, &QShortcut::activated, this, [this, move] {
-            if (!file_->isOpen()) return;
-            guarded([this, move] {
-                switch (move) {
-                case 0: file_->first(); break;
-                case 1: file_->prior(); break;
-                case 2: file_->next(); break;
-                default: file_->last(); break;
-                }
-            });
-        });
-    }
 }
 
 void TAddressMain::setButtons() {
-    const bool editing = false;  // records are read-only in this window for now
-    const bool open = file_->isOpen();
-    const bool hasRecord = file_->hasRecord();
-    const bool idle = open && !editing && hasRecord;
-    const bool filterSet = file_->filterSet();
+    WindowState state;
+    state.open = file_->isOpen();
+    state.editing = session_->editing();
+    state.hasRecord = file_->hasRecord();
+    state.filterSet = file_->filterSet();
+    const Enabling e = computeEnabling(state);
 
+    auto act = [this](const char* n) { return action(QString::fromLatin1(n)); };
+    auto btn = [this](const char* n) { return button(QString::fromLatin1(n)); };
+    // Entries whose windows are not built yet stay disabled.
     auto enable = [this](QAction* a, bool on) {
         if (a) a->setEnabled(on && !laterIssueActions_.contains(a));
     };
     auto enableButton = [this](QPushButton* b, bool on) {
         if (b) b->setEnabled(on && !laterIssueControls_.contains(b));
     };
-    auto act = [this](const char* n) { return action(QString::fromLatin1(n)); };
     for (QAction* a : laterIssueActions_) a->setEnabled(false);
     for (QWidget* c : laterIssueControls_) c->setEnabled(false);
-    auto btn = [this](const char* n) { return button(QString::fromLatin1(n)); };
 
     for (const char* n : {"rebuildIndexes", "importDbf", "importAscii", "importOld1", "importOld2", "clearTags", "restoreFilter"})
-        enable(act(n), open);
-    importMenu_->menuAction()->setEnabled(open);
-    btn("saveButton")->setVisible(editing);
-    btn("cancelButton")->setVisible(editing);
-    for (const char* n : {"addButton", "editButton", "deleteButton", "exitButton"}) btn(n)->setVisible(!editing);
-    enableButton(btn("addButton"), open && !editing);
-    enableButton(btn("editButton"), idle);
-    enableButton(btn("deleteButton"), idle);
-    enable(act("add"), open && !editing);
-    enable(act("edit"), idle);
-    enable(act("delete"), idle);
+        enable(act(n), e.fileEntries);
+    importMenu_->menuAction()->setEnabled(e.fileEntries);
+    for (const char* n : {"saveButton", "cancelButton"}) {
+        btn(n)->setVisible(e.saveCancelShown);
+        btn(n)->setEnabled(e.saveCancelShown);
+    }
+    for (const char* n : {"addButton", "editButton", "deleteButton", "exitButton"}) btn(n)->setVisible(e.addEditDeleteShown);
+    enableButton(btn("addButton"), e.add);
+    enableButton(btn("editButton"), e.editDelete);
+    enableButton(btn("deleteButton"), e.editDelete);
+    enable(act("add"), e.add);
+    enable(act("edit"), e.editDelete);
+    enable(act("delete"), e.editDelete);
 
-    for (const char* n : {"search", "browse", "export", "clone", "copyToClipboard"}) enable(act(n), idle);
+    for (const char* n : {"search", "browse", "export", "clone", "copyToClipboard"}) enable(act(n), e.idleEntries);
     for (const char* n : {"browseButton", "searchButton", "labels", "letters", "envelopes", "reports", "dial1", "dial2",
-                          "searchMemo", "firstButton", "previousButton", "nextButton", "lastButton", "dateButton"})
-        enableButton(btn(n), idle);
-    sortMenu_->menuAction()->setEnabled(idle);
-    printMenu_->menuAction()->setEnabled(idle);
-    utilitiesMenu_->menuAction()->setEnabled(idle);
-    for (QAction* a : sortMenu_->actions()) a->setEnabled(idle);
+                          "searchMemo", "firstButton", "previousButton", "nextButton", "lastButton"})
+        enableButton(btn(n), e.idleEntries);
+    for (const char* n : {"dial1", "dial2", "searchMemo", "firstButton", "previousButton", "nextButton", "lastButton"})
+        btn(n)->setVisible(e.idleEntries || !state.editing);
+    // The Date button also works while editing (it stores into the edit).
+    enableButton(btn("dateButton"), e.idleEntries || state.editing);
+    sortMenu_->menuAction()->setEnabled(e.idleEntries);
+    printMenu_->menuAction()->setEnabled(e.idleEntries);
+    utilitiesMenu_->menuAction()->setEnabled(e.idleEntries);
+    for (QAction* a : sortMenu_->actions()) a->setEnabled(e.idleEntries);
     for (const char* n : {"countZip", "checkStateZip", "checkDuplicates", "convertCase", "deleteRecords", "searchReplace",
                           "printLabels", "printLetters", "printEnvelopes", "printReports", "printCurrent"})
-        enable(act(n), idle);
-    for (const char* n : {"saveFilter", "clearFilter", "tagAll"}) enable(act(n), filterSet);
-    btn("clearFilterButton")->setVisible(filterSet);
-    enableButton(btn("clearFilterButton"), filterSet && !editing);
-    enableButton(btn("filterButton"), filterSet || idle);
-    enable(act("setFilter"), filterSet || idle);
-    fileMenu_->menuAction()->setEnabled(!editing);
-    enable(act("exit"), !editing);
-    btn("exitButton")->setEnabled(!editing);
-    recordMenu_->menuAction()->setEnabled(open && !editing);
-    for (const char* n : {"first", "previous", "next", "last"}) enable(act(n), open && !editing);
-    if (editing) btn("findNext")->hide();
+        enable(act(n), e.idleEntries);
+    for (const char* n : {"saveFilter", "clearFilter", "tagAll"}) enable(act(n), e.filterEntries);
+    btn("clearFilterButton")->setVisible(e.clearFilterButtonShown);
+    enableButton(btn("clearFilterButton"), e.clearFilterButtonEnabled);
+    enableButton(btn("filterButton"), e.setFilter);
+    enable(act("setFilter"), e.setFilter);
+    fileMenu_->menuAction()->setEnabled(e.fileMenu);
+    for (QAction* a : fileMenu_->actions())
+        if (!a->isSeparator() && a->menu() == nullptr && !actions_.key(a).isEmpty() &&
+            !QStringList{QStringLiteral("rebuildIndexes"), QStringLiteral("restoreFilter"), QStringLiteral("clearTags"),
+                         QStringLiteral("saveFilter"), QStringLiteral("clearFilter"), QStringLiteral("tagAll"),
+                         QStringLiteral("setFilter"), QStringLiteral("search"), QStringLiteral("browse"),
+                         QStringLiteral("export")}
+                 .contains(actions_.key(a)))
+            enable(a, e.fileMenu);
+    for (QAction* a : mruActions_) a->setEnabled(e.fileMenu);
+    enable(act("exit"), e.fileMenu);
+    btn("exitButton")->setEnabled(e.fileMenu);
+    recordMenu_->menuAction()->setEnabled(e.recordMenu);
+    for (const char* n : {"first", "previous", "next", "last"}) enable(act(n), e.recordMenu);
+    btn("findNext")->setVisible(e.findNextAllowed && session_->memoFound);
+    enableButton(btn("findNext"), e.findNextAllowed && session_->memoFound);
+    tagged_->setEnabled(state.open);
 
+    for (QLineEdit* ed : edits_) ed->setReadOnly(!state.editing);
+    memo_->setReadOnly(!state.editing);
+    if (state.editing) {
+        QWidget* f = QApplication::focusWidget();
+        const bool onRecord = f == memo_ || (f && edits_.key(qobject_cast<QLineEdit*>(f)).size() > 0);
+        if (!onRecord && isVisible()) recordEdit("LNAME")->setFocus();
+    }
+
+    filterStatus_->setVisible(state.open);
     filterStatus_->setText(file_->filterStatus());
     sortStatus_->setText(file_->sortStatus());
     setMenuOrder();
@@ -548,17 +561,29 @@ void TAddressMain::setMenuOrder() {
 void TAddressMain::showRecord() {
     const bool open = file_->isOpen();
     recordArea_->setCurrentWidget(open ? static_cast<QWidget*>(tabs_) : static_cast<QWidget*>(noData_));
+    const bool editing = session_->editing();
     for (auto it = edits_.begin(); it != edits_.end(); ++it) {
         const QByteArray name = it.key().toLatin1();
-        it.value()->setText(file_->field(name.constData()));
+        const QString value = session_->field(it.key());
+        if (it.value()->text() != value) {
+            it.value()->setText(value);
+            if (!editing) it.value()->setCursorPosition(0);
+        }
         const int width = file_->fieldWidth(name.constData());
         it.value()->setMaxLength(width > 0 ? width : 32767);
-        it.value()->setCursorPosition(0);
     }
-    const ComputedFields c = file_->calcFields();
+    RecordNames r;
+    r.date = session_->field(QStringLiteral("DATE"));
+    r.tag = session_->field(QStringLiteral("TAG"));
+    const ComputedFields c = computeFields(r, file_->globalTagId(), false);
     dateEdit_->setText(c.displayDate);
     tagged_->setChecked(c.tagged);
-    memo_->setPlainText(file_->memo());
+    // The memo control is not bound to the field: it shows the stored memo
+    // whenever no edit is in progress, so discarded text never survives a cancel.
+    if (!editing) {
+        const QString stored = session_->memoText();
+        if (memo_->toPlainText() != stored) memo_->setPlainText(stored);
+    }
 }
 
 void TAddressMain::updateMenuMRUList() {
@@ -578,7 +603,10 @@ void TAddressMain::updateMenuMRUList() {
     }
 }
 
-void TAddressMain::reloadPreferences() { prefs_ = Preferences::load(common::ProfileFile(file_->settingsPath())); }
+void TAddressMain::reloadPreferences() {
+    prefs_ = Preferences::load(common::ProfileFile(file_->settingsPath()));
+    session_->prefs = prefs_;
+}
 
 void TAddressMain::firstActivation() {
     if (!firstActivationPending_) return;
@@ -592,6 +620,7 @@ void TAddressMain::firstActivation() {
         show();
         dialogs_.processEvents();
         reloadPreferences();
+        session_->prefs = prefs_;
         file_->setGlobalTagId(loadGlobalTagId(file_->settingsPath()));
         openStartFile(*file_, common::dataDir());
         if (!file_->currentFilePath().isEmpty() || !file_->caption().isEmpty()) setWindowTitle(file_->caption());
@@ -614,6 +643,7 @@ void TAddressMain::closeEvent(QCloseEvent* event) {
     guarded([this] {
         if (file_->isOpen()) {
             dialogs_.processEvents();
+            session_->cancel();
             file_->close();
         }
         common::ProfileFile settings(file_->settingsPath());
@@ -688,8 +718,12 @@ void TAddressMain::rebuildIndexesClick() {
             dialogs_.showInfo(QStringLiteral("You need to have a database file open first"));
             return;
         }
-        TBRReindex dlg(*file_, this);
-        dlg.execCentred(this);
+        {
+            // Packing renumbers the records: the scope restores order and filter, not the record.
+            GatewayScope scope(*session_, {.bulkOperation = true, .restoreRecord = false});
+            TBRReindex dlg(*file_, this);
+            dlg.execCentred(this);
+        }
         file_->afterRebuild();
     });
     setButtons();
@@ -712,6 +746,7 @@ void TAddressMain::preferencesClick() {
 }
 
 void TAddressMain::sortMenuClick(const QString& sortName) {
+    if (session_->editing()) return;
     guarded([this, sortName] {
         file_->setOrderTo(sortName);
         file_->first();

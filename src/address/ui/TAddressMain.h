@@ -17,6 +17,7 @@
 
 #include "address/AddressFile.h"
 #include "address/Preferences.h"
+#include "address/RecordSession.h"
 
 namespace brindle::common {
 class UserDialogs;
@@ -32,6 +33,9 @@ public:
     ~TAddressMain() override;
 
     AddressFile& file() { return *file_; }
+    RecordSession& session() { return *session_; }
+    QPlainTextEdit* memo() const { return memo_; }
+    QCheckBox* taggedBox() const { return tagged_; }
     const Preferences& preferences() const { return prefs_; }
 
     // Start-up work done once, on the first activation: placement, preferences,
@@ -74,6 +78,32 @@ public slots:
     // The single-instance guard asks for the window.
     void bringToFront();
 
+    // Record work.
+    void addClick();
+    void editClick();
+    void saveClick();
+    void cancelClick();
+    void deleteClick();
+    void cloneClick();
+    void copyToClipboardClick();
+    void dateClick();
+    void taggedClick();
+    void clearTagsClick();
+    void tagAllClick();
+    void searchMemoClick();
+    void findNextClick();
+    // Filters, search and browse.
+    void filterButtonClick();
+    void clearFilterClick();
+    void saveFilterClick();
+    void restoreFilterClick();
+    void searchButtonClick();
+    void browseButtonClick();
+    // Leaves out of the Tab and Enter order the edits whose Skip preference is set.
+    void setSkipFields(bool on);
+    // Handles the window's own keys (paging, saving, cancelling); true when used.
+    bool handleKey(QKeyEvent* key);
+
 signals:
     // The window closed: the program ends.
     void closed();
@@ -81,6 +111,8 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
@@ -91,9 +123,14 @@ private:
     void guarded(const std::function<void()>& action);
     void reloadPreferences();
     void setMenuOrder();
+    void wireRecordWork();
+    void afterPost();
+    void pushField(const QString& field, const QString& text);
+    void addAnother();
 
     common::UserDialogs& dialogs_;
     std::unique_ptr<AddressFile> file_;
+    std::unique_ptr<RecordSession> session_;
     Preferences prefs_;
     bool firstActivationPending_ = true;
     bool gettingStartedAllowed_ = true;
