@@ -1,0 +1,464 @@
+#include "designobjects/DesignSurface.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+
+#include "common/Common.h"
+#include "common/UserDialogs.h"
+#include "designobjects/DesignRegistry.h"
+#include "designobjects/RecordSource.h"
+#include "designobjects/TKGraphicControl.h"
+#include "designobjects/TKLabelObjectFiler.h"
+
+namespace brindle::designobjects {
+
+namespace {
+
+// The classes a label surface lets the reader create; kinds not built yet
+// are simply not found in the registry.
+const QStringList kLabelClasses = {
+    "TKLineShape", "TKPostNetBarCode", "TKImage", "TKLabelShapes", "TKPLabel", "TKPDLabel",
+    "TKCounterLabel", "TKSymbolLabel", "TKMultiLineLabel", "TKDMultiLineLabel", "TKDMultiLineAddressLabel",
+};
+
+struct ToolSetting {
+    const char* property;
+    std::variant<qint64, QString> value;  // a QString for an enumeration names the member
+};
+
+struct Tool {
+    DesignSurface::PanelState state;
+    const char* className;
+    bool takesFont;
+    std::vector<ToolSetting> settings;
+};
+
+const std::vector<Tool>& toolTable() {
+    static const std::vector<Tool> t = {
+        {DesignSurface::psLabel, "TKPLabel", true, {{"Caption", QStringLiteral("<text>")}}},
+        {DesignSurface::psCounterLabel, "TKCounterLabel", true,
+         {{"Startingnumber", qint64(1000)}, {"TextBefore", QString()}, {"TextAfter", QString()}}},
+        {DesignSurface::psSymbolLabel, "TKSymbolLabel", false, {}},
+        {DesignSurface::psDataLabel, "TKPDLabel", true, {{"DataFieldName", QStringLiteral("<field>")}}},
+        {DesignSurface::psMultiLineLabel, "TKMultiLineLabel", true, {}},
+        {DesignSurface::psMultiLineDataLabel, "TKDMultiLineLabel", true,
+         {{"DataFieldName", QStringLiteral("Memo")}, {"DataFieldDescript", QStringLiteral("MEMO")}}},
+        {DesignSurface::psAddressLabel, "TKDMultiLineAddressLabel", true, {}},
+        {DesignSurface::psRectangle, "TKLabelShapes", false, {{"Shape", QStringLiteral("stRectangle")}}},
+        {DesignSurface::psEllipse, "TKLabelShapes", false, {{"Shape", QStringLiteral("stEllipse")}}},
+        {DesignSurface::psRoundRectangle, "TKLabelShapes", false, {{"Shape", QStringLiteral("stRoundRect")}}},
+        {DesignSurface::psLine, "TKLineShape", false, {{"LineStyle", QStringLiteral("stVertical")}}},
+        {DesignSurface::psImage, "TKImage", false, {}},
+        {DesignSurface::psPostNetBarCode, "TKPostNetBarCode", false,
+         {{"ZipCodeField", QStringLiteral("ZIP")}, {"AddressField", QStringLiteral("STREET")}}},
+    };
+    return t;
+}
+
+void applySetting(TKGraphicControl& o, const ToolSetting& s) {
+    const auto* d = DesignRegistry::instance().property(o.designClass(), QString::fromLatin1(s.property));
+    if (!d) return;
+    if (const auto* text = std::get_if<QString>(&s.value)) {
+        if (d->kind == PropKind::Enum) {
+            const int i = d->names.indexOf(*text);
+            if (i >= 0) d->set(o, qint64(i));
+        } else {
+            d->set(o, *text);
+        }
+    } else {
+        d->set(o, std::get<qint64>(s.value));
+    }
+}
+
+}  // namespace
+
+DesignSurface::DesignSurface(Kind kind, QObject* parent) : QObject(parent), kind_(kind) {
+    registerStandardClasses();
+    if (kind_ == LabelSurface) classes_ = kLabelClasses;
+}
+
+QString DesignSurface::clipFilePath() const {
+    return clipFile_ ? *clipFile_ : common::programDir() + QStringLiteral("Clipbrd.tmp");
+}
+
+DesignSurface::~DesignSurface() {
+    selection_.clear();
+    while (!objects_.empty()) delete objects_.back();
+    // Copied objects last only as long as the window that holds a surface.
+    const QString clip = clipFilePath();
+    if (!clip.isEmpty()) QFile::remove(clip);
+}
+
+// ---------------------------------------------------------------- size and zoom
+
+void DesignSurface::setSize(int w, int h) {
+    if (w == width_ && h == height_) return;
+    width_ = std::max(0, w);
+    height_ = std::max(0, h);
+    emit sizeChanged(size());
+    emit repaintNeeded({});
+}
+
+void DesignSurface::setSizeInches(double w, double h) {
+    const double z = zoom_ == 0.0f ? 1.0 : double(zoom_);
+    setSize(roundHalfEven(roundHalfEven(w * kDesignPpi) * z), roundHalfEven(roundHalfEven(h * kDesignPpi) * z));
+}
+
+void DesignSurface::setZoom(float x) {
+    if (x == zoom_) return;
+    zooming_ = true;
+    if (zoom_ == 0.0f) zoom_ = 1.0f;
+    const float r = x / zoom_;
+    const double rd = r;
+    width_ = roundHalfEven(width_ * rd);
+    height_ = roundHalfEven(height_ * rd);
+    zoom_ = x;
+    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->setZoom(x);
+    emit sizeChanged(size());
+    emit repaintNeeded({});
+    zooming_ = false;
+}
+
+// ---------------------------------------------------------------- properties
+
+void DesignSurface::setDrawOutline(bool v) {
+    drawOutline_ = v;
+    emit repaintNeeded({});
+}
+
+void DesignSurface::setPicture(const QImage& img) {
+    picture_ = img;
+    emit repaintNeeded({});
+}
+
+void DesignSurface::setShape(LabelShape s) {
+    shape_ = s;
+    emit repaintNeeded({});
+}
+
+void DesignSurface::setGridSize(GridSize g) {
+    gridSize_ = g;
+    emit repaintNeeded({});
+}
+
+void DesignSurface::setShowGrid(bool v) {
+    showGrid_ = v;
+    emit repaintNeeded({});
+}
+
+void DesignSurface::setPanelState(PanelState s) {
+    panelState_ = s;
+    pointing_ = s == psPointing;
+    emit panelStateChanged(s);
+}
+
+bool DesignSurface::acceptsClass(const QString& name) const {
+    if (classes_.isEmpty()) return true;  // base and data surfaces take every registered kind
+    return std::any_of(classes_.begin(), classes_.end(),
+                       [&](const QString& c) { return c.compare(name, Qt::CaseInsensitive) == 0; });
+}
+
+// ---------------------------------------------------------------- objects
+
+void DesignSurface::adoptObject(TKGraphicControl* o) {
+    if (o->surface() == this) return;
+    o->setParent(this);
+    objects_.push_back(o);
+}
+
+void DesignSurface::removeFromLists(TKGraphicControl* o) {
+    objects_.erase(std::remove(objects_.begin(), objects_.end(), o), objects_.end());
+    const auto before = selection_.size();
+    selection_.erase(std::remove(selection_.begin(), selection_.end(), o), selection_.end());
+    if (before != selection_.size()) emit selectionChanged();
+}
+
+void DesignSurface::clearObjects() {
+    clearSelection();
+    while (!objects_.empty()) delete objects_.back();
+    emit repaintNeeded({});
+}
+
+void DesignSurface::deleteObject(TKGraphicControl* o) {
+    if (!o || o->surface() != this) return;
+    const QRect r = o->bounds();
+    delete o;
+    emit repaintNeeded(r);
+}
+
+QObject* DesignSurface::owner() const { return owner_ ? owner_ : const_cast<DesignSurface*>(this); }
+
+bool DesignSurface::ownerHasName(const QString& name, const QObject* except) const {
+    const QObject* root = owner();
+    if (root != except && root->objectName() == name) return true;
+    const auto all = root->findChildren<QObject*>(name);
+    return std::any_of(all.begin(), all.end(), [&](const QObject* c) { return c != except; });
+}
+
+void DesignSurface::select(TKGraphicControl* o) {
+    if (!o || o->unselectable() || isSelected(o)) return;
+    selection_.push_back(o);
+    emit selectionChanged();
+    emit repaintNeeded(o->bounds());
+}
+
+void DesignSurface::clearSelection() {
+    if (selection_.empty()) return;
+    selection_.clear();
+    emit selectionChanged();
+    emit repaintNeeded({});
+}
+
+bool DesignSurface::isSelected(const TKGraphicControl* o) const {
+    return std::find(selection_.begin(), selection_.end(), o) != selection_.end();
+}
+
+// ---------------------------------------------------------------- operations
+
+void DesignSurface::refreshData() {
+    if (kind_ == BaseSurface) return;
+    if (!records_ || !records_->isOpen()) return;
+    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->refreshData();
+    emit repaintNeeded({});
+}
+
+void DesignSurface::printObjects(printing::PageCanvas& page, double top, double left) {
+    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->printAt(page, top, left);
+}
+
+void DesignSurface::advanceCounters() {
+    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->advanceCounter();
+}
+
+void DesignSurface::resetCounters() {
+    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->resetCounter();
+}
+
+void DesignSurface::clampObjects() {
+    clearSelection();
+    for (auto* o : std::vector<TKGraphicControl*>(objects_)) {
+        if (o->top() > height_ - 10) o->setTop(height_ - 10);
+        if (o->left() > width_ - 20) o->setLeft(width_ - 20);
+    }
+    emit repaintNeeded({});
+}
+
+void DesignSurface::deleteOutsideObjects() {
+    clearSelection();
+    for (auto* o : std::vector<TKGraphicControl*>(objects_)) {
+        if (o->top() > height_ - 10 || o->left() > width_ - 10 || o->width() < 1 || o->height() < 1) delete o;
+    }
+    emit repaintNeeded({});
+}
+
+void DesignSurface::addObject(TKGraphicControl* o, const QRect& rect) {
+    o->setVisible(false);
+    adoptObject(o);
+    QString name;
+    for (int n = 1; n <= 1000; ++n) {
+        const QString candidate = QStringLiteral("Special%1").arg(n);
+        if (!ownerHasName(candidate, o)) {
+            name = candidate;
+            break;
+        }
+    }
+    o->setObjectName(name);
+    o->setBounds(rect.x(), rect.y(), std::max(rect.width(), 10), std::max(rect.height(), 15));
+    o->setZoomFactor(zoom_);
+    o->setVisible(true);
+    objectChanged(o);
+    emit repaintNeeded(o->bounds());
+}
+
+TKGraphicControl* DesignSurface::createObjectInRect(QRect rect) {
+    if (rect.width() < 25) rect.setWidth(50);
+    if (rect.height() < 15) rect.setHeight(15);
+    const auto& tools = toolTable();
+    const auto it = std::find_if(tools.begin(), tools.end(), [&](const Tool& t) { return t.state == panelState_; });
+    if (it == tools.end()) return nullptr;
+    if (panelState_ == psImage) setPanelState(psPointing);
+    TKGraphicControl* o = DesignRegistry::instance().create(QString::fromLatin1(it->className));
+    if (!o) return nullptr;
+    o->loaded();
+    for (const auto& s : it->settings) applySetting(*o, s);
+    if (it->takesFont) o->applyFont(font_);
+    addObject(o, rect);
+    return o;
+}
+
+void DesignSurface::rubberBandReleased(const QRect& rect) {
+    const QRect r = rect.normalized();
+    emit repaintNeeded({});
+    if (pointing_) {
+        for (auto* o : objectsInRect(r)) select(o);
+        return;
+    }
+    createObjectInRect(r);
+    emit droppedObject(r);
+}
+
+std::vector<TKGraphicControl*> DesignSurface::objectsInRect(const QRect& rect) const {
+    std::vector<TKGraphicControl*> out;
+    for (auto* o : objects_)
+        if (o->bounds().intersects(rect)) out.push_back(o);
+    return out;
+}
+
+TKGraphicControl* DesignSurface::objectAt(const QPoint& p) const {
+    for (auto it = objects_.rbegin(); it != objects_.rend(); ++it)
+        if ((*it)->visible() && (*it)->bounds().contains(p)) return *it;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- files
+
+bool DesignSurface::saveToFile(const QString& path) {
+    lastError_.clear();
+    const float previous = zoom_;
+    struct Restore {
+        DesignSurface& s;
+        float z;
+        ~Restore() { s.setZoom(z); }
+    } restore{*this, previous};
+    if (zoom_ != 1.0f) setZoom(1.0f);
+    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->clearDataText();
+    QStringList notes;
+    try {
+        // A file that was read only partly is kept whole before the first save over it.
+        if (!damagedFile_.isEmpty() && QFileInfo(damagedFile_) == QFileInfo(path) && QFileInfo::exists(path)) {
+            const QString bak = path + QStringLiteral(".bak");
+            QFile::remove(bak);
+            if (!QFile::copy(path, bak)) throw DesignFileError(messages::cannotCreateFile(bak));
+            notes << QStringLiteral("The design file %1 could not be read completely; the original is kept as %2.")
+                         .arg(QFileInfo(path).fileName(), QFileInfo(bak).fileName());
+        }
+        TKLabelObjectFiler().saveSurface(*this, path);
+        if (!damagedFile_.isEmpty() && QFileInfo(damagedFile_) == QFileInfo(path)) damagedFile_.clear();
+    } catch (const DesignFileError& e) {
+        lastError_ = e.message() + QStringLiteral("\n\nThe design was not saved; the file on disk is unchanged.");
+    }
+    refreshData();
+    if (dialogs_) {
+        if (!lastError_.isEmpty()) dialogs_->showError(lastError_);
+        for (const auto& n : notes) dialogs_->showInfo(n);
+    }
+    return lastError_.isEmpty();
+}
+
+DesignSurface::LoadResult DesignSurface::loadFromFile(const QString& path) {
+    LoadResult result;
+    lastError_.clear();
+    TKLabelObjectFiler filer;
+    try {
+        filer.loadSurface(owner_, *this, path);
+    } catch (const DesignFileError& e) {
+        result.ok = false;
+        result.error = e.message();
+    }
+    result.objectsRead = filer.objectsRead();
+    if (!result.ok) {
+        if (QFileInfo::exists(path)) damagedFile_ = QFileInfo(path).absoluteFilePath();
+        const QString kept = result.objectsRead.isEmpty()
+                                 ? QStringLiteral("No objects could be read.")
+                                 : QStringLiteral("Objects read before the error: %1.")
+                                       .arg(result.objectsRead.join(QStringLiteral(", ")));
+        lastError_ = result.error + QStringLiteral("\n\n") + kept +
+                     QStringLiteral("\nThe design file is left as it is; saving the design keeps it as %1.")
+                         .arg(QFileInfo(path).fileName() + QStringLiteral(".bak"));
+        if (dialogs_) dialogs_->showError(lastError_);
+    }
+    refreshData();
+    emit repaintNeeded({});
+    return result;
+}
+
+// ---------------------------------------------------------------- painting
+
+QPainterPath DesignSurface::shapePath() const {
+    QPainterPath path;
+    const QRectF r(0, 0, width_, height_);
+    switch (shape_) {
+    case lsRectangle: path.addRect(r); break;
+    case lsRoundRect: path.addRoundedRect(r, 12, 12); break;
+    case lsEllipse: path.addEllipse(r); break;
+    }
+    return path;
+}
+
+void DesignSurface::paintGrid(QImage& img) const {
+    // Dots are combined with what lies below by AND: on white they take the
+    // dot colour, on darker art they stay dark.
+    const QPainterPath path = shapePath();
+    const QRgb dot = qRgb(0, 128, 0);
+    const int s = gridStep();
+    for (int y = 2; y < img.height(); y += s) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 2; x < img.width(); x += s) {
+            if (!path.contains(QPointF(x + 0.5, y + 0.5))) continue;
+            line[x] = (line[x] & dot) | 0xFF000000u;
+        }
+    }
+}
+
+QImage DesignSurface::render() const {
+    QImage img(std::max(1, width_), std::max(1, height_), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        if (!picture_.isNull()) {
+            p.save();
+            p.setClipPath(shapePath());
+            p.drawImage(QRect(0, 0, width_, height_), picture_);
+            p.restore();
+        }
+        if (drawOutline_) {
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing, false);
+            QPen pen(Qt::black, 0, Qt::DotLine);
+            p.setPen(pen);
+            p.setBrush(Qt::NoBrush);
+            const QRectF r(0, 0, width_ - 1, height_ - 1);
+            switch (shape_) {
+            case lsRectangle: p.drawRect(r); break;
+            case lsRoundRect: p.drawRoundedRect(r, 12, 12); break;
+            case lsEllipse: p.drawEllipse(r); break;
+            }
+            p.restore();
+        }
+    }
+    if (showGrid_) paintGrid(img);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    for (auto* o : objects_) {
+        if (!o->visible()) continue;
+        p.save();
+        p.translate(o->left(), o->top());
+        p.setClipRect(QRect(0, 0, o->width(), o->height()));
+        PaintContext ctx;
+        ctx.selected = isSelected(o);
+        o->paint(p, ctx);
+        p.restore();
+    }
+    return img;
+}
+
+void DesignSurface::paint(QPainter& p) const { p.drawImage(0, 0, render()); }
+
+// ---------------------------------------------------------------- from objects
+
+void DesignSurface::objectChanged(TKGraphicControl*) {
+    if (printing_ || zooming_ || loading_) return;
+    emit labelChanged();
+}
+
+void DesignSurface::objectBoundsChanged(TKGraphicControl* o) { emit repaintNeeded({}); Q_UNUSED(o); }
+
+void DesignSurface::objectNeedsRepaint(TKGraphicControl* o) {
+    if (printing_) return;
+    emit repaintNeeded(o->bounds());
+}
+
+}  // namespace brindle::designobjects

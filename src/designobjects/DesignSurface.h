@@ -1,0 +1,212 @@
+#pragma once
+// A design surface: the objects of one design (a label, an envelope, a report
+// band) on a rectangle of pixels, with zoom, drawing tools, grid and outline,
+// data binding, the printing contract and the design file operations. The
+// widgets under ui/ show a surface and route the mouse to it; printing
+// engines and the render command use it without a window.
+#include <QImage>
+#include <QObject>
+#include <QRect>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "designobjects/DesignTypes.h"
+
+class QPainter;
+class QPainterPath;
+
+namespace brindle::common {
+class UserDialogs;
+}
+namespace brindle::printing {
+class PageCanvas;
+}
+
+namespace brindle::designobjects {
+
+class TKGraphicControl;
+class RecordSource;
+
+class DesignSurface : public QObject {
+    Q_OBJECT
+public:
+    enum Kind { BaseSurface, DataSurface, LabelSurface };
+    enum LabelShape { lsRectangle, lsRoundRect, lsEllipse };
+    enum GridSize { gs4x4, gs8x8 };
+    enum PanelState {
+        psPointing, psLabel, psCounterLabel, psSymbolLabel, psDataLabel, psMultiLineLabel,
+        psMultiLineDataLabel, psAddressLabel, psRectangle, psEllipse, psRoundRectangle, psLine,
+        psImage, psPostNetBarCode,
+    };
+
+    struct LoadResult {
+        bool ok = true;
+        QString error;              // the reader's message when it stopped
+        QStringList objectsRead;    // "Component0 (TKPLabel)" for each object kept
+    };
+
+    explicit DesignSurface(Kind kind = LabelSurface, QObject* parent = nullptr);
+    ~DesignSurface() override;
+
+    Kind kind() const { return kind_; }
+
+    // ---- size and zoom (pixels at the current zoom)
+    int width() const { return width_; }
+    int height() const { return height_; }
+    QSize size() const { return {width_, height_}; }
+    void setSize(int w, int h);
+    // A label of w × h inches: Round(inches × 96) pixels at zoom 1.0.
+    void setSizeInches(double w, double h);
+    float zoom() const { return zoom_; }
+    void setZoom(float x);
+    bool zooming() const { return zooming_; }
+
+    // ---- properties
+    bool pointing() const { return pointing_; }
+    void setPointing(bool v) { pointing_ = v; }
+    bool drawOutline() const { return drawOutline_; }
+    void setDrawOutline(bool v);
+    const QImage& picture() const { return picture_; }
+    void setPicture(const QImage& img);
+    bool printing() const { return printing_; }
+    void setPrinting(bool v) { printing_ = v; }
+    LabelShape shape() const { return shape_; }
+    void setShape(LabelShape s);
+    GridSize gridSize() const { return gridSize_; }
+    void setGridSize(GridSize g);
+    bool showGrid() const { return showGrid_; }
+    void setShowGrid(bool v);
+    bool snapToGrid() const { return snapToGrid_; }
+    void setSnapToGrid(bool v) { snapToGrid_ = v; }
+    int gridStep() const { return gridSize_ == gs8x8 ? 8 : 4; }
+    const DesignFont& font() const { return font_; }
+    void setFont(const DesignFont& f) { font_ = f; }
+    DesignColor color() const { return color_; }
+    void setColor(DesignColor c) { color_ = c; }
+
+    // ---- data surfaces
+    bool displayDataValues() const { return displayDataValues_; }
+    void setDisplayDataValues(bool v) { displayDataValues_ = v; }
+    RecordSource* recordSource() const { return records_; }
+    void setRecordSource(RecordSource* r) { records_ = r; }
+
+    // ---- drawing tools (label surfaces)
+    PanelState panelState() const { return panelState_; }
+    void setPanelState(PanelState s);
+    // The design classes the file reader may create on this surface.
+    const QStringList& registeredClasses() const { return classes_; }
+    void setRegisteredClasses(const QStringList& names) { classes_ = names; }
+    bool acceptsClass(const QString& name) const;
+
+    // ---- objects, back to front
+    const std::vector<TKGraphicControl*>& objects() const { return objects_; }
+    // Takes ownership and appends (top of the z-order); no naming, no placing.
+    void adoptObject(TKGraphicControl* o);
+    void clearObjects();
+    void deleteObject(TKGraphicControl* o);
+    // The window that holds the surface; object names are unique among its
+    // components. The surface itself when none is set.
+    QObject* owner() const;
+    void setOwner(QObject* o) { owner_ = o; }
+    bool ownerHasName(const QString& name, const QObject* except = nullptr) const;
+
+    // ---- selection (direct manipulation builds on it)
+    const std::vector<TKGraphicControl*>& selection() const { return selection_; }
+    void select(TKGraphicControl* o);
+    void clearSelection();
+    bool isSelected(const TKGraphicControl* o) const;
+
+    // ---- operations
+    void refreshData();
+    void printObjects(printing::PageCanvas& page, double top, double left);
+    void advanceCounters();
+    void resetCounters();
+    void clampObjects();
+    void deleteOutsideObjects();
+    void addObject(TKGraphicControl* o, const QRect& rect);
+    // Creates the current tool's object (nullptr for the selection tool or a
+    // kind that is not available).
+    TKGraphicControl* createObjectInRect(QRect rect);
+    // End of a rubber band: selects with the selection tool, otherwise creates
+    // the tool's object and raises droppedObject.
+    void rubberBandReleased(const QRect& rect);
+    // Objects whose bounds intersect the rectangle, back to front.
+    std::vector<TKGraphicControl*> objectsInRect(const QRect& rect) const;
+    // Topmost object under a point, or nullptr.
+    TKGraphicControl* objectAt(const QPoint& p) const;
+
+    // ---- files
+    // Writes the design at zoom 1.0; the old file is replaced only once the
+    // new one is complete. False (and a message) when it could not be written.
+    bool saveToFile(const QString& path);
+    // Reads a design; a missing file reads nothing. When the reader stops at
+    // damage the objects before it stay and the user is told which ones; the
+    // next save of that file first keeps the original as "<file>.bak".
+    LoadResult loadFromFile(const QString& path);
+    const QString& lastError() const { return lastError_; }
+    // Clipbrd.tmp in the program's directory unless set.
+    QString clipFilePath() const;
+    // Empty: no clip file (nothing is deleted when the surface goes).
+    void setClipFilePath(const QString& p) { clipFile_ = p; }
+    void setDialogs(common::UserDialogs* d) { dialogs_ = d; }
+    common::UserDialogs* dialogs() const { return dialogs_; }
+
+    // ---- painting
+    // The label shape as a path (the area inside the outline).
+    QPainterPath shapePath() const;
+    // The whole surface drawn off screen: background, picture, outline, grid, objects.
+    QImage render() const;
+    void paint(QPainter& p) const;
+
+    // ---- called by objects
+    void objectChanged(TKGraphicControl* o);
+    void objectBoundsChanged(TKGraphicControl* o);
+    void objectNeedsRepaint(TKGraphicControl* o);
+    // While a design file is read, changes are not reported.
+    void setLoading(bool v) { loading_ = v; }
+
+signals:
+    void labelChanged();
+    void droppedObject(const QRect& rect);
+    void repaintNeeded(const QRect& rect);  // empty: everything
+    void sizeChanged(const QSize& size);
+    void panelStateChanged(int state);
+    void selectionChanged();
+
+private:
+    void removeFromLists(TKGraphicControl* o);
+    friend class TKGraphicControl;
+    void paintGrid(QImage& img) const;
+
+    Kind kind_;
+    int width_ = 0;
+    int height_ = 0;
+    float zoom_ = 1.0f;
+    bool zooming_ = false;
+    bool loading_ = false;
+    bool pointing_ = true;
+    bool drawOutline_ = false;
+    QImage picture_;
+    bool printing_ = false;
+    LabelShape shape_ = lsRoundRect;
+    GridSize gridSize_ = gs4x4;
+    bool showGrid_ = false;
+    bool snapToGrid_ = false;
+    DesignFont font_;
+    DesignColor color_ = clWhite;
+    bool displayDataValues_ = true;
+    RecordSource* records_ = nullptr;
+    PanelState panelState_ = psPointing;
+    QStringList classes_;
+    std::vector<TKGraphicControl*> objects_;
+    std::vector<TKGraphicControl*> selection_;
+    QObject* owner_ = nullptr;
+    std::optional<QString> clipFile_;
+    QString damagedFile_;  // read only partly; keep the original before saving over it
+    QString lastError_;
+    common::UserDialogs* dialogs_ = nullptr;
+};
+
+}  // namespace brindle::designobjects

@@ -1,0 +1,42 @@
+#include "designobjects/RecordSource.h"
+
+#include "store/Cp1252.h"
+#include "store/Table.h"
+
+namespace brindle::designobjects {
+
+const RecordField* RecordSource::fieldByLabel(const QString& label, std::vector<RecordField>& storage) const {
+    storage = fields();
+    const RecordField* found = nullptr;
+    for (const auto& f : storage)
+        if (f.displayLabel == label) found = &f;
+    return found;
+}
+
+TableRecordSource::TableRecordSource(const store::Table* table, LabelFn labels)
+    : table_(table), labels_(std::move(labels)) {}
+
+bool TableRecordSource::isOpen() const { return table_ && table_->isOpen(); }
+
+std::vector<RecordField> TableRecordSource::fields() const {
+    std::vector<RecordField> out;
+    if (!isOpen()) return out;
+    for (const auto& d : table_->fieldDefs()) {
+        RecordField f;
+        f.name = QString::fromStdString(d.name);
+        const QString label = labels_ ? labels_(f.name) : QString();
+        f.displayLabel = label.isEmpty() ? f.name : label;
+        f.isString = d.type == 'C' || d.type == 'M';
+        out.push_back(f);
+    }
+    return out;
+}
+
+QString TableRecordSource::fieldText(const QString& fieldName) const {
+    if (!isOpen() || !table_->hasRecord()) return {};
+    const std::string name = fieldName.toStdString();
+    if (table_->fieldIndex(name) < 0) return {};
+    return QString::fromStdString(store::cp1252ToUtf8(table_->getString(name)));
+}
+
+}  // namespace brindle::designobjects

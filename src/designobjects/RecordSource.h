@@ -1,0 +1,53 @@
+#pragma once
+// Where data objects get the current address record from. A data surface
+// holds one (set by its owner); data objects look their field up by its
+// display label and read its text.
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace brindle::store {
+class Table;
+}
+
+namespace brindle::designobjects {
+
+struct RecordField {
+    QString name;          // upper-case field name (LNAME)
+    QString displayLabel;  // what the user sees ("Last Name"); the binding of data objects
+    bool isString = true;  // character or memo field
+    bool visible = true;
+    int tag = 0;           // negative: not offered for binding
+};
+
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    // False when no file is open; surfaces then ignore RefreshData.
+    virtual bool isOpen() const = 0;
+    virtual std::vector<RecordField> fields() const = 0;
+    // Text of a field of the current record (Unicode), empty without a record.
+    virtual QString fieldText(const QString& fieldName) const = 0;
+
+    // The last field whose display label equals `label`, or nullptr.
+    const RecordField* fieldByLabel(const QString& label, std::vector<RecordField>& storage) const;
+};
+
+// A record source over an open table. Display labels come from `labels`
+// (field name -> label); fields without one show their name.
+class TableRecordSource : public RecordSource {
+public:
+    using LabelFn = std::function<QString(const QString& fieldName)>;
+    explicit TableRecordSource(const store::Table* table, LabelFn labels = {});
+    void setTable(const store::Table* table) { table_ = table; }
+
+    bool isOpen() const override;
+    std::vector<RecordField> fields() const override;
+    QString fieldText(const QString& fieldName) const override;
+
+private:
+    const store::Table* table_;
+    LabelFn labels_;
+};
+
+}  // namespace brindle::designobjects

@@ -1,0 +1,103 @@
+#pragma once
+// Base of every design object: a lightweight element without a window of its
+// own, owned by one design surface. Positions and sizes are integer pixels at
+// the object's zoom factor; a stored design always holds them at zoom 1.0.
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+#include "designobjects/PropertyDescriptor.h"
+
+class QPainter;
+
+namespace brindle::printing {
+class PageCanvas;
+}
+
+namespace brindle::designobjects {
+
+class DesignSurface;
+
+// What an object needs to know while it paints itself on screen.
+struct PaintContext {
+    bool selected = false;
+};
+
+class TKGraphicControl : public QObject {
+    Q_OBJECT
+public:
+    TKGraphicControl();
+    ~TKGraphicControl() override;
+
+    // The registered class name ("TKPLabel").
+    virtual QString designClass() const = 0;
+
+    // ---- stored properties
+    int left() const { return bounds_.x(); }
+    int top() const { return bounds_.y(); }
+    int width() const { return bounds_.width(); }
+    int height() const { return bounds_.height(); }
+    QRect bounds() const { return bounds_; }
+    void setLeft(int v) { setBounds(v, top(), width(), height()); }
+    void setTop(int v) { setBounds(left(), v, width(), height()); }
+    void setWidth(int v) { setBounds(left(), top(), v, height()); }
+    void setHeight(int v) { setBounds(left(), top(), width(), v); }
+    void setBounds(int l, int t, int w, int h);
+    void setBounds(const QRect& r) { setBounds(r.x(), r.y(), r.width(), r.height()); }
+    bool locked() const { return locked_; }
+    void setLocked(bool v) { locked_ = v; }
+    bool unselectable() const { return unselectable_; }
+    void setUnselectable(bool v) { unselectable_ = v; }
+    bool visible() const { return visible_; }
+    void setVisible(bool v);
+
+    // ---- run-time state
+    float zoom() const { return zoom_; }
+    // Rescales the bounds by x / zoom (single precision, half-even rounding).
+    void setZoom(float x);
+    // Takes the zoom factor without rescaling (objects just read from a file).
+    void setZoomFactor(float x) { zoom_ = x; }
+    DesignSurface* surface() const;
+
+    // ---- operation slots; the base versions do what their comment says
+    // After creation by a tool, a design file or cloning. Base: nothing.
+    virtual void loaded() {}
+    // Screen drawing in object coordinates (the painter is translated to the
+    // object's top-left corner and clipped to its bounds). Base: nothing.
+    virtual void paint(QPainter& p, const PaintContext& ctx);
+    // After the position or size changed: notifies the surface once per real change.
+    virtual void boundsChanged();
+    virtual void applyFont(const DesignFont&) {}
+    virtual void refreshData() {}
+    virtual void clearDataText() {}
+    virtual void advanceCounter() {}
+    virtual void resetCounter() {}
+    // Prints the object with the design's top-left corner at (left, top) inches.
+    virtual void printAt(printing::PageCanvas& page, double top, double left);
+
+    // The object's rectangle on paper, in inches, for a design placed at (left, top).
+    QRectF paperRect(double top, double left) const;
+
+    // Tells the surface that the design changed (silent while it prints or zooms).
+    void changed();
+    // Asks the surface to repaint this object (no effect while printing).
+    void invalidate();
+
+    // Trimming used by data objects; only the space character counts.
+    static QString trimLeading(const QString& s);
+    static QString trimTrailing(const QString& s);
+    static QString trimBoth(const QString& s);
+
+    static PropertyList baseProperties();
+
+private:
+    QRect bounds_{0, 0, 0, 0};
+    QRect remembered_{0, 0, 0, 0};
+    bool inBoundsChanged_ = false;
+    bool locked_ = false;
+    bool unselectable_ = false;
+    bool visible_ = true;
+    float zoom_ = 1.0f;
+};
+
+}  // namespace brindle::designobjects
