@@ -332,31 +332,21 @@ bool AddressFile::last() {
     return ok;
 }
 
-bool AddressFile::next() {
-    if (!table_ || !table_->hasRecord()) return false;
-    const std::uint32_t here = table_->recNo();
-    if (!table_->next() || table_->eof()) {
-        // Stay on the last record.
-        table_->go(here);
-        dialogs_.beep();
-        notify();
-        return false;
-    }
-    notify();
-    return true;
-}
+bool AddressFile::next() { return step(true); }
 
-bool AddressFile::prior() {
+bool AddressFile::prior() { return step(false); }
+
+bool AddressFile::step(bool forward) {
     if (!table_ || !table_->hasRecord()) return false;
     const std::uint32_t here = table_->recNo();
-    if (!table_->prior() || table_->bof()) {
+    const bool moved = forward ? (table_->next() && !table_->eof()) : (table_->prior() && !table_->bof());
+    if (!moved) {
+        // Past either end: stay on the record we were on.
         table_->go(here);
         dialogs_.beep();
-        notify();
-        return false;
     }
     notify();
-    return true;
+    return moved;
 }
 
 QString AddressFile::field(const char* name) const {

@@ -170,6 +170,7 @@ public:
 
 private:
     void notify();
+    bool step(bool forward);
     void runRebuild();
 
     common::UserDialogs& dialogs_;
