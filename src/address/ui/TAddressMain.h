@@ -99,6 +99,8 @@ public slots:
     void restoreFilterClick();
     void searchButtonClick();
     void browseButtonClick();
+    // "Dial Phone &1" and "Dial Phone &2": the dialer window with PHONE or PHONE2.
+    void dialPhoneClick(bool second);
     // Leaves out of the Tab and Enter order the edits whose Skip preference is set.
     void setSkipFields(bool on);
     // Handles the window's own keys (paging, saving, cancelling); true when used.

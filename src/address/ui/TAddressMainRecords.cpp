@@ -13,6 +13,7 @@
 #include "address/Query.h"
 #include "address/ui/FilterWindows.h"
 #include "address/ui/RecordDialogs.h"
+#include "address/ui/TBRDialer.h"
 #include "address/ui/TAddressMain.h"
 #include "common/Common.h"
 #include "common/UserDialogs.h"
@@ -26,7 +27,8 @@ void TAddressMain::wireRecordWork() {
                           "tagAll", "add", "edit", "delete", "copyToClipboard", "clone", "undo", "cut", "copy", "paste"})
         laterIssueActions_.removeAll(action(QString::fromLatin1(n)));
     for (const char* n : {"browseButton", "searchButton", "filterButton", "saveButton", "cancelButton", "addButton",
-                          "editButton", "deleteButton", "clearFilterButton", "dateButton", "searchMemo", "findNext"})
+                          "editButton", "deleteButton", "clearFilterButton", "dateButton", "searchMemo", "findNext",
+                          "dial1", "dial2"})
         laterIssueControls_.removeAll(button(QString::fromLatin1(n)));
 
     const struct {
@@ -54,6 +56,8 @@ void TAddressMain::wireRecordWork() {
     auto onButton = [this](const char* n, void (TAddressMain::*slot)()) {
         connect(button(QString::fromLatin1(n)), &QPushButton::clicked, this, slot);
     };
+    connect(button(QStringLiteral("dial1")), &QPushButton::clicked, this, [this] { dialPhoneClick(false); });
+    connect(button(QStringLiteral("dial2")), &QPushButton::clicked, this, [this] { dialPhoneClick(true); });
     onAction("browse", &TAddressMain::browseButtonClick);
     onAction("search", &TAddressMain::searchButtonClick);
     onAction("setFilter", &TAddressMain::filterButtonClick);
@@ -453,6 +457,14 @@ void TAddressMain::browseButtonClick() {
     });
     showRecord();
     setButtons();
+}
+
+void TAddressMain::dialPhoneClick(bool second) {
+    guarded([&] {
+        const QLineEdit* phone = recordEdit(second ? "PHONE2" : "PHONE");
+        TBRDialer dlg(phone ? phone->text().trimmed() : QString(), file_->settingsPath(), dialogs_, this);
+        dlg.execCentred(this);
+    });
 }
 
 }  // namespace brindle::address::ui
