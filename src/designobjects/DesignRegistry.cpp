@@ -1,6 +1,8 @@
 #include "designobjects/DesignRegistry.h"
 
+#include "designobjects/PostalBarcodes.h"
 #include "designobjects/TKBaseLabel.h"
+#include "designobjects/TextLabelKinds.h"
 
 namespace brindle::designobjects {
 
@@ -74,6 +76,18 @@ void registerStandardClasses() {
         r.registerClass(QStringLiteral("TKBaseLabel"), QStringLiteral("TKGraphicControl"), nullptr,
                         TKBaseLabel::ownProperties());
         r.registerClass(QStringLiteral("TKPLabel"), QStringLiteral("TKBaseLabel"), [] { return new TKPLabel; }, {});
+        r.registerClass(QStringLiteral("TKPDLabel"), QStringLiteral("TKBaseLabel"), [] { return new TKPDLabel; },
+                        TKPDLabel::ownProperties());
+        r.registerClass(QStringLiteral("TKCounterLabel"), QStringLiteral("TKBaseLabel"),
+                        [] { return new TKCounterLabel; }, TKCounterLabel::ownProperties());
+        r.registerClass(QStringLiteral("TKDateTimeLabel"), QStringLiteral("TKBaseLabel"),
+                        [] { return new TKDateTimeLabel; }, TKDateTimeLabel::ownProperties());
+        r.registerClass(QStringLiteral("TKPageNumberLabel"), QStringLiteral("TKBaseLabel"),
+                        [] { return new TKPageNumberLabel; }, {});
+        r.registerClass(QStringLiteral("TKPostNetBarCode"), QStringLiteral("TKGraphicControl"),
+                        [] { return new TKPostNetBarCode; }, TKPostNetBarCode::ownProperties());
+        r.registerClass(QStringLiteral("TKFIMBarCode"), QStringLiteral("TKGraphicControl"),
+                        [] { return new TKFIMBarCode; }, TKFIMBarCode::ownProperties());
         return true;
     }();
     (void)done;

@@ -1,7 +1,10 @@
 #include "designobjects/TKBaseLabel.h"
 
 #include <QPainter>
+#include <QImage>
 #include <QPicture>
+
+#include <algorithm>
 
 #include "printing/PageCanvas.h"
 
@@ -48,39 +51,148 @@ void TKBaseLabel::setBorderStyle(int v) {
     changed();
 }
 
+QPoint TKBaseLabel::shadowOffset(int direction, int d) {
+    switch (direction) {
+    case sdRight: return {d, 0};
+    case sdLeft: return {-d, 0};
+    case sdDownRight: return {d, d};
+    case sdDownLeft: return {-d, d};
+    case sdDown: return {0, d};
+    default: return {0, 0};
+    }
+}
+
+QPoint TKBaseLabel::highlightOffset(int direction, int h) {
+    switch (direction) {
+    case hdRight: return {h, 0};
+    case hdLeft: return {-h, 0};
+    case hdUpRight: return {h, -h};
+    case hdUpLeft: return {-h, -h};
+    case hdUp: return {0, -h};
+    default: return {0, 0};
+    }
+}
+
+LabelLayout TKBaseLabel::computeLayout(const LabelLayoutInput& in) {
+    LabelLayout out;
+    // Depths come from design files; bounding them keeps the sums below from overflowing.
+    constexpr int kMaxDepth = 100000;
+    const QPoint so = shadowOffset(in.directionShadow, std::clamp(in.depthShadow, -kMaxDepth, kMaxDepth));
+    const QPoint ho = highlightOffset(in.directionHighlight, std::clamp(in.depthHighlight, -kMaxDepth, kMaxDepth));
+    out.shadowOffset = so;
+    out.highlightOffset = ho;
+    const int sx = so.x(), sy = so.y(), hx = ho.x(), hy = ho.y();
+    const int L = in.lineHeight, tw = in.textWidth;
+
+    // Room on the left and top for copies that reach out that way.
+    int mx = sx < 0 ? -sx : 0;
+    if (hx < 0) mx = std::max(mx, -hx);
+    int my = sy < 0 ? -sy : 0;
+    if (hy < 0) my = std::max(my, -hy);
+    out.marginX = mx;
+    out.marginY = my;
+
+    // The object keeps between one and 1.2 lines of room across the text.
+    const int f = L + sy - hy;
+    int w = in.width, h = in.height;
+    const bool upright = in.angle == 0 || in.angle == 180;
+    if (upright) {
+        if (in.angle == 180 && 2 * tw < w) w = 2 * tw;
+        if (w <= 5) w = tw;
+        if (h > 1.2 * f) h = int(1.2 * f);
+        if (h < f) h = f;
+    } else {
+        if (h > 1.2 * tw) h = int(1.2 * tw);
+        if (h < 5) h = tw;
+        if (w > 1.2 * f) w = int(1.2 * f);
+        if (w < f) w = f;
+    }
+    out.size = QSize(w, h);
+
+    LabelBox r = upright ? LabelBox{mx, my, w, my + L} : LabelBox{my, mx, my + L, h - my};
+    const int w1 = r.right - r.left + 1;
+    const int h1 = r.bottom - r.top + 1;
+    if (in.angle == 90) r = r.moved(0, h - h1 + hx);
+    else if (in.angle == 180) r = r.moved(w - w1 - sy, 0);
+    out.main = r;
+
+    // Offsets turn with the text.
+    auto turn = [&](QPoint o) -> QPoint {
+        switch (in.angle) {
+        case 90: return {o.y(), -o.x()};
+        case 180: return {-o.x(), -o.y()};
+        case 270: return {-o.y(), o.x()};
+        default: return o;
+        }
+    };
+    const QPoint st = turn(so), ht = turn(ho);
+    out.shadow = r.moved(st.x(), st.y());
+    out.highlight = r.moved(ht.x(), ht.y());
+
+    auto startOf = [&](const LabelBox& b) -> QPoint {
+        switch (in.angle) {
+        case 90: return {b.left, b.bottom};
+        case 180: return {b.right, b.bottom};
+        case 270: return {b.right, b.top};
+        default: return {b.left, b.top};
+        }
+    };
+    out.mainStart = startOf(out.main);
+    out.shadowStart = startOf(out.shadow);
+    out.highlightStart = startOf(out.highlight);
+    if (in.angle == 0) {
+        int x = r.left;
+        if (in.alignment == taRightJustify) x = r.right - tw;
+        else if (in.alignment == taCenter) x = (r.right - r.left) / 2 - tw / 2;
+        out.mainStart.setX(x);
+        out.shadowStart.setX(x + sx);
+        out.highlightStart.setX(x + hx);
+    }
+    return out;
+}
+
+LabelLayout TKBaseLabel::layoutFor(QPainter& p, float zoom, int w, int h) const {
+    const QFontMetrics fm(font_.toQFont(zoom), p.device());
+    LabelLayoutInput in;
+    in.width = w;
+    in.height = h;
+    in.angle = angle_;
+    in.alignment = alignment_;
+    in.depthShadow = depthShadow_;
+    in.directionShadow = directionShadow_;
+    in.depthHighlight = depthHighlight_;
+    in.directionHighlight = directionHighlight_;
+    // Ascent and descent already hold the internal leading; leading() is the external one.
+    in.lineHeight = fm.height() + std::max(0, fm.leading());
+    in.textWidth = fm.horizontalAdvance((forPaper_ ? paperText() : displayText()) + QLatin1Char(' '));
+    return computeLayout(in);
+}
+
 void TKBaseLabel::drawText(QPainter& p, float zoom, int w, int h) {
+    const LabelLayout lay = layoutFor(p, zoom, w, h);
     p.save();
     p.setClipRect(QRect(0, 0, w, h));
     if (!transparent_) p.fillRect(QRect(0, 0, w, h), toQColor(backColor_));
     const QFont f = font_.toQFont(zoom);
     p.setFont(f);
-    p.setPen(toQColor(font_.color));
-    const QString text = displayText();
-    // The text cell's top-left corner is the start point; rotation turns the
-    // cell counter-clockwise about the corner the text starts from.
     const QFontMetrics fm(f, p.device());
-    const int tw = fm.horizontalAdvance(text + QLatin1Char(' '));
-    switch (angle_) {
-    case 90:
-        p.translate(0, h);
-        p.rotate(-90);
-        break;
-    case 180:
-        p.translate(w, h);
-        p.rotate(180);
-        break;
-    case 270:
-        p.translate(w, 0);
-        p.rotate(90);
-        break;
-    default:
-        break;
-    }
-    int x = 0;
-    const int run = (angle_ == 90 || angle_ == 270) ? h : w;
-    if (angle_ == 0 && alignment_ == taRightJustify) x = run - tw;
-    else if (angle_ == 0 && alignment_ == taCenter) x = run / 2 - tw / 2;
-    p.drawText(QPointF(x, fm.ascent()), text);
+    const QString text = forPaper_ ? paperText() : displayText();
+    // Each copy starts at its start point (the corner of its rectangle the
+    // text begins from) with the painter turned counter-clockwise by Angle,
+    // clipped to its own rectangle.
+    auto drawCopy = [&](const LabelBox& box, QPoint start, QColor colour) {
+        p.save();
+        p.setClipRect(box.rect(), Qt::IntersectClip);
+        p.translate(start);
+        if (angle_ != 0) p.rotate(-angle_);
+        p.setPen(colour);
+        p.drawText(QPointF(0, fm.ascent()), text);
+        p.restore();
+    };
+    if (depthShadow_ > 0 && directionShadow_ != sdNone) drawCopy(lay.shadow, lay.shadowStart, toQColor(colorShadow_));
+    if (depthHighlight_ > 0 && directionHighlight_ != hdNone)
+        drawCopy(lay.highlight, lay.highlightStart, toQColor(colorHighlight_));
+    drawCopy(lay.main, lay.mainStart, toQColor(font_.color));
     p.restore();
     if (borderStyle_ == bsSingle) {
         p.save();
@@ -91,9 +203,34 @@ void TKBaseLabel::drawText(QPainter& p, float zoom, int w, int h) {
     }
 }
 
-void TKBaseLabel::paint(QPainter& p, const PaintContext&) { drawText(p, zoom(), width(), height()); }
+void TKBaseLabel::paint(QPainter& p, const PaintContext&) {
+    // The layout keeps the object between one and 1.2 lines across its text.
+    const LabelLayout lay = layoutFor(p, zoom(), width(), height());
+    if (lay.size != QSize(width(), height())) setBounds(left(), top(), lay.size.width(), lay.size.height());
+    drawText(p, zoom(), width(), height());
+}
 
-QPicture TKBaseLabel::renderPicture() {
+void TKBaseLabel::setCaptionSilently(const QString& text) {
+    if (text == caption_) return;
+    caption_ = text;
+    invalidate();
+}
+
+void TKBaseLabel::sizeToFit() {
+    if (angle_ != 0) return;
+    QImage device(1, 1, QImage::Format_RGB32);
+    QPainter p(&device);
+    const LabelLayout lay = layoutFor(p, zoom(), width(), height());
+    const int x0 = std::max({lay.main.left, lay.shadow.left, lay.highlight.left});
+    const int y0 = std::max({lay.main.top, lay.shadow.top, lay.highlight.top});
+    const QFontMetrics fm(font_.toQFont(zoom()), &device);
+    const QString text = displayText();
+    const int w = x0 + fm.horizontalAdvance(text + QStringLiteral("     "));
+    const int h = y0 + fm.height();
+    if (width() < w || height() < h) setBounds(left(), top(), std::max(width(), w), std::max(height(), h));
+}
+
+QPicture TKBaseLabel::renderPicture(bool forPaper) {
     // The object's size at zoom 1.0, whatever it is shown at.
     const double back = zoom() == 0.0f ? 1.0 : 1.0 / double(zoom());
     const int w = roundHalfEven(width() * back);
@@ -101,7 +238,9 @@ QPicture TKBaseLabel::renderPicture() {
     QPicture pic;
     {
         QPainter p(&pic);
+        forPaper_ = forPaper;
         drawText(p, 1.0f, w, h);
+        forPaper_ = false;
     }
     pic.setBoundingRect(QRect(0, 0, w, h));
     return pic;
@@ -109,7 +248,7 @@ QPicture TKBaseLabel::renderPicture() {
 
 void TKBaseLabel::printAt(printing::PageCanvas& page, double top, double left) {
     if (width() < 1 || height() < 1) return;
-    page.drawPicture(paperRect(top, left), renderPicture());
+    page.drawPicture(paperRect(top, left), renderPicture(true));
 }
 
 PropertyList TKBaseLabel::ownProperties() {

@@ -8,11 +8,49 @@ class QPicture;
 
 namespace brindle::designobjects {
 
+// A rectangle by its edges (right and bottom exclusive), as the layout
+// arithmetic works on edges rather than on sizes.
+struct LabelBox {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    LabelBox moved(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+    QRect rect() const { return QRect(left, top, right - left, bottom - top); }
+    bool operator==(const LabelBox&) const = default;
+};
+
+// What the one-line layout needs to know, in pixels at the drawing zoom.
+struct LabelLayoutInput {
+    int width = 0, height = 0;
+    int angle = 0;
+    int alignment = 0;
+    int depthShadow = 0, directionShadow = 0;
+    int depthHighlight = 0, directionHighlight = 0;
+    int lineHeight = 0;  // font height with internal and external leading
+    int textWidth = 0;   // the caption followed by one space
+};
+
+// Where the main text and its shadow and highlight copies go.
+struct LabelLayout {
+    QPoint shadowOffset, highlightOffset;
+    int marginX = 0, marginY = 0;
+    QSize size;  // the object's size after the size constraints
+    LabelBox main, shadow, highlight;
+    QPoint mainStart, shadowStart, highlightStart;
+};
+
 class TKBaseLabel : public TKGraphicControl {
     Q_OBJECT
 public:
     enum Alignment { taLeftJustify, taRightJustify, taCenter };
     enum BorderStyle { bsNone, bsSingle };
+    enum ShadowDirection { sdNone, sdRight, sdLeft, sdDownRight, sdDownLeft, sdDown };
+    enum HighlightDirection { hdNone, hdRight, hdLeft, hdUpRight, hdUpLeft, hdUp };
+
+    // Offsets of the shadow and highlight copies for a direction and depth.
+    static QPoint shadowOffset(int direction, int depth);
+    static QPoint highlightOffset(int direction, int depth);
+    // The one-line layout: margins, size constraints, the three text
+    // rectangles turned with the text, and their start points.
+    static LabelLayout computeLayout(const LabelLayoutInput& in);
 
     TKBaseLabel();
 
@@ -48,14 +86,25 @@ public:
     void applyFont(const DesignFont& f) override { setFont(f); }
     void printAt(printing::PageCanvas& page, double top, double left) override;
 
-    // The object drawn at zoom 1.0 as a vector picture of Width × Height pixels.
-    QPicture renderPicture();
+    // The object drawn at zoom 1.0 as a vector picture of Width × Height
+    // pixels; forPaper draws the text that prints rather than what the screen shows.
+    QPicture renderPicture(bool forPaper = false);
+
+    // At angle 0 only: grows the object so that its text (with five spaces
+    // after it) and the offset copies fit; never shrinks it.
+    void sizeToFit();
 
     static PropertyList ownProperties();
 
 protected:
     // The text drawn; kinds that build their text on the fly override it.
     virtual QString displayText() const { return caption_; }
+    // The text printed on paper; screen-only placeholders never reach it.
+    virtual QString paperText() const { return caption_; }
+    // Sets the caption from record or run-time data without marking the design changed.
+    void setCaptionSilently(const QString& text);
+    // The layout of this object's text for a w × h object at the zoom.
+    LabelLayout layoutFor(QPainter& p, float zoom, int w, int h) const;
     void drawText(QPainter& p, float zoom, int w, int h);
 
 private:
@@ -72,6 +121,7 @@ private:
     bool transparent_ = true;
     DesignColor backColor_ = clWhite;
     int borderStyle_ = bsNone;
+    bool forPaper_ = false;  // set while the picture for printing is drawn
 };
 
 // Fixed text.
