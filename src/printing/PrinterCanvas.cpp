@@ -26,6 +26,8 @@ QPageSize exactSize(const QSizeF& inches) {
 
 PdfCanvas::PdfCanvas(QString path) : m_path(std::move(path)) {}
 
+double PdfCanvas::deviceDpi() const { return kPdfResolution; }
+
 PdfCanvas::~PdfCanvas() { end(); }
 
 void PdfCanvas::setLayout(const QSizeF& pageInches) {

@@ -26,8 +26,9 @@ public:
     explicit PdfCanvas(QString path);
     ~PdfCanvas() override;
     QString path() const { return m_path; }
-    // Nominal device resolution for pen widths in pixels.
-    double deviceDpi() const override { return 300.0; }
+    // The resolution the PDF is drawn at: pixel pen widths and snapped bar
+    // edges land on the same 1/1200-inch grid as every other position.
+    double deviceDpi() const override;
 
 protected:
     bool openDevice(const QSizeF& pageInches, Orientation o) override;
