@@ -1,5 +1,6 @@
 #include "designobjects/DesignRegistry.h"
 
+#include "designobjects/MultiLineLabels.h"
 #include "designobjects/PostalBarcodes.h"
 #include "designobjects/TKBaseLabel.h"
 #include "designobjects/TextLabelKinds.h"
@@ -84,6 +85,14 @@ void registerStandardClasses() {
                         [] { return new TKDateTimeLabel; }, TKDateTimeLabel::ownProperties());
         r.registerClass(QStringLiteral("TKPageNumberLabel"), QStringLiteral("TKBaseLabel"),
                         [] { return new TKPageNumberLabel; }, {});
+        r.registerClass(QStringLiteral("TKMultiLineBaseLabel"), QStringLiteral("TKGraphicControl"), nullptr,
+                        TKMultiLineBaseLabel::ownProperties());
+        r.registerClass(QStringLiteral("TKMultiLineLabel"), QStringLiteral("TKMultiLineBaseLabel"),
+                        [] { return new TKMultiLineLabel; }, {});
+        r.registerClass(QStringLiteral("TKDMultiLineLabel"), QStringLiteral("TKMultiLineBaseLabel"),
+                        [] { return new TKDMultiLineLabel; }, TKDMultiLineLabel::ownProperties());
+        r.registerClass(QStringLiteral("TKDMultiLineAddressLabel"), QStringLiteral("TKMultiLineBaseLabel"),
+                        [] { return new TKDMultiLineAddressLabel; }, TKDMultiLineAddressLabel::ownProperties());
         r.registerClass(QStringLiteral("TKPostNetBarCode"), QStringLiteral("TKGraphicControl"),
                         [] { return new TKPostNetBarCode; }, TKPostNetBarCode::ownProperties());
         r.registerClass(QStringLiteral("TKFIMBarCode"), QStringLiteral("TKGraphicControl"),

@@ -1,0 +1,398 @@
+#include "designobjects/MultiLineLabels.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPicture>
+
+#include <algorithm>
+
+#include "designobjects/DesignSurface.h"
+#include "designobjects/RecordSource.h"
+#include "printing/PageCanvas.h"
+
+namespace brindle::designobjects {
+
+// ---------------------------------------------------------------- word wrap
+
+QStringList wrapText(const QString& text, int width, const std::function<int(const QString&)>& measure) {
+    QStringList out;
+    const auto fits = [&](const QString& s) { return measure(TKGraphicControl::trimTrailing(s)) <= width; };
+    QString normalised = text;
+    normalised.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    normalised.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (const QString& paragraph : normalised.split(QLatin1Char('\n'))) {
+        QString rest = paragraph;
+        if (rest.isEmpty()) {
+            out << QString();
+            continue;
+        }
+        while (!rest.isEmpty()) {
+            if (fits(rest)) {
+                out << rest;
+                break;
+            }
+            // The longest prefix that fits; at least one character so that
+            // every pass makes progress, even on a line narrower than a letter.
+            int fit = 1;
+            while (fit < rest.size() && fits(rest.left(fit + 1))) ++fit;
+            int cut = -1;
+            for (int i = fit; i > 0; --i)
+                if (rest.at(i - 1) == QLatin1Char(' ') && !TKGraphicControl::trimTrailing(rest.left(i)).isEmpty()) {
+                    cut = i;
+                    break;
+                }
+            // A run of spaces at the break belongs to neither line.
+            if (cut > 0) {
+                while (cut < rest.size() && rest.at(cut) == QLatin1Char(' ')) ++cut;
+                out << TKGraphicControl::trimTrailing(rest.left(cut));
+            } else {
+                cut = fit;
+                out << rest.left(cut);
+            }
+            rest = rest.mid(cut);
+        }
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- address composition
+
+namespace {
+
+QString P(const QString& s) { return TKGraphicControl::trimLeading(s); }
+
+// Upper case for the letters a to z only; accented letters keep their case.
+QString asciiUpper(QString s) {
+    for (QChar& c : s)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
+    return s;
+}
+
+struct MissingField {};
+
+}  // namespace
+
+QStringList composeAddress(const AddressLayout& l, const FieldLookup& lookup) {
+    QStringList lines;
+    const auto f = [&](const char* name) {
+        std::optional<QString> v = lookup(QString::fromLatin1(name));
+        if (!v) throw MissingField{};
+        return *v;
+    };
+    const auto add = [&](const QString& line) {
+        if (!line.isEmpty()) lines << line;
+    };
+    const bool zipWithCity = l.useZip && (l.zipOptions == zoAfterState || l.zipOptions == zoBeforeCity);
+    const bool zipWithCountry = l.useZip && (l.zipOptions == zoAfterCountry || l.zipOptions == zoBeforeCountry);
+    try {
+        if (l.useName) {
+            QString m = f("MIDDLE");
+            if (!TKGraphicControl::trimBoth(m).isEmpty()) m += QLatin1Char('.');
+            const QString sp = QStringLiteral(" ");
+            add(P(f("PREFIX") + sp) + P(f("FNAME") + sp) + P(m + sp) + P(f("LNAME") + sp));
+        }
+        if (l.useTitle) add(f("TITLE"));
+        if (l.useCompany) add(f("ORG"));
+        if (l.useStreet) add(f("STREET"));
+        if (l.useStreet2) add(f("STREET2"));
+        const QString sp = QStringLiteral(" ");
+        if (l.useCityState) {
+            if (zipWithCity && l.zipOptions == zoAfterState) {
+                const QString line = P(f("CITY") + sp) + sp + P(f("STATE") + sp) + P(f("ZIP"));
+                if (!TKGraphicControl::trimBoth(line).isEmpty()) lines << line;
+            } else if (zipWithCity) {
+                add(P(f("ZIP") + sp) + P(f("CITY") + sp) + P(f("STATE") + sp));
+            } else {
+                add(P(f("CITY") + sp) + P(f("STATE")));
+            }
+        } else if (zipWithCity) {
+            add(P(f("ZIP")));
+        }
+        if (l.useCountry) {
+            if (zipWithCountry && l.zipOptions == zoAfterCountry)
+                add(P(f("COUNTRY") + sp) + P(f("ZIP")));
+            else if (zipWithCountry)
+                add(P(f("ZIP") + sp) + P(f("COUNTRY")));
+            else
+                add(P(f("COUNTRY")));
+        } else if (zipWithCountry) {
+            add(P(f("ZIP")));
+        }
+        if (l.usePhone) add(f("PHONE"));
+    } catch (const MissingField&) {
+        // A table without one of the fields gives a shortened block.
+    }
+    if (l.upperCase)
+        for (QString& line : lines) line = asciiUpper(line);
+    return lines;
+}
+
+// ---------------------------------------------------------------- base
+
+TKMultiLineBaseLabel::TKMultiLineBaseLabel() { setBounds(0, 0, 190, 33); }
+
+void TKMultiLineBaseLabel::setItems(const QStringList& lines) {
+    screenOnly_ = false;
+    if (lines == items_) return;
+    items_ = lines;
+    if (wordWrap_) rewrap();
+    invalidate();
+    changed();
+}
+
+void TKMultiLineBaseLabel::setItemsSilently(const QStringList& lines, bool screenOnly) {
+    items_ = lines;
+    screenOnly_ = screenOnly;
+    invalidate();
+}
+
+void TKMultiLineBaseLabel::setAlignment(int a) {
+    if (a < taLeftJustify || a > taCenter || a == alignment_) return;
+    alignment_ = a;
+    invalidate();
+    changed();
+}
+
+void TKMultiLineBaseLabel::setFont(const DesignFont& f) {
+    font_ = f;
+    if (wordWrap_) rewrap();
+    invalidate();
+}
+
+void TKMultiLineBaseLabel::setWordWrap(bool v) {
+    if (v == wordWrap_) return;
+    wordWrap_ = v;
+    if (wordWrap_) rewrap();
+    invalidate();
+}
+
+void TKMultiLineBaseLabel::applyFont(const DesignFont& f) {
+    font_ = f;
+    refreshData();
+    if (wordWrap_) rewrap();
+    invalidate();
+}
+
+QStringList TKMultiLineBaseLabel::wrapLines(const QStringList& lines) const {
+    QImage device(1, 1, QImage::Format_RGB32);
+    const QFontMetrics fm(font_.toQFont(zoom()), &device);
+    return wrapText(lines.join(QLatin1Char('\n')), width(),
+                    [&](const QString& s) { return fm.horizontalAdvance(s); });
+}
+
+void TKMultiLineBaseLabel::rewrap() {
+    if (!wordWrap_) return;
+    wrapped_ = items_.isEmpty() ? QStringList() : wrapLines(items_);
+    invalidate();
+}
+
+void TKMultiLineBaseLabel::loaded() {
+    if (wordWrap_) rewrap();
+}
+
+void TKMultiLineBaseLabel::boundsChanged() {
+    TKGraphicControl::boundsChanged();
+    if (wordWrap_) rewrap();
+}
+
+QStringList TKMultiLineBaseLabel::screenLines() const {
+    QStringList l = lines();
+    if (l.isEmpty()) l << placeholderText();
+    else if (l.size() == 1 && trimBoth(l.first()).isEmpty()) l << placeholderText();
+    return l;
+}
+
+QStringList TKMultiLineBaseLabel::paperLines() const { return screenOnly_ ? QStringList() : lines(); }
+
+void TKMultiLineBaseLabel::drawLines(QPainter& p, float zoom, int w, int h, const QStringList& lines) {
+    p.save();
+    p.setClipRect(QRect(0, 0, w, h), Qt::IntersectClip);
+    const QFont f = font_.toQFont(zoom);
+    p.setFont(f);
+    p.setPen(toQColor(font_.color));
+    p.setBackgroundMode(Qt::TransparentMode);
+    const QFontMetrics fm(f, p.device());
+    const int lineHeight = fm.height();  // the height of one line of text, without external leading
+    for (int i = 0; i < lines.size(); ++i) {
+        const int y = i * lineHeight;
+        if (y >= h) break;  // below the bottom edge
+        const int tw = fm.horizontalAdvance(lines[i]);
+        int x = 0;
+        if (alignment_ == taRightJustify) x = w - tw - 1;
+        else if (alignment_ == taCenter) x = w / 2 - tw / 2 + 1;
+        p.drawText(QPointF(x, y + fm.ascent()), lines[i]);
+    }
+    p.restore();
+}
+
+void TKMultiLineBaseLabel::paint(QPainter& p, const PaintContext&) {
+    const DesignSurface* s = surface();
+    const bool printing = s && s->printing();
+    drawLines(p, zoom(), width(), height(), printing ? paperLines() : screenLines());
+}
+
+QPicture TKMultiLineBaseLabel::renderPicture(bool forPaper) {
+    const double back = zoom() == 0.0f ? 1.0 : 1.0 / double(zoom());
+    const int w = roundHalfEven(width() * back);
+    const int h = roundHalfEven(height() * back);
+    QStringList l = forPaper ? paperLines() : screenLines();
+    // Wrapped lines follow the shown zoom; the picture is drawn at 1.0.
+    if (wordWrap_ && zoom() != 1.0f && !(forPaper && screenOnly_) && !items_.isEmpty()) {
+        QImage device(1, 1, QImage::Format_RGB32);
+        const QFontMetrics fm(font_.toQFont(1.0f), &device);
+        l = wrapText(items_.join(QLatin1Char('\n')), w, [&](const QString& s) { return fm.horizontalAdvance(s); });
+    }
+    QPicture pic;
+    {
+        QPainter p(&pic);
+        drawLines(p, 1.0f, w, h, l);
+    }
+    pic.setBoundingRect(QRect(0, 0, w, h));
+    return pic;
+}
+
+void TKMultiLineBaseLabel::printAt(printing::PageCanvas& page, double top, double left) {
+    if (width() < 1 || height() < 1) return;
+    page.drawPicture(paperRect(top, left), renderPicture(true));
+}
+
+void TKMultiLineBaseLabel::sizeToFit() {
+    QImage device(1, 1, QImage::Format_RGB32);
+    const QFontMetrics fm(font_.toQFont(zoom()), &device);
+    if (wordWrap_) rewrap();
+    const QStringList l = lines();
+    int widest = 0;
+    for (const QString& s : l) widest = std::max(widest, fm.horizontalAdvance(s));
+    // An object without lines keeps one line's height: a height of zero would
+    // leave it invisible and let the next save drop it as lying outside the design.
+    const int count = std::max<qsizetype>(1, l.size());
+    setBounds(left(), top(), std::max(width(), widest), int(fm.height() * count));
+}
+
+PropertyList TKMultiLineBaseLabel::ownProperties() {
+    using T = TKMultiLineBaseLabel;
+    return {
+        makeProperty<T>("Items", PropKind::StringList, std::nullopt, [](const T& o) { return o.items(); },
+                        [](T& o, const PropValue& v) {
+                            if (auto* l = std::get_if<QStringList>(&v)) o.setItems(*l);
+                        }),
+        makeProperty<T>("AutoSize", PropKind::Boolean, std::nullopt, [](const T& o) { return qint64(o.autoSize()); },
+                        [](T& o, const PropValue& v) { o.setAutoSize(intOf(v) != 0); }),
+        makeProperty<T>("Alignment", PropKind::Enum, 0, [](const T& o) { return qint64(o.alignment()); },
+                        [](T& o, const PropValue& v) { o.setAlignment(int(intOf(v))); },
+                        {"taLeftJustify", "taRightJustify", "taCenter"}),
+        makeProperty<T>("Font", PropKind::Font, std::nullopt, [](const T& o) { return o.font(); },
+                        [](T& o, const PropValue& v) {
+                            if (auto* f = std::get_if<DesignFont>(&v)) o.setFont(*f);
+                        }),
+        makeProperty<T>("WordWrap", PropKind::Boolean, 0, [](const T& o) { return qint64(o.wordWrap()); },
+                        [](T& o, const PropValue& v) { o.setWordWrap(intOf(v) != 0); }),
+    };
+}
+
+// ---------------------------------------------------------------- memo field
+
+void TKDMultiLineLabel::refreshData() {
+    const DesignSurface* s = surface();
+    const bool printing = s && s->printing();
+    const bool showValues = !s || s->displayDataValues();
+    const RecordSource* src = s ? s->recordSource() : nullptr;
+    std::vector<RecordField> storage;
+    const RecordField* field =
+        src && !dataFieldDescript_.isEmpty() ? src->fieldByLabel(dataFieldDescript_, storage) : nullptr;
+    if (!field) {
+        setItemsSilently(printing ? QStringList() : QStringList{QStringLiteral("<undefined memo>")}, true);
+    } else if (showValues || printing) {
+        const QString memo = src->fieldText(field->name);
+        QStringList l;
+        if (!memo.isEmpty()) {
+            QString t = memo;
+            t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+            l = t.split(QLatin1Char('\n'));
+        }
+        setItemsSilently(l);
+    } else {
+        setItemsSilently({QLatin1Char('[') + dataFieldDescript_ + QLatin1Char(']')}, true);
+    }
+    if (wordWrap()) setWrapped(items().isEmpty() ? QStringList() : wrapLines(items()));
+    if (!printing) invalidate();
+}
+
+void TKDMultiLineLabel::clearDataText() {
+    setItemsSilently({});
+    setWrapped({});
+}
+
+void TKDMultiLineLabel::rewrap() { refreshData(); }
+
+PropertyList TKDMultiLineLabel::ownProperties() {
+    using T = TKDMultiLineLabel;
+    return {
+        makeProperty<T>("DataFieldName", PropKind::Text, std::nullopt, [](const T& o) { return o.dataFieldName(); },
+                        [](T& o, const PropValue& v) { o.setDataFieldName(textOf(v)); }),
+        makeProperty<T>("DataFieldDescript", PropKind::Text, std::nullopt,
+                        [](const T& o) { return o.dataFieldDescript(); },
+                        [](T& o, const PropValue& v) { o.setDataFieldDescript(textOf(v)); }),
+    };
+}
+
+// ---------------------------------------------------------------- address block
+
+void TKDMultiLineAddressLabel::refreshData() {
+    const DesignSurface* s = surface();
+    const bool printing = s && s->printing();
+    const bool showValues = !s || s->displayDataValues();
+    const RecordSource* src = s ? s->recordSource() : nullptr;
+    if (showValues || printing) {
+        QStringList l;
+        if (src) {
+            const std::vector<RecordField> fields = src->fields();
+            l = composeAddress(layout_, [&](const QString& name) -> std::optional<QString> {
+                for (const auto& f : fields)
+                    if (f.name.compare(name, Qt::CaseInsensitive) == 0) return src->fieldText(f.name);
+                return std::nullopt;
+            });
+        }
+        setItemsSilently(l);
+    } else {
+        setItemsSilently({QStringLiteral("[Address Label]")}, true);
+    }
+    if (wordWrap()) setWrapped(items().isEmpty() ? QStringList() : wrapLines(items()));
+    if (!printing) invalidate();
+}
+
+void TKDMultiLineAddressLabel::clearDataText() {
+    setItemsSilently({});
+    setWrapped({});
+}
+
+PropertyList TKDMultiLineAddressLabel::ownProperties() {
+    using T = TKDMultiLineAddressLabel;
+    const auto flag = [](const char* name, bool AddressLayout::*member) {
+        return makeProperty<T>(
+            name, PropKind::Boolean, std::nullopt, [member](const T& o) { return qint64(o.layout().*member); },
+            [member](T& o, const PropValue& v) { o.layout().*member = intOf(v) != 0; });
+    };
+    return {
+        flag("UseName", &AddressLayout::useName),
+        flag("UseTitle", &AddressLayout::useTitle),
+        flag("UseCompany", &AddressLayout::useCompany),
+        flag("UseStreet", &AddressLayout::useStreet),
+        flag("UseStreet2", &AddressLayout::useStreet2),
+        flag("UseCityState", &AddressLayout::useCityState),
+        flag("UseZip", &AddressLayout::useZip),
+        flag("UsePhone", &AddressLayout::usePhone),
+        flag("UseCountry", &AddressLayout::useCountry),
+        makeProperty<T>("ZipOptions", PropKind::Enum, std::nullopt, [](const T& o) { return qint64(o.layout().zipOptions); },
+                        [](T& o, const PropValue& v) {
+                            const int z = int(intOf(v));
+                            if (z >= zoAfterState && z <= zoBeforeCountry) o.layout().zipOptions = z;
+                        },
+                        {"zoAfterState", "zoBeforeCity", "zoAfterCountry", "zoBeforeCountry"}),
+        flag("UpperCase", &AddressLayout::upperCase),
+    };
+}
+
+}  // namespace brindle::designobjects
