@@ -39,4 +39,11 @@ int HelpDialog::execCentred(QWidget* mainWindow) {
 
 void addHelpKey(QWidget* window, int topic) { help::installHelpKey(window, topic); }
 
+QPushButton* plainButton(const QString& caption, const QString& name, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
 }  // namespace brindle::address::ui

@@ -29,6 +29,10 @@ private:
     int helpTopic_;
 };
 
+// A named push button that does not become the default on focus (Enter keeps
+// going to the dialog's own default button).
+QPushButton* plainButton(const QString& caption, const QString& name, QWidget* parent);
+
 // Adds the F1 shortcut for a topic to any window.
 void addHelpKey(QWidget* window, int topic);
 

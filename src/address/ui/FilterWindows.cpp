@@ -10,18 +10,13 @@
 
 #include "address/AddressFile.h"
 #include "common/ProfileFile.h"
+#include "address/ui/DialogSupport.h"
 #include "common/UserDialogs.h"
 #include "common/ui/Placement.h"
 
 namespace brindle::address::ui {
 namespace {
 
-QPushButton* plainButton(const QString& caption, const QString& name, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 constexpr int kDateIndex = 14;
 

@@ -10,16 +10,11 @@
 #include <QVBoxLayout>
 
 #include "address/SortOrders.h"
+#include "address/ui/DialogSupport.h"
 #include "common/UserDialogs.h"
 
 namespace brindle::address::ui {
 namespace {
-QPushButton* plainButton(const QString& caption, const QString& name, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 }  // namespace
 
 // ---------------------------------------------------------------- TGetFirstLastZip
