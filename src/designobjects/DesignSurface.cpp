@@ -461,4 +461,18 @@ void DesignSurface::objectNeedsRepaint(TKGraphicControl* o) {
     emit repaintNeeded(o->bounds());
 }
 
+BoundField readBoundField(const DesignSurface* s, const QString& label) {
+    BoundField b;
+    b.printing = s && s->printing();
+    b.showValues = !s || s->displayDataValues();
+    const RecordSource* src = s ? s->recordSource() : nullptr;
+    if (!src || label.isEmpty()) return b;
+    std::vector<RecordField> storage;
+    const RecordField* field = src->fieldByLabel(label, storage);
+    if (!field) return b;
+    b.found = true;
+    if (b.showValues || b.printing) b.text = src->fieldText(field->name);
+    return b;
+}
+
 }  // namespace brindle::designobjects

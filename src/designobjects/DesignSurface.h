@@ -209,4 +209,16 @@ private:
     common::UserDialogs* dialogs_ = nullptr;
 };
 
+// What a data object bound to a field by its display label sees of the
+// surface's current record: whether the surface is printing, whether it shows
+// values rather than field names, whether the field exists and, when values
+// are wanted (or while printing), the field's text.
+struct BoundField {
+    bool printing = false;
+    bool showValues = true;
+    bool found = false;
+    QString text;
+};
+BoundField readBoundField(const DesignSurface* surface, const QString& label);
+
 }  // namespace brindle::designobjects

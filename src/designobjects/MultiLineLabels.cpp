@@ -294,17 +294,12 @@ PropertyList TKMultiLineBaseLabel::ownProperties() {
 // ---------------------------------------------------------------- memo field
 
 void TKDMultiLineLabel::refreshData() {
-    const DesignSurface* s = surface();
-    const bool printing = s && s->printing();
-    const bool showValues = !s || s->displayDataValues();
-    const RecordSource* src = s ? s->recordSource() : nullptr;
-    std::vector<RecordField> storage;
-    const RecordField* field =
-        src && !dataFieldDescript_.isEmpty() ? src->fieldByLabel(dataFieldDescript_, storage) : nullptr;
-    if (!field) {
+    const BoundField f = readBoundField(surface(), dataFieldDescript_);
+    const bool printing = f.printing;
+    if (!f.found) {
         setItemsSilently(printing ? QStringList() : QStringList{QStringLiteral("<undefined memo>")}, true);
-    } else if (showValues || printing) {
-        const QString memo = src->fieldText(field->name);
+    } else if (f.showValues || printing) {
+        const QString& memo = f.text;
         QStringList l;
         if (!memo.isEmpty()) {
             QString t = memo;

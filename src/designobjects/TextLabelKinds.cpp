@@ -11,18 +11,13 @@ namespace brindle::designobjects {
 // ---------------------------------------------------------------- data field
 
 void TKPDLabel::refreshData() {
-    const DesignSurface* s = surface();
-    const bool printing = s && s->printing();
-    const bool showValues = !s || s->displayDataValues();
-    const RecordSource* src = s ? s->recordSource() : nullptr;
-    std::vector<RecordField> storage;
-    const RecordField* field =
-        src && !dataFieldDescript_.isEmpty() ? src->fieldByLabel(dataFieldDescript_, storage) : nullptr;
+    const BoundField f = readBoundField(surface(), dataFieldDescript_);
+    const bool printing = f.printing;
     QString text;
     QString placeholder;
-    if (field) {
-        if (showValues || printing) {
-            text = trimBoth(src->fieldText(field->name));
+    if (f.found) {
+        if (f.showValues || printing) {
+            text = trimBoth(f.text);
             if (text.isEmpty() && !printing) placeholder = QStringLiteral("<blank field>");
         } else {
             placeholder = QLatin1Char('[') + dataFieldDescript_ + QLatin1Char(']');
