@@ -6,6 +6,7 @@
 #include "app/SingleInstance.h"
 #include "common/Common.h"
 #include "common/ui/QtUserDialogs.h"
+#include "designobjects/ui/QtDesignDialogs.h"
 
 using namespace brindle;
 
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     address::ui::TAddressMain window(dialogs);
     dialogs.setParent(&window);
+    // The design objects' dialogs open centred over the main window.
+    designobjects::QtDesignDialogs designDialogs(&window);
+    designobjects::DesignDialogs::setDefaultDialogs(&designDialogs);
     QObject::connect(&guard, &app::SingleInstance::activationRequested, &window,
                      &address::ui::TAddressMain::bringToFront);
     // Closing the main window ends the program, whatever else is open (help).
@@ -32,5 +36,6 @@ int main(int argc, char** argv) {
     window.show();
     const int rc = application.exec();
     application.setDialogs(nullptr);
+    designobjects::DesignDialogs::setDefaultDialogs(nullptr);
     return rc;
 }

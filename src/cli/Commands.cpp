@@ -16,6 +16,7 @@
 #include "ProgressBar.h"
 #include "SampleData.h"
 #include "address/AddressSchema.h"
+#include "address/BrowseModel.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/RecordSource.h"
 #include "printing/PrinterCanvas.h"
@@ -393,10 +394,20 @@ int cmdRender(const std::vector<std::string>& words) {
         throw UsageError("--record must lie between 1 and " + std::to_string(table->recordCount()));
     table->go(static_cast<std::uint32_t>(record));
 
-    designobjects::TableRecordSource source(table.get());
+    // Data objects bind by the address fields' display labels ("Last Name").
+    designobjects::TableRecordSource source(
+        table.get(), [](const QString& name) { return address::browseColumnTitle(name); },
+        [](const QString& name) { return address::isBrowseColumnShown(name); });
     designobjects::DesignSurface surface(designobjects::DesignSurface::LabelSurface);
     surface.setClipFilePath(QString());
     surface.setRecordSource(&source);
+    // Label, envelope and report designs alike: every class a surface may hold.
+    QStringList classes;
+    for (auto kind : {designobjects::DesignSurface::LabelSurface, designobjects::DesignSurface::EnvelopeSurface,
+                      designobjects::DesignSurface::ReportSurface})
+        for (const QString& c : designobjects::DesignSurface::classesFor(kind))
+            if (!classes.contains(c)) classes << c;
+    surface.setRegisteredClasses(classes);
     const auto loaded = surface.loadFromFile(design);
     if (!loaded.ok) {
         std::fprintf(stderr, "brindle-db render: %s\n", surface.lastError().toLocal8Bit().constData());
@@ -404,6 +415,7 @@ int cmdRender(const std::vector<std::string>& words) {
     }
     printing::PdfCanvas pdf(QString::fromStdString(args.value("--out")));
     surface.setPrinting(true);
+    surface.resetCounters();
     surface.refreshData();
     surface.printObjects(pdf, 0.0, 0.0);
     surface.setPrinting(false);
@@ -477,8 +489,9 @@ const std::vector<Command> kCommands = {
     {"render", "print a label or envelope design for one record to PDF",
      "Usage: brindle-db render DESIGN --db FILE [--record N] --out OUT.pdf\n"
      "\n"
-     "Reads a design file, fills its data objects from record N (default 1) of the\n"
-     "address file and prints it to a PDF on letter paper with the design's\n"
+     "Reads a label, envelope or report design file, fills its data objects from\n"
+     "record N (default 1) of the address file (fields bound by their display\n"
+     "labels, such as \"Last Name\") and prints it to a PDF on letter paper with the design's\n"
      "top-left corner at the paper's corner, as the program prints it.\n",
      cmdRender},
 };

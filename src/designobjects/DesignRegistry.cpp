@@ -81,6 +81,8 @@ void registerStandardClasses() {
                         TKPDLabel::ownProperties());
         r.registerClass(QStringLiteral("TKCounterLabel"), QStringLiteral("TKBaseLabel"),
                         [] { return new TKCounterLabel; }, TKCounterLabel::ownProperties());
+        r.registerClass(QStringLiteral("TKSymbolLabel"), QStringLiteral("TKBaseLabel"),
+                        [] { return new TKSymbolLabel; }, {});
         r.registerClass(QStringLiteral("TKDateTimeLabel"), QStringLiteral("TKBaseLabel"),
                         [] { return new TKDateTimeLabel; }, TKDateTimeLabel::ownProperties());
         r.registerClass(QStringLiteral("TKPageNumberLabel"), QStringLiteral("TKBaseLabel"),

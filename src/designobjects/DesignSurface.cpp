@@ -8,20 +8,31 @@
 
 #include "common/Common.h"
 #include "common/UserDialogs.h"
+#include "designobjects/DesignDialogs.h"
 #include "designobjects/DesignRegistry.h"
 #include "designobjects/RecordSource.h"
 #include "designobjects/TKGraphicControl.h"
 #include "designobjects/TKLabelObjectFiler.h"
+#include "designobjects/MultiLineLabels.h"
+#include "designobjects/TextLabelKinds.h"
 
 namespace brindle::designobjects {
 
 namespace {
 
-// The classes a label surface lets the reader create; kinds not built yet
-// are simply not found in the registry.
+// The classes each surface lets the reader create; kinds not built yet are
+// simply not found in the registry.
 const QStringList kLabelClasses = {
     "TKLineShape", "TKPostNetBarCode", "TKImage", "TKLabelShapes", "TKPLabel", "TKPDLabel",
     "TKCounterLabel", "TKSymbolLabel", "TKMultiLineLabel", "TKDMultiLineLabel", "TKDMultiLineAddressLabel",
+};
+const QStringList kEnvelopeClasses = {
+    "TKLineShape", "TKPostNetBarCode", "TKFIMBarCode", "TKImage", "TKLabelShapes",
+    "TKPLabel", "TKPDLabel", "TKMultiLineLabel", "TKDMultiLineAddressLabel",
+};
+const QStringList kReportClasses = {
+    "TKPLabel", "TKPDLabel", "TKLineShape", "TKImage", "TKDateTimeLabel", "TKPageNumberLabel",
+    "TKSymbolLabel", "Trpshapes",
 };
 
 struct ToolSetting {
@@ -77,7 +88,20 @@ void applySetting(TKGraphicControl& o, const ToolSetting& s) {
 
 DesignSurface::DesignSurface(Kind kind, QObject* parent) : QObject(parent), kind_(kind) {
     registerStandardClasses();
-    if (kind_ == LabelSurface) classes_ = kLabelClasses;
+    classes_ = classesFor(kind_);
+}
+
+QStringList DesignSurface::classesFor(Kind kind) {
+    switch (kind) {
+    case LabelSurface: return kLabelClasses;
+    case EnvelopeSurface: return kEnvelopeClasses;
+    case ReportSurface: return kReportClasses;
+    default: return {};
+    }
+}
+
+DesignDialogs* DesignSurface::designDialogs() const {
+    return designDialogs_ ? designDialogs_ : DesignDialogs::defaultDialogs();
 }
 
 QString DesignSurface::clipFilePath() const {
@@ -279,6 +303,7 @@ TKGraphicControl* DesignSurface::createObjectInRect(QRect rect) {
     const auto& tools = toolTable();
     const auto it = std::find_if(tools.begin(), tools.end(), [&](const Tool& t) { return t.state == panelState_; });
     if (it == tools.end()) return nullptr;
+    const PanelState tool = panelState_;
     if (panelState_ == psImage) setPanelState(psPointing);
     TKGraphicControl* o = DesignRegistry::instance().create(QString::fromLatin1(it->className));
     if (!o) return nullptr;
@@ -286,7 +311,50 @@ TKGraphicControl* DesignSurface::createObjectInRect(QRect rect) {
     for (const auto& s : it->settings) applySetting(*o, s);
     if (it->takesFont) o->applyFont(font_);
     addObject(o, rect);
+    followUpCreation(tool, o);
     return o;
+}
+
+void DesignSurface::followUpCreation(PanelState tool, TKGraphicControl* o) {
+    // Each tool finishes its object: a dialog for what only the user can say,
+    // record data, and a size that fits the text.
+    switch (tool) {
+    case psLabel:
+        if (auto* l = qobject_cast<TKPLabel*>(o)) {
+            l->editAfterCreate();
+            l->sizeToFit();
+        }
+        break;
+    case psCounterLabel:
+        if (auto* l = qobject_cast<TKCounterLabel*>(o)) l->sizeToFit();
+        break;
+    case psSymbolLabel:
+        if (auto* l = qobject_cast<TKSymbolLabel*>(o)) l->editSymbol();
+        break;
+    case psDataLabel:
+        if (auto* l = qobject_cast<TKPDLabel*>(o)) {
+            l->editField();
+            refreshData();
+            l->sizeToFit();
+        }
+        break;
+    case psMultiLineLabel:
+        if (auto* l = qobject_cast<TKMultiLineLabel*>(o)) {
+            l->editLines();
+            l->sizeToFit();
+        }
+        break;
+    case psAddressLabel:
+        refreshData();
+        if (auto* l = qobject_cast<TKDMultiLineAddressLabel*>(o)) l->sizeToFit();
+        break;
+    case psMultiLineDataLabel:
+    case psPostNetBarCode:
+        refreshData();
+        break;
+    default:
+        break;
+    }
 }
 
 void DesignSurface::rubberBandReleased(const QRect& rect) {

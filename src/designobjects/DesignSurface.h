@@ -28,11 +28,13 @@ namespace brindle::designobjects {
 
 class TKGraphicControl;
 class RecordSource;
+class DesignDialogs;
 
 class DesignSurface : public QObject {
     Q_OBJECT
 public:
-    enum Kind { BaseSurface, DataSurface, LabelSurface };
+    // Envelope and report band surfaces are data surfaces with their own classes.
+    enum Kind { BaseSurface, DataSurface, LabelSurface, EnvelopeSurface, ReportSurface };
     enum LabelShape { lsRectangle, lsRoundRect, lsEllipse };
     enum GridSize { gs4x4, gs8x8 };
     enum PanelState {
@@ -99,6 +101,8 @@ public:
     const QStringList& registeredClasses() const { return classes_; }
     void setRegisteredClasses(const QStringList& names) { classes_ = names; }
     bool acceptsClass(const QString& name) const;
+    // The classes each kind of surface registers when it is created.
+    static QStringList classesFor(Kind kind);
 
     // ---- objects, back to front
     const std::vector<TKGraphicControl*>& objects() const { return objects_; }
@@ -152,6 +156,9 @@ public:
     void setClipFilePath(const QString& p) { clipFile_ = p; }
     void setDialogs(common::UserDialogs* d) { dialogs_ = d; }
     common::UserDialogs* dialogs() const { return dialogs_; }
+    // The object dialogs: the surface's own, else the process-wide ones, else nullptr.
+    void setDesignDialogs(DesignDialogs* d) { designDialogs_ = d; }
+    DesignDialogs* designDialogs() const;
 
     // ---- painting
     // The label shape as a path (the area inside the outline).
@@ -177,6 +184,7 @@ signals:
 
 private:
     void removeFromLists(TKGraphicControl* o);
+    void followUpCreation(PanelState tool, TKGraphicControl* o);
     friend class TKGraphicControl;
     void paintGrid(QImage& img) const;
 
@@ -207,6 +215,7 @@ private:
     QString damagedFile_;  // read only partly; keep the original before saving over it
     QString lastError_;
     common::UserDialogs* dialogs_ = nullptr;
+    DesignDialogs* designDialogs_ = nullptr;
 };
 
 // What a data object bound to a field by its display label sees of the

@@ -1,13 +1,14 @@
 #include "designobjects/MultiLineLabels.h"
 
-#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
 
 #include <algorithm>
 
+#include "designobjects/DesignDialogs.h"
 #include "designobjects/DesignSurface.h"
+#include "designobjects/FontMetrics.h"
 #include "designobjects/RecordSource.h"
 #include "printing/PageCanvas.h"
 
@@ -175,10 +176,8 @@ void TKMultiLineBaseLabel::applyFont(const DesignFont& f) {
 }
 
 QStringList TKMultiLineBaseLabel::wrapLines(const QStringList& lines) const {
-    QImage device(1, 1, QImage::Format_RGB32);
-    const QFontMetrics fm(font_.toQFont(zoom()), &device);
-    return wrapText(lines.join(QLatin1Char('\n')), width(),
-                    [&](const QString& s) { return fm.horizontalAdvance(s); });
+    const TextMetrics fm(font_, zoom());
+    return wrapText(lines.join(QLatin1Char('\n')), width(), [&](const QString& s) { return fm.width(s); });
 }
 
 void TKMultiLineBaseLabel::rewrap() {
@@ -208,20 +207,19 @@ QStringList TKMultiLineBaseLabel::paperLines() const { return screenOnly_ ? QStr
 void TKMultiLineBaseLabel::drawLines(QPainter& p, float zoom, int w, int h, const QStringList& lines) {
     p.save();
     p.setClipRect(QRect(0, 0, w, h), Qt::IntersectClip);
-    const QFont f = font_.toQFont(zoom);
-    p.setFont(f);
+    const TextMetrics fm(font_, zoom);
+    p.setFont(fm.font());
     p.setPen(toQColor(font_.color));
     p.setBackgroundMode(Qt::TransparentMode);
-    const QFontMetrics fm(f, p.device());
     const int lineHeight = fm.height();  // the height of one line of text, without external leading
     for (int i = 0; i < lines.size(); ++i) {
         const int y = i * lineHeight;
         if (y >= h) break;  // below the bottom edge
-        const int tw = fm.horizontalAdvance(lines[i]);
+        const int tw = fm.width(lines[i]);
         int x = 0;
         if (alignment_ == taRightJustify) x = w - tw - 1;
         else if (alignment_ == taCenter) x = w / 2 - tw / 2 + 1;
-        p.drawText(QPointF(x, y + fm.ascent()), lines[i]);
+        p.drawText(QPointF(x, y + fm.ascent()), fm.drawable(lines[i]));
     }
     p.restore();
 }
@@ -239,9 +237,8 @@ QPicture TKMultiLineBaseLabel::renderPicture(bool forPaper) {
     QStringList l = forPaper ? paperLines() : screenLines();
     // Wrapped lines follow the shown zoom; the picture is drawn at 1.0.
     if (wordWrap_ && zoom() != 1.0f && !(forPaper && screenOnly_) && !items_.isEmpty()) {
-        QImage device(1, 1, QImage::Format_RGB32);
-        const QFontMetrics fm(font_.toQFont(1.0f), &device);
-        l = wrapText(items_.join(QLatin1Char('\n')), w, [&](const QString& s) { return fm.horizontalAdvance(s); });
+        const TextMetrics fm(font_, 1.0f);
+        l = wrapText(items_.join(QLatin1Char('\n')), w, [&](const QString& s) { return fm.width(s); });
     }
     QPicture pic;
     {
@@ -258,12 +255,11 @@ void TKMultiLineBaseLabel::printAt(printing::PageCanvas& page, double top, doubl
 }
 
 void TKMultiLineBaseLabel::sizeToFit() {
-    QImage device(1, 1, QImage::Format_RGB32);
-    const QFontMetrics fm(font_.toQFont(zoom()), &device);
+    const TextMetrics fm(font_, zoom());
     if (wordWrap_) rewrap();
     const QStringList l = lines();
     int widest = 0;
-    for (const QString& s : l) widest = std::max(widest, fm.horizontalAdvance(s));
+    for (const QString& s : l) widest = std::max(widest, fm.width(s));
     // An object without lines keeps one line's height: a height of zero would
     // leave it invisible and let the next save drop it as lying outside the design.
     const int count = std::max<qsizetype>(1, l.size());
@@ -291,7 +287,87 @@ PropertyList TKMultiLineBaseLabel::ownProperties() {
     };
 }
 
+DesignDialogs* TKMultiLineBaseLabel::dialogs() const {
+    const DesignSurface* s = surface();
+    return s ? s->designDialogs() : DesignDialogs::defaultDialogs();
+}
+
+void TKMultiLineBaseLabel::editFont() {
+    auto* d = dialogs();
+    if (!d) return;
+    const auto f = d->chooseFont(font_);
+    if (!f) return;
+    applyFont(*f);
+    changed();
+}
+
+void TKMultiLineBaseLabel::toggleWordWrap() {
+    setWordWrap(!wordWrap_);
+    changed();
+}
+
+void TKMultiLineBaseLabel::addMenuEntries(MenuEntries& menu) {
+    TKGraphicControl::addMenuEntries(menu);
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::item(QStringLiteral("Font"), [this] { editFont(); }));
+    menu.push_back(MenuEntry::submenu(
+        QStringLiteral("Alignment"),
+        {MenuEntry::check(QStringLiteral("Left"), alignment_ == taLeftJustify, [this] { setAlignment(taLeftJustify); }),
+         MenuEntry::check(QStringLiteral("Center"), alignment_ == taCenter, [this] { setAlignment(taCenter); }),
+         MenuEntry::check(QStringLiteral("Right"), alignment_ == taRightJustify,
+                          [this] { setAlignment(taRightJustify); })}));
+}
+
+// ---------------------------------------------------------------- fixed lines
+
+void TKMultiLineLabel::editLines() {
+    auto* d = dialogs();
+    if (!d) return;
+    const auto lines = d->editLines(items(), font());
+    if (!lines) return;
+    setItems(*lines);
+    invalidate();
+    changed();
+}
+
+void TKMultiLineLabel::addMenuEntries(MenuEntries& menu) {
+    TKMultiLineBaseLabel::addMenuEntries(menu);
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::item(QStringLiteral("Text"), [this] { editLines(); }));
+    menu.push_back(MenuEntry::check(QStringLiteral("Word Wrap"), wordWrap(), [this] { toggleWordWrap(); }));
+}
+
 // ---------------------------------------------------------------- memo field
+
+void TKDMultiLineLabel::editField() {
+    DesignSurface* s = surface();
+    auto* d = dialogs();
+    RecordSource* src = s ? s->recordSource() : nullptr;
+    if (d && src) {
+        const auto fields = src->bindableFields(true);
+        QStringList labels;
+        int current = 0;
+        for (const auto& f : fields) {
+            if (f.displayLabel == dataFieldDescript_) current = int(labels.size());
+            labels << f.displayLabel;
+        }
+        if (!labels.isEmpty()) {
+            if (const auto i = d->selectField(labels, current); i && *i >= 0 && *i < labels.size()) {
+                dataFieldName_ = fields[size_t(*i)].name;
+                dataFieldDescript_ = fields[size_t(*i)].displayLabel;
+                changed();
+            }
+        }
+    }
+    if (s) s->refreshData();
+}
+
+void TKDMultiLineLabel::addMenuEntries(MenuEntries& menu) {
+    TKMultiLineBaseLabel::addMenuEntries(menu);
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::item(QStringLiteral("Memo Field"), [this] { editField(); }));
+    menu.push_back(MenuEntry::check(QStringLiteral("Word Wrap"), wordWrap(), [this] { toggleWordWrap(); }));
+}
 
 void TKDMultiLineLabel::refreshData() {
     const BoundField f = readBoundField(surface(), dataFieldDescript_);
@@ -356,6 +432,23 @@ void TKDMultiLineAddressLabel::refreshData() {
     }
     if (wordWrap()) setWrapped(items().isEmpty() ? QStringList() : wrapLines(items()));
     if (!printing) invalidate();
+}
+
+void TKDMultiLineAddressLabel::editLayout() {
+    auto* d = dialogs();
+    if (!d) return;
+    AddressLayout l = layout_;
+    if (!d->editAddressLayout(l)) return;
+    layout_ = l;
+    if (auto* s = surface()) s->refreshData();
+    else refreshData();
+    changed();
+}
+
+void TKDMultiLineAddressLabel::addMenuEntries(MenuEntries& menu) {
+    TKMultiLineBaseLabel::addMenuEntries(menu);
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::item(QStringLiteral("Address Layout"), [this] { editLayout(); }));
 }
 
 void TKDMultiLineAddressLabel::clearDataText() {

@@ -12,6 +12,8 @@ class QPicture;
 
 namespace brindle::designobjects {
 
+class DesignDialogs;
+
 // ---------------------------------------------------------------- pure helpers
 
 // Breaks text into display lines no wider than `width`: every line break
@@ -86,6 +88,12 @@ public:
     // Height to the number of lines (at least one line), width grown to the widest line.
     void sizeToFit();
 
+    void addMenuEntries(MenuEntries& menu) override;
+    // The font chooser; OK takes the font, refreshes record text and re-wraps.
+    void editFont();
+    // Switches wrapping on or off as a change of the design.
+    void toggleWordWrap();
+
     static PropertyList ownProperties();
 
 protected:
@@ -95,6 +103,7 @@ protected:
     // screenOnly marks texts (such as "[label]") that must never print.
     void setItemsSilently(const QStringList& lines, bool screenOnly = false);
     void setWrapped(const QStringList& lines) { wrapped_ = lines; }
+    DesignDialogs* dialogs() const;
     QStringList wrapLines(const QStringList& lines) const;
     void drawLines(QPainter& p, float zoom, int w, int h, const QStringList& lines);
 
@@ -114,6 +123,10 @@ class TKMultiLineLabel : public TKMultiLineBaseLabel {
 public:
     TKMultiLineLabel() = default;
     QString designClass() const override { return QStringLiteral("TKMultiLineLabel"); }
+
+    // "Multi-line Text Editor"; OK replaces the lines.
+    void editLines();
+    void addMenuEntries(MenuEntries& menu) override;
 };
 
 // The memo field of the current record, bound by the field's display label.
@@ -131,6 +144,9 @@ public:
     void refreshData() override;
     void clearDataText() override;
     void rewrap() override;
+    void addMenuEntries(MenuEntries& menu) override;
+    // "Select Field" over the record's memo fields; the surface refreshes its data objects either way.
+    void editField();
 
     static PropertyList ownProperties();
 
@@ -155,6 +171,9 @@ public:
 
     void refreshData() override;
     void clearDataText() override;
+    void addMenuEntries(MenuEntries& menu) override;
+    // "Address Label Layout"; OK takes the layout and refreshes the surface's data.
+    void editLayout();
 
     static PropertyList ownProperties();
 

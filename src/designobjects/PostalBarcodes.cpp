@@ -285,16 +285,16 @@ void TKFIMBarCode::printAt(printing::PageCanvas& page, double top, double left) 
     }
 }
 
-QStringList TKFIMBarCode::menuEntries() {
-    return {QStringLiteral("-"), QStringLiteral("Set FIM to Type A"), QStringLiteral("Set FIM to Type B"),
-            QStringLiteral("Set FIM to Type C")};
-}
-
-void TKFIMBarCode::chooseMenuEntry(int index) {
-    if (index < 1 || index > 3) return;
-    changed();
-    setFimType(index - 1);
-    invalidate();
+void TKFIMBarCode::addMenuEntries(MenuEntries& menu) {
+    TKGraphicControl::addMenuEntries(menu);
+    menu.push_back(MenuEntry::separator());
+    const char* names[] = {"Set FIM to Type A", "Set FIM to Type B", "Set FIM to Type C"};
+    for (int t = postal::fimTypeA; t <= postal::fimTypeC; ++t)
+        menu.push_back(MenuEntry::check(QString::fromLatin1(names[t]), type_ == t, [this, t] {
+            changed();
+            setFimType(t);
+            invalidate();
+        }));
 }
 
 PropertyList TKFIMBarCode::ownProperties() {

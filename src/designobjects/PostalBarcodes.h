@@ -124,13 +124,9 @@ public:
     void paint(QPainter& p, const PaintContext& ctx) override;
     void printAt(printing::PageCanvas& page, double top, double left) override;
 
-    // The object's own context-menu entries after the common ones ("-" is a
-    // separator) and which of them is checked (the current type's).
-    static QStringList menuEntries();
-    int checkedMenuEntry() const { return 1 + type_; }
-    // Runs the entry at `index` of menuEntries(): a type entry records the
-    // change, sets the type and repaints.
-    void chooseMenuEntry(int index);
+    // "Set FIM to Type A/B/C", the current type checked; choosing one
+    // records the change, sets the type and repaints.
+    void addMenuEntries(MenuEntries& menu) override;
 
     static PropertyList ownProperties();
 

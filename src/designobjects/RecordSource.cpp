@@ -13,8 +13,15 @@ const RecordField* RecordSource::fieldByLabel(const QString& label, std::vector<
     return found;
 }
 
-TableRecordSource::TableRecordSource(const store::Table* table, LabelFn labels)
-    : table_(table), labels_(std::move(labels)) {}
+std::vector<RecordField> RecordSource::bindableFields(bool memo) const {
+    std::vector<RecordField> out;
+    for (const auto& f : fields())
+        if (f.isString && f.visible && f.tag >= 0 && f.isMemo == memo) out.push_back(f);
+    return out;
+}
+
+TableRecordSource::TableRecordSource(const store::Table* table, LabelFn labels, VisibleFn visible)
+    : table_(table), labels_(std::move(labels)), visible_(std::move(visible)) {}
 
 bool TableRecordSource::isOpen() const { return table_ && table_->isOpen(); }
 
@@ -27,6 +34,8 @@ std::vector<RecordField> TableRecordSource::fields() const {
         const QString label = labels_ ? labels_(f.name) : QString();
         f.displayLabel = label.isEmpty() ? f.name : label;
         f.isString = d.type == 'C' || d.type == 'M';
+        f.isMemo = d.type == 'M';
+        f.visible = !visible_ || visible_(f.name);
         out.push_back(f);
     }
     return out;

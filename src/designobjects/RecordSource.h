@@ -16,6 +16,7 @@ struct RecordField {
     QString name;          // upper-case field name (LNAME)
     QString displayLabel;  // what the user sees ("Last Name"); the binding of data objects
     bool isString = true;  // character or memo field
+    bool isMemo = false;
     bool visible = true;
     int tag = 0;           // negative: not offered for binding
 };
@@ -31,14 +32,20 @@ public:
 
     // The last field whose display label equals `label`, or nullptr.
     const RecordField* fieldByLabel(const QString& label, std::vector<RecordField>& storage) const;
+    // The fields a data object may be bound to, in table order: visible string
+    // fields with a tag that is not negative; memo fields only when `memo`
+    // (and then nothing else).
+    std::vector<RecordField> bindableFields(bool memo) const;
 };
 
 // A record source over an open table. Display labels come from `labels`
-// (field name -> label); fields without one show their name.
+// (field name -> label); fields without one show their name. `visible`
+// tells which fields are offered for binding (all when not set).
 class TableRecordSource : public RecordSource {
 public:
     using LabelFn = std::function<QString(const QString& fieldName)>;
-    explicit TableRecordSource(const store::Table* table, LabelFn labels = {});
+    using VisibleFn = std::function<bool(const QString& fieldName)>;
+    explicit TableRecordSource(const store::Table* table, LabelFn labels = {}, VisibleFn visible = {});
     void setTable(const store::Table* table) { table_ = table; }
 
     bool isOpen() const override;
@@ -48,6 +55,7 @@ public:
 private:
     const store::Table* table_;
     LabelFn labels_;
+    VisibleFn visible_;
 };
 
 }  // namespace brindle::designobjects

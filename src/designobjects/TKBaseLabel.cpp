@@ -1,11 +1,13 @@
 #include "designobjects/TKBaseLabel.h"
 
-#include <QPainter>
 #include <QImage>
+#include <QPainter>
 #include <QPicture>
 
 #include <algorithm>
 
+#include "designobjects/DesignSurface.h"
+#include "designobjects/FontMetrics.h"
 #include "printing/PageCanvas.h"
 
 namespace brindle::designobjects {
@@ -151,8 +153,8 @@ LabelLayout TKBaseLabel::computeLayout(const LabelLayoutInput& in) {
     return out;
 }
 
-LabelLayout TKBaseLabel::layoutFor(QPainter& p, float zoom, int w, int h) const {
-    const QFontMetrics fm(font_.toQFont(zoom), p.device());
+LabelLayout TKBaseLabel::layoutFor(float zoom, int w, int h) const {
+    const TextMetrics fm(font_, zoom);
     LabelLayoutInput in;
     in.width = w;
     in.height = h;
@@ -162,21 +164,20 @@ LabelLayout TKBaseLabel::layoutFor(QPainter& p, float zoom, int w, int h) const 
     in.directionShadow = directionShadow_;
     in.depthHighlight = depthHighlight_;
     in.directionHighlight = directionHighlight_;
-    // Ascent and descent already hold the internal leading; leading() is the external one.
-    in.lineHeight = fm.height() + std::max(0, fm.leading());
-    in.textWidth = fm.horizontalAdvance((forPaper_ ? paperText() : displayText()) + QLatin1Char(' '));
+    in.lineHeight = fm.lineHeight();
+    in.textWidth = fm.width((forPaper_ ? paperText() : displayText()) + QLatin1Char(' '));
     return computeLayout(in);
 }
 
 void TKBaseLabel::drawText(QPainter& p, float zoom, int w, int h) {
-    const LabelLayout lay = layoutFor(p, zoom, w, h);
+    const LabelLayout lay = layoutFor(zoom, w, h);
     p.save();
-    p.setClipRect(QRect(0, 0, w, h));
+    p.setClipRect(QRect(0, 0, w, h), Qt::IntersectClip);
     if (!transparent_) p.fillRect(QRect(0, 0, w, h), toQColor(backColor_));
-    const QFont f = font_.toQFont(zoom);
-    p.setFont(f);
-    const QFontMetrics fm(f, p.device());
-    const QString text = forPaper_ ? paperText() : displayText();
+    const TextMetrics fm(font_, zoom);
+    p.setFont(fm.font());
+    p.setBackgroundMode(Qt::TransparentMode);
+    const QString text = fm.drawable(forPaper_ ? paperText() : displayText());
     // Each copy starts at its start point (the corner of its rectangle the
     // text begins from) with the painter turned counter-clockwise by Angle,
     // clipped to its own rectangle.
@@ -203,11 +204,20 @@ void TKBaseLabel::drawText(QPainter& p, float zoom, int w, int h) {
     }
 }
 
-void TKBaseLabel::paint(QPainter& p, const PaintContext&) {
+void TKBaseLabel::applyLayoutSize() {
     // The layout keeps the object between one and 1.2 lines across its text.
-    const LabelLayout lay = layoutFor(p, zoom(), width(), height());
-    if (lay.size != QSize(width(), height())) setBounds(left(), top(), lay.size.width(), lay.size.height());
+    const QSize size = limitedSize(zoom(), width(), height());
+    if (size != QSize(width(), height())) setBounds(left(), top(), size.width(), size.height());
+}
+
+void TKBaseLabel::paint(QPainter& p, const PaintContext&) {
+    applyLayoutSize();
     drawText(p, zoom(), width(), height());
+}
+
+void TKBaseLabel::boundsChanged() {
+    TKGraphicControl::boundsChanged();
+    if (width() < 1 || height() < 1) setBounds(left(), top(), std::max(1, width()), std::max(1, height()));
 }
 
 void TKBaseLabel::setCaptionSilently(const QString& text) {
@@ -218,14 +228,12 @@ void TKBaseLabel::setCaptionSilently(const QString& text) {
 
 void TKBaseLabel::sizeToFit() {
     if (angle_ != 0) return;
-    QImage device(1, 1, QImage::Format_RGB32);
-    QPainter p(&device);
-    const LabelLayout lay = layoutFor(p, zoom(), width(), height());
+    const LabelLayout lay = layoutFor(zoom(), width(), height());
     const int x0 = std::max({lay.main.left, lay.shadow.left, lay.highlight.left});
     const int y0 = std::max({lay.main.top, lay.shadow.top, lay.highlight.top});
-    const QFontMetrics fm(font_.toQFont(zoom()), &device);
+    const TextMetrics fm(font_, zoom());
     const QString text = displayText();
-    const int w = x0 + fm.horizontalAdvance(text + QStringLiteral("     "));
+    const int w = x0 + fm.width(text + QStringLiteral("     "));
     const int h = y0 + fm.height();
     if (width() < w || height() < h) setBounds(left(), top(), std::max(width(), w), std::max(height(), h));
 }
@@ -246,9 +254,40 @@ QPicture TKBaseLabel::renderPicture(bool forPaper) {
     return pic;
 }
 
+QSize TKBaseLabel::printSize() {
+    // The size at zoom 1.0 after the layout's size limits, which a design that
+    // was never shown on screen has not had applied yet.
+    const double back = zoom() == 0.0f ? 1.0 : 1.0 / double(zoom());
+    const int w = roundHalfEven(width() * back);
+    const int h = roundHalfEven(height() * back);
+    forPaper_ = true;
+    const QSize size = limitedSize(1.0f, w, h);
+    forPaper_ = false;
+    return size;
+}
+
+QPicture TKBaseLabel::renderPaperPicture(QSize size) {
+    QPicture pic;
+    {
+        QPainter p(&pic);
+        forPaper_ = true;
+        drawText(p, 1.0f, size.width(), size.height());
+        forPaper_ = false;
+    }
+    pic.setBoundingRect(QRect(QPoint(0, 0), size));
+    return pic;
+}
+
 void TKBaseLabel::printAt(printing::PageCanvas& page, double top, double left) {
     if (width() < 1 || height() < 1) return;
-    page.drawPicture(paperRect(top, left), renderPicture(true));
+    const QSize size = printSize();
+    if (size.width() < 1 || size.height() < 1) return;
+    const double back = zoom() == 0.0f ? 1.0 : 1.0 / double(zoom());
+    const double ppi = kDesignPpi;
+    const double l = left + roundHalfEven(this->left() * back) / ppi;
+    const double t = top + roundHalfEven(this->top() * back) / ppi;
+    const QRectF rect(l, t, size.width() / ppi, size.height() / ppi);
+    page.drawPicture(rect, renderPaperPicture(size));
 }
 
 PropertyList TKBaseLabel::ownProperties() {
@@ -287,6 +326,121 @@ PropertyList TKBaseLabel::ownProperties() {
         makeProperty<T>("BorderStyle", PropKind::Enum, std::nullopt, [](const T& o) { return qint64(o.borderStyle()); },
                         [](T& o, const PropValue& v) { o.setBorderStyle(int(intOf(v))); }, {"bsNone", "bsSingle"}),
     };
+}
+
+// ---------------------------------------------------------------- editing
+
+DesignDialogs* TKBaseLabel::dialogs() const {
+    const DesignSurface* s = surface();
+    return s ? s->designDialogs() : DesignDialogs::defaultDialogs();
+}
+
+void TKBaseLabel::editFont() {
+    auto* d = dialogs();
+    if (!d) return;
+    if (const auto f = d->chooseFont(font_)) applyFont(*f);
+}
+
+Text3DSettings TKBaseLabel::text3DSettings() const {
+    Text3DSettings s;
+    s.directionShadow = directionShadow_;
+    s.depthShadow = depthShadow_;
+    s.colorShadow = colorShadow_;
+    s.directionHighlight = directionHighlight_;
+    s.depthHighlight = depthHighlight_;
+    s.colorHighlight = colorHighlight_;
+    s.fontColor = font_.color;
+    return s;
+}
+
+void TKBaseLabel::setText3DSettings(const Text3DSettings& s) {
+    directionShadow_ = s.directionShadow;
+    depthShadow_ = s.depthShadow;
+    colorShadow_ = s.colorShadow;
+    directionHighlight_ = s.directionHighlight;
+    depthHighlight_ = s.depthHighlight;
+    colorHighlight_ = s.colorHighlight;
+    font_.color = s.fontColor;
+    invalidate();
+}
+
+void TKBaseLabel::edit3DEffects() {
+    auto* d = dialogs();
+    if (!d) return;
+    Text3DSettings s = text3DSettings();
+    if (!d->edit3DEffects(*this, s)) return;
+    setText3DSettings(s);
+    changed();
+}
+
+void TKBaseLabel::editBackgroundColor() {
+    auto* d = dialogs();
+    if (!d) return;
+    const auto c = d->chooseColor(backColor_);
+    if (!c) return;
+    backColor_ = *c;
+    transparent_ = false;
+    invalidate();
+    changed();
+}
+
+void TKBaseLabel::addMenuEntries(MenuEntries& menu) {
+    TKGraphicControl::addMenuEntries(menu);
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::item(QStringLiteral("Font"), [this] { editFont(); }));
+    menu.push_back(MenuEntry::item(QStringLiteral("3D Effects"), [this] { edit3DEffects(); }));
+    menu.push_back(MenuEntry::submenu(
+        QStringLiteral("Alignment"),
+        {MenuEntry::check(QStringLiteral("Left"), alignment_ == taLeftJustify, [this] { setAlignment(taLeftJustify); }),
+         MenuEntry::check(QStringLiteral("Center"), alignment_ == taCenter, [this] { setAlignment(taCenter); }),
+         MenuEntry::check(QStringLiteral("Right"), alignment_ == taRightJustify,
+                          [this] { setAlignment(taRightJustify); })}));
+    // Switching the background on or off is a change of the design like any other.
+    menu.push_back(MenuEntry::item(QStringLiteral("Transparent"), [this] {
+        setTransparent(!transparent_);
+        changed();
+    }));
+    menu.push_back(MenuEntry::item(QStringLiteral("Background Color"), [this] { editBackgroundColor(); }));
+    menu.push_back(MenuEntry::check(QStringLiteral("Border"), borderStyle_ == bsSingle,
+                                    [this] { setBorderStyle(borderStyle_ == bsSingle ? bsNone : bsSingle); }));
+}
+
+void TKBaseLabel::addRotationEntries(MenuEntries& menu) {
+    auto rotate = [this](int degrees) {
+        return [this, degrees] {
+            if (degrees == angle_) return;
+            setAngle(degrees);
+            changed();
+        };
+    };
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::submenu(
+        QStringLiteral("Rotation"),
+        {MenuEntry::check(QStringLiteral("No Rotation"), angle_ == 0, rotate(0)),
+         MenuEntry::check(QStringLiteral("90 Degrees"), angle_ == 90, rotate(90)),
+         MenuEntry::check(QStringLiteral("180 Degrees"), angle_ == 180, rotate(180)),
+         MenuEntry::check(QStringLiteral("270 Degrees"), angle_ == 270, rotate(270))}));
+}
+
+void TKPLabel::editText() {
+    auto* d = dialogs();
+    if (!d) return;
+    const auto text = d->editText(caption());
+    if (!text) return;
+    setCaption(*text);
+    sizeToFit();
+}
+
+void TKPLabel::editFont() {
+    TKBaseLabel::editFont();
+    sizeToFit();
+}
+
+void TKPLabel::addMenuEntries(MenuEntries& menu) {
+    TKBaseLabel::addMenuEntries(menu);
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::item(QStringLiteral("Text"), [this] { editText(); }));
+    addRotationEntries(menu);
 }
 
 }  // namespace brindle::designobjects

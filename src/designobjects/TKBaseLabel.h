@@ -2,6 +2,7 @@
 // One-line text objects: the stored properties shared by every text kind and
 // the plain fixed-text object TKPLabel. The text is drawn in the object's
 // font at its zoom, rotated by Angle, with optional background and frame.
+#include "designobjects/DesignDialogs.h"
 #include "designobjects/TKGraphicControl.h"
 
 class QPicture;
@@ -83,8 +84,22 @@ public:
     void setBorderStyle(int v);
 
     void paint(QPainter& p, const PaintContext& ctx) override;
+    void boundsChanged() override;
     void applyFont(const DesignFont& f) override { setFont(f); }
     void printAt(printing::PageCanvas& page, double top, double left) override;
+    void addMenuEntries(MenuEntries& menu) override;
+
+    // ---- editing (each asks through the surface's design dialogs)
+    // The font chooser; OK takes the font.
+    virtual void editFont();
+    // "Text 3D Effects"; OK takes font colour, depths, directions and colours.
+    void edit3DEffects();
+    // The colour chooser; OK sets BackColor and switches Transparent off.
+    void editBackgroundColor();
+    Text3DSettings text3DSettings() const;
+    void setText3DSettings(const Text3DSettings& s);
+    // Size the layout limits give the object at zoom 1.0 when printed.
+    QSize printSize();
 
     // The object drawn at zoom 1.0 as a vector picture of Width × Height
     // pixels; forPaper draws the text that prints rather than what the screen shows.
@@ -104,8 +119,16 @@ protected:
     // Sets the caption from record or run-time data without marking the design changed.
     void setCaptionSilently(const QString& text);
     // The layout of this object's text for a w × h object at the zoom.
-    LabelLayout layoutFor(QPainter& p, float zoom, int w, int h) const;
+    LabelLayout layoutFor(float zoom, int w, int h) const;
     void drawText(QPainter& p, float zoom, int w, int h);
+    // The size a w × h object takes when laid out at the zoom.
+    virtual QSize limitedSize(float zoom, int w, int h) const { return layoutFor(zoom, w, h).size; }
+    // Applies the layout's size limits to the bounds.
+    void applyLayoutSize();
+    QPicture renderPaperPicture(QSize size);
+    DesignDialogs* dialogs() const;
+    // The entries "Rotation" with its four angles.
+    void addRotationEntries(MenuEntries& menu);
 
 private:
     int alignment_ = taLeftJustify;
@@ -130,6 +153,13 @@ class TKPLabel : public TKBaseLabel {
 public:
     TKPLabel() = default;
     QString designClass() const override { return QStringLiteral("TKPLabel"); }
+
+    // The "Text" dialog; OK takes the text and sizes the object to fit.
+    void editText();
+    void editAfterCreate() { editText(); }
+    // The font chooser, then size to fit.
+    void editFont() override;
+    void addMenuEntries(MenuEntries& menu) override;
 };
 
 }  // namespace brindle::designobjects

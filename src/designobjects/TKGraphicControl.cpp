@@ -104,4 +104,14 @@ PropertyList TKGraphicControl::baseProperties() {
     };
 }
 
+void TKGraphicControl::addMenuEntries(MenuEntries&) {}
+
+MenuEntries TKGraphicControl::contextMenu() {
+    MenuEntries menu;
+    addMenuEntries(menu);
+    // A menu never starts with a separator.
+    while (!menu.empty() && menu.front().isSeparator()) menu.erase(menu.begin());
+    return menu;
+}
+
 }  // namespace brindle::designobjects

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QString>
 
+#include "designobjects/DesignMenu.h"
 #include "designobjects/PropertyDescriptor.h"
 
 class QPainter;
@@ -74,6 +75,12 @@ public:
     virtual void resetCounter() {}
     // Prints the object with the design's top-left corner at (left, top) inches.
     virtual void printAt(printing::PageCanvas& page, double top, double left);
+    // Appends the kind's own context-menu entries, with check marks set from
+    // the current properties. Base: nothing.
+    virtual void addMenuEntries(MenuEntries& menu);
+    // The context menu as it opens now: the entries common to every object,
+    // then the kind's own.
+    MenuEntries contextMenu();
 
     // The object's rectangle on paper, in inches, for a design placed at (left, top).
     QRectF paperRect(double top, double left) const;

@@ -1,6 +1,7 @@
 #include "designobjects/TextLabelKinds.h"
 
 #include "designobjects/DesignSurface.h"
+#include "designobjects/FontMetrics.h"
 #include "designobjects/RecordSource.h"
 #include "printing/PageCanvas.h"
 
@@ -28,6 +29,35 @@ void TKPDLabel::refreshData() {
     placeholder_ = placeholder;
     setCaptionSilently(trimTrailing(text));
     invalidate();
+}
+
+void TKPDLabel::editField() {
+    DesignSurface* s = surface();
+    auto* d = dialogs();
+    RecordSource* src = s ? s->recordSource() : nullptr;
+    if (d && src) {
+        const auto fields = src->bindableFields(false);
+        QStringList labels;
+        int current = 0;
+        for (const auto& f : fields) {
+            if (f.displayLabel == dataFieldDescript_) current = int(labels.size());
+            labels << f.displayLabel;
+        }
+        if (!labels.isEmpty()) {
+            if (const auto i = d->selectField(labels, current); i && *i >= 0 && *i < labels.size()) {
+                dataFieldName_ = fields[size_t(*i)].name;
+                dataFieldDescript_ = fields[size_t(*i)].displayLabel;
+                changed();
+            }
+        }
+    }
+    if (s) s->refreshData();
+}
+
+void TKPDLabel::addMenuEntries(MenuEntries& menu) {
+    TKBaseLabel::addMenuEntries(menu);
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::item(QStringLiteral("Field"), [this] { editField(); }));
 }
 
 void TKPDLabel::clearDataText() {
@@ -107,6 +137,45 @@ void TKCounterLabel::resetCounter() {
     invalidate();
 }
 
+CounterSettings TKCounterLabel::settings() const {
+    CounterSettings s;
+    s.textBefore = textBefore_;
+    s.startingNumber = start_;
+    s.repeatEach = repeatEach_;
+    s.textAfter = textAfter_;
+    s.leadingZeros = leadingZeros_;
+    return s;
+}
+
+void TKCounterLabel::applySettings(const CounterSettings& s) {
+    setStartingNumber(s.startingNumber);
+    repeatEach_ = s.repeatEach;
+    textBefore_ = s.textBefore;
+    textAfter_ = s.textAfter;
+    leadingZeros_ = s.leadingZeros;
+    rebuildText();
+    if (angle() == 0) {
+        setWidth(10);
+        sizeToFit();
+    }
+    invalidate();
+    changed();
+}
+
+void TKCounterLabel::editCounter() {
+    auto* d = dialogs();
+    if (!d) return;
+    CounterSettings s = settings();
+    if (d->editCounter(s)) applySettings(s);
+}
+
+void TKCounterLabel::addMenuEntries(MenuEntries& menu) {
+    TKBaseLabel::addMenuEntries(menu);
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::item(QStringLiteral("Counter Settings"), [this] { editCounter(); }));
+    addRotationEntries(menu);
+}
+
 PropertyList TKCounterLabel::ownProperties() {
     using T = TKCounterLabel;
     return {
@@ -125,7 +194,89 @@ PropertyList TKCounterLabel::ownProperties() {
     };
 }
 
+// ---------------------------------------------------------------- symbol
+
+TKSymbolLabel::TKSymbolLabel() {
+    DesignFont f;
+    f.name = QStringLiteral("WingDings");
+    f.setPointSize(24);
+    setFont(f);
+    setCaption(QStringLiteral("["));
+    fitToSymbol();
+}
+
+QSize TKSymbolLabel::limitedSize(float zoom, int w, int h) const {
+    const LabelLayout lay = layoutFor(zoom, w, h);
+    const TextMetrics fm(font(), zoom);
+    const int x = std::max({lay.mainStart.x(), lay.shadowStart.x(), lay.highlightStart.x()});
+    const int y = std::max({lay.mainStart.y(), lay.shadowStart.y(), lay.highlightStart.y()});
+    return {int(1.1 * fm.width(caption())) + x, int(1.1 * fm.height()) + y};
+}
+
+void TKSymbolLabel::fitToSymbol() {
+    const QSize s = symbolSize();
+    if (s != QSize(width(), height())) setBounds(left(), top(), s.width(), s.height());
+}
+
+void TKSymbolLabel::boundsChanged() {
+    TKBaseLabel::boundsChanged();
+    fitToSymbol();
+}
+
+void TKSymbolLabel::setSymbol(const DesignFont& f, QChar symbol) {
+    setFont(f);
+    setCaption(QString(symbol));
+    fitToSymbol();
+}
+
+void TKSymbolLabel::editSymbol() {
+    auto* d = dialogs();
+    if (!d) return;
+    DesignFont f = font();
+    QChar c = caption().isEmpty() ? QChar(u'[') : caption().front();
+    if (d->selectSymbol(f, c)) setSymbol(f, c);
+}
+
+void TKSymbolLabel::addMenuEntries(MenuEntries& menu) {
+    TKBaseLabel::addMenuEntries(menu);
+    // The glyph decides the size, so neither font nor alignment is offered.
+    std::erase_if(menu, [](const MenuEntry& e) {
+        return e.caption == QLatin1String("Font") || e.caption == QLatin1String("Alignment");
+    });
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::item(QStringLiteral("Symbol Selector"), [this] { editSymbol(); }));
+}
+
 // ---------------------------------------------------------------- date and time
+
+void TKDateTimeLabel::addMenuEntries(MenuEntries& menu) {
+    TKBaseLabel::addMenuEntries(menu);
+    auto date = [this](int v) {
+        return [this, v] {
+            if (v == dateFormat_) return;
+            setDateFormat(v);
+            changed();
+        };
+    };
+    auto time = [this](int v) {
+        return [this, v] {
+            if (v == timeFormat_) return;
+            setTimeFormat(v);
+            changed();
+        };
+    };
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(MenuEntry::submenu(
+        QStringLiteral("Date Format"),
+        {MenuEntry::check(QStringLiteral("No Date"), dateFormat_ == dtfDateNone, date(dtfDateNone)),
+         MenuEntry::check(QStringLiteral("Windows Short Date"), dateFormat_ == dtfDateShort, date(dtfDateShort)),
+         MenuEntry::check(QStringLiteral("Windows Long Date"), dateFormat_ == dtfDateLong, date(dtfDateLong))}));
+    menu.push_back(MenuEntry::submenu(
+        QStringLiteral("Time Format"),
+        {MenuEntry::check(QStringLiteral("No Time"), timeFormat_ == dtfTimeNone, time(dtfTimeNone)),
+         MenuEntry::check(QStringLiteral("Windows Short Time"), timeFormat_ == dtfTimeShort, time(dtfTimeShort)),
+         MenuEntry::check(QStringLiteral("Windows Long Time"), timeFormat_ == dtfTimeLong, time(dtfTimeLong))}));
+}
 
 void TKDateTimeLabel::setDateFormat(int v) {
     if (v < dtfDateNone || v > dtfDateLong) return;

@@ -31,6 +31,10 @@ public:
 
     void refreshData() override;
     void clearDataText() override;
+    void addMenuEntries(MenuEntries& menu) override;
+    // "Select Field" over the record's bindable fields; OK binds the object
+    // to the chosen one. The surface refreshes its data objects either way.
+    void editField();
 
     static PropertyList ownProperties();
 
@@ -70,6 +74,14 @@ public:
     void paint(QPainter& p, const PaintContext& ctx) override;
     void advanceCounter() override;
     void resetCounter() override;
+    void addMenuEntries(MenuEntries& menu) override;
+
+    CounterSettings settings() const;
+    // Takes the dialog's settings: a new starting number resets the counter;
+    // upright counters are narrowed and sized to fit their new text.
+    void applySettings(const CounterSettings& s);
+    // The "Counter" dialog.
+    void editCounter();
 
     static PropertyList ownProperties();
 
@@ -82,6 +94,32 @@ private:
     int leadingZeros_ = 0;
     qint64 value_ = 1;  // wider than the stored number, so advancing never overflows
     int repeats_ = 0;
+};
+
+// One character of a symbol font, sized to its glyph.
+class TKSymbolLabel : public TKBaseLabel {
+    Q_OBJECT
+public:
+    TKSymbolLabel();
+    QString designClass() const override { return QStringLiteral("TKSymbolLabel"); }
+
+    // The font comes only from the symbol dialog.
+    void applyFont(const DesignFont&) override {}
+    void boundsChanged() override;
+    void addMenuEntries(MenuEntries& menu) override;
+    // Width and height the symbol needs at the current zoom.
+    QSize symbolSize() const { return limitedSize(zoom(), width(), height()); }
+    // Sets font and character from the symbol dialog and resizes to the glyph.
+    void setSymbol(const DesignFont& font, QChar symbol);
+    // "Symbol Selector".
+    void editSymbol();
+
+protected:
+    // A symbol object is always as large as its glyph.
+    QSize limitedSize(float zoom, int w, int h) const override;
+
+private:
+    void fitToSymbol();
 };
 
 // The date and time of printing in the user's formats.
@@ -105,6 +143,7 @@ public:
 
     void paint(QPainter& p, const PaintContext& ctx) override;
     void printAt(printing::PageCanvas& page, double top, double left) override;
+    void addMenuEntries(MenuEntries& menu) override;
 
     static PropertyList ownProperties();
 

@@ -9,6 +9,7 @@
 #include "DesignTestSupport.h"
 #include "common/ScriptedDialogs.h"
 #include "designobjects/DesignSurface.h"
+#include "designobjects/FontMetrics.h"
 #include "designobjects/RecordSource.h"
 #include "designobjects/TKBaseLabel.h"
 #include "designobjects/TKLabelObjectFiler.h"
@@ -105,7 +106,12 @@ TEST_F(DesignSurfaceTest, ToolsCreateObjectsNamedSpecialWithTheSmallestFreeNumbe
     s.rubberBandReleased(QRect(QPoint(30, 40), QSize(0, 0)));  // a click without a drag
     ASSERT_EQ(s.objects().size(), 1u);
     auto* l = qobject_cast<TKPLabel*>(s.objects()[0]);
-    EXPECT_EQ(l->bounds(), QRect(30, 40, 50, 15));
+    // A click makes a 50 × 15 object, which then grows to fit its text (no
+    // dialogs here: the text dialog counts as cancelled).
+    EXPECT_EQ(l->bounds().topLeft(), QPoint(30, 40));
+    const TextMetrics fm(l->font());
+    EXPECT_EQ(l->width(), std::max(50, fm.width("<text>     ")));
+    EXPECT_EQ(l->height(), std::max(15, fm.height()));
     EXPECT_EQ(l->caption(), "<text>");
     EXPECT_EQ(l->font().name, "Times New Roman");
     EXPECT_EQ(l->objectName(), "Special1");
@@ -145,10 +151,17 @@ TEST_F(DesignSurfaceTest, ClampAndDeleteOutsideWorkAtTheirEdges) {
     label(QRect(0, 87, 20, 20));
     auto* keepLeft = label(QRect(374, 0, 20, 20));
     label(QRect(375, 0, 20, 20));
-    auto* thin = label(QRect(10, 10, 20, 20));
+    // Text objects never fall below 1 × 1; other kinds may.
+    auto* thin = new brindle::designobjects::test::TKTestThing;
+    s.addObject(thin, QRect(10, 10, 20, 20));
     thin->setWidth(0);
-    auto* flat = label(QRect(40, 10, 20, 20));
+    auto* flat = new brindle::designobjects::test::TKTestThing;
+    s.addObject(flat, QRect(40, 10, 20, 20));
     flat->setHeight(0);
+    auto* text = label(QRect(70, 10, 20, 20));
+    text->setHeight(0);
+    EXPECT_EQ(text->height(), 1);
+    delete text;
     s.deleteOutsideObjects();
     ASSERT_EQ(s.objects().size(), 2u);
     EXPECT_EQ(s.objects()[0], keepTop);
@@ -156,8 +169,10 @@ TEST_F(DesignSurfaceTest, ClampAndDeleteOutsideWorkAtTheirEdges) {
 }
 
 TEST_F(DesignSurfaceTest, PrintingPlacesObjectsTopFirstInInches) {
-    auto* l = label(QRect(96, 48, 96, 24));
-    label(QRect(0, 0, 48, 24), "back");
+    // Heights inside the one-line layout's limits (one to 1.2 lines), so the
+    // printed boxes are the objects' own.
+    auto* l = label(QRect(96, 48, 96, 18));
+    label(QRect(0, 0, 48, 18), "back");
     PageRecorder rec;
     s.printObjects(rec, 0.5, 0.1875);  // top 0.5 inch, left 0.1875 inch
     rec.end();
@@ -168,7 +183,7 @@ TEST_F(DesignSurfaceTest, PrintingPlacesObjectsTopFirstInInches) {
     EXPECT_NEAR(ops[0].box.left(), 1.1875, 1e-9);
     EXPECT_NEAR(ops[0].box.top(), 1.0, 1e-9);
     EXPECT_NEAR(ops[0].box.right(), 2.1875, 1e-9);
-    EXPECT_NEAR(ops[0].box.bottom(), 1.25, 1e-9);
+    EXPECT_NEAR(ops[0].box.bottom(), 1.1875, 1e-9);
     EXPECT_NEAR(ops[1].box.left(), 0.1875, 1e-9);  // child order, back to front
     EXPECT_NEAR(ops[1].box.top(), 0.5, 1e-9);
     EXPECT_EQ(l->paperRect(0.5, 0.1875), ops[0].box);

@@ -258,14 +258,17 @@ TEST(PostalDataTest, RefreshReadsNamedFieldsAndTreatsMissingOnesAsEmpty) {
 
 TEST(FimMenuTest, TypeEntriesCheckAndSetTheType) {
     TKFIMBarCode fim;
-    EXPECT_EQ(TKFIMBarCode::menuEntries(),
-              QStringList({"-", "Set FIM to Type A", "Set FIM to Type B", "Set FIM to Type C"}));
-    EXPECT_EQ(fim.checkedMenuEntry(), 1);
-    fim.chooseMenuEntry(3);
+    auto captions = [](const MenuEntries& m) {
+        QStringList l;
+        for (const auto& e : m) l << e.caption + (e.checked ? "*" : "");
+        return l;
+    };
+    EXPECT_EQ(captions(fim.contextMenu()),
+              QStringList({"Set FIM to Type A*", "Set FIM to Type B", "Set FIM to Type C"}));
+    EXPECT_TRUE(runMenuEntry(fim.contextMenu(), "Set FIM to Type C"));
     EXPECT_EQ(fim.fimType(), fimTypeC);
-    EXPECT_EQ(fim.checkedMenuEntry(), 3);
-    fim.chooseMenuEntry(0);  // the separator does nothing
-    EXPECT_EQ(fim.fimType(), fimTypeC);
+    EXPECT_EQ(captions(fim.contextMenu()),
+              QStringList({"Set FIM to Type A", "Set FIM to Type B", "Set FIM to Type C*"}));
 }
 
 TEST(PostalDesignFileTest, BothClassesRoundTripWithTheirProperties) {

@@ -1,9 +1,12 @@
 #include "designobjects/ui/TKBasePanel.h"
 
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 #include "designobjects/TKGraphicControl.h"
+#include "designobjects/ui/BuildMenu.h"
 
 namespace brindle::designobjects {
 
@@ -51,6 +54,16 @@ void TKBasePanel::childMouseDown(TKGraphicControl* o, QMouseEvent* e) {
     }
     if (!(e->modifiers() & Qt::ShiftModifier)) surface_->clearSelection();
     surface_->select(o);
+    if (e->button() == Qt::RightButton && surface_->selection().size() == 1 && surface_->isSelected(o))
+        openObjectMenu(o, e->globalPosition().toPoint());
+}
+
+void TKBasePanel::openObjectMenu(TKGraphicControl* o, const QPoint& globalPos) {
+    // The menu's actions may delete the object, and with it anything but the
+    // menu's own copies of the entries; nothing here touches them afterwards.
+    QPointer<QMenu> menu = buildMenu(o->contextMenu(), this);
+    menu->exec(globalPos);
+    delete menu.data();
 }
 
 void TKBasePanel::mousePressEvent(QMouseEvent* e) {

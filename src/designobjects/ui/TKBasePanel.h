@@ -39,8 +39,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     // A press on an object: with a drawing tool, or on an object that cannot
-    // be selected, it acts as a press on the empty surface.
+    // be selected, it acts as a press on the empty surface. Otherwise the
+    // object is selected (alone, unless Shift is held); a right press that
+    // leaves it the only selected object opens its context menu.
     virtual void childMouseDown(TKGraphicControl* o, QMouseEvent* e);
+    // Runs the object's context menu at a screen position.
+    void openObjectMenu(TKGraphicControl* o, const QPoint& globalPos);
     void surfaceMouseDown(QMouseEvent* e);
 
 private:
