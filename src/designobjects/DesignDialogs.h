@@ -38,6 +38,15 @@ struct CounterSettings {
     bool operator==(const CounterSettings&) const = default;
 };
 
+// What the picture chooser "Load Image File " returns: the previewed
+// picture and the states of its "Stretch" and "AutoSize" boxes.
+struct PictureChoice {
+    DesignPicture picture;   // empty when the chosen file could not be loaded
+    bool loadFailed = false; // a file was chosen but its picture could not be read
+    bool stretch = true;
+    bool autoSize = false;
+};
+
 class DesignDialogs {
 public:
     virtual ~DesignDialogs() = default;
@@ -59,6 +68,12 @@ public:
     // The platform's font and colour choosers.
     virtual std::optional<DesignFont> chooseFont(const DesignFont& font) = 0;
     virtual std::optional<DesignColor> chooseColor(DesignColor color) = 0;
+    // "Load Image File ": starts with the object's Stretch and AutoSize;
+    // true when the user pressed Ok with a file selected.
+    virtual bool choosePicture(PictureChoice& choice) {
+        (void)choice;
+        return false;
+    }
 
     // The process-wide dialogs used by surfaces that have none of their own
     // (the windows install theirs at start-up); nullptr: every question is

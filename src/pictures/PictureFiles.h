@@ -1,0 +1,45 @@
+#pragma once
+// Reading picture files for design objects: bitmaps of every supported
+// format decode to a QImage; Windows metafiles (WMF, placeable WMF, EMF) are
+// kept as their original bytes, so a design holding one round-trips byte for
+// byte, and are drawn on demand. Every reader survives truncated and garbled
+// input: a picture that cannot be read yields an error text, never a crash.
+#include <QByteArray>
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+
+class QPainter;
+
+namespace brindle::pictures {
+
+enum class PictureKind { None, Bitmap, Metafile };
+
+struct PictureFile {
+    PictureKind kind = PictureKind::None;
+    QImage image;        // Bitmap: the decoded picture
+    QByteArray bytes;    // Metafile: the file's bytes as read
+    QString error;       // why nothing was read
+    bool ok() const { return kind != PictureKind::None; }
+};
+
+// Loads a picture file, choosing the reader by the extension (any case):
+// BMP, DIB, RLE, JPG, JPEG, JIF, GIF, PNG, ICO, TGA, PCX, WMF, EMF; other
+// extensions are tried by their content.
+PictureFile loadPictureFile(const QString& path);
+// The same for bytes in memory; `extension` without the dot, may be empty.
+PictureFile decodePicture(const QByteArray& bytes, const QString& extension);
+
+// PCX (1-, 4-, 8- and 24-bit, run-length encoded). A null image and a reason
+// for anything it cannot read.
+QImage readPcx(const QByteArray& data, QString* error = nullptr);
+
+// Whether the bytes are a metafile (WMF, placeable WMF or EMF).
+bool isMetafile(const QByteArray& bytes);
+// A metafile's natural size in pixels at 96 per inch (empty when unknown).
+QSize metafileSize(const QByteArray& bytes);
+// Draws a metafile stretched into `target`; false when it cannot be drawn.
+bool drawMetafile(QPainter& painter, const QRectF& target, const QByteArray& bytes);
+
+}  // namespace brindle::pictures
