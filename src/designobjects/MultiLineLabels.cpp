@@ -9,6 +9,7 @@
 #include "designobjects/DesignDialogs.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/FontMetrics.h"
+#include "designobjects/ObjectEditing.h"
 #include "designobjects/RecordSource.h"
 #include "printing/PageCanvas.h"
 
@@ -287,10 +288,7 @@ PropertyList TKMultiLineBaseLabel::ownProperties() {
     };
 }
 
-DesignDialogs* TKMultiLineBaseLabel::dialogs() const {
-    const DesignSurface* s = surface();
-    return s ? s->designDialogs() : DesignDialogs::defaultDialogs();
-}
+DesignDialogs* TKMultiLineBaseLabel::dialogs() const { return dialogsFor(this); }
 
 void TKMultiLineBaseLabel::editFont() {
     auto* d = dialogs();
@@ -310,12 +308,7 @@ void TKMultiLineBaseLabel::addMenuEntries(MenuEntries& menu) {
     TKGraphicControl::addMenuEntries(menu);
     menu.push_back(MenuEntry::separator());
     menu.push_back(MenuEntry::item(QStringLiteral("Font"), [this] { editFont(); }));
-    menu.push_back(MenuEntry::submenu(
-        QStringLiteral("Alignment"),
-        {MenuEntry::check(QStringLiteral("Left"), alignment_ == taLeftJustify, [this] { setAlignment(taLeftJustify); }),
-         MenuEntry::check(QStringLiteral("Center"), alignment_ == taCenter, [this] { setAlignment(taCenter); }),
-         MenuEntry::check(QStringLiteral("Right"), alignment_ == taRightJustify,
-                          [this] { setAlignment(taRightJustify); })}));
+    menu.push_back(alignmentSubmenu(alignment_, [this](int a) { setAlignment(a); }));
 }
 
 // ---------------------------------------------------------------- fixed lines
@@ -339,28 +332,7 @@ void TKMultiLineLabel::addMenuEntries(MenuEntries& menu) {
 
 // ---------------------------------------------------------------- memo field
 
-void TKDMultiLineLabel::editField() {
-    DesignSurface* s = surface();
-    auto* d = dialogs();
-    RecordSource* src = s ? s->recordSource() : nullptr;
-    if (d && src) {
-        const auto fields = src->bindableFields(true);
-        QStringList labels;
-        int current = 0;
-        for (const auto& f : fields) {
-            if (f.displayLabel == dataFieldDescript_) current = int(labels.size());
-            labels << f.displayLabel;
-        }
-        if (!labels.isEmpty()) {
-            if (const auto i = d->selectField(labels, current); i && *i >= 0 && *i < labels.size()) {
-                dataFieldName_ = fields[size_t(*i)].name;
-                dataFieldDescript_ = fields[size_t(*i)].displayLabel;
-                changed();
-            }
-        }
-    }
-    if (s) s->refreshData();
-}
+void TKDMultiLineLabel::editField() { chooseBoundField(*this, true, dataFieldName_, dataFieldDescript_); }
 
 void TKDMultiLineLabel::addMenuEntries(MenuEntries& menu) {
     TKMultiLineBaseLabel::addMenuEntries(menu);

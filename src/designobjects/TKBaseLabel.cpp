@@ -8,6 +8,7 @@
 
 #include "designobjects/DesignSurface.h"
 #include "designobjects/FontMetrics.h"
+#include "designobjects/ObjectEditing.h"
 #include "printing/PageCanvas.h"
 
 namespace brindle::designobjects {
@@ -330,10 +331,7 @@ PropertyList TKBaseLabel::ownProperties() {
 
 // ---------------------------------------------------------------- editing
 
-DesignDialogs* TKBaseLabel::dialogs() const {
-    const DesignSurface* s = surface();
-    return s ? s->designDialogs() : DesignDialogs::defaultDialogs();
-}
+DesignDialogs* TKBaseLabel::dialogs() const { return dialogsFor(this); }
 
 void TKBaseLabel::editFont() {
     auto* d = dialogs();
@@ -389,12 +387,7 @@ void TKBaseLabel::addMenuEntries(MenuEntries& menu) {
     menu.push_back(MenuEntry::separator());
     menu.push_back(MenuEntry::item(QStringLiteral("Font"), [this] { editFont(); }));
     menu.push_back(MenuEntry::item(QStringLiteral("3D Effects"), [this] { edit3DEffects(); }));
-    menu.push_back(MenuEntry::submenu(
-        QStringLiteral("Alignment"),
-        {MenuEntry::check(QStringLiteral("Left"), alignment_ == taLeftJustify, [this] { setAlignment(taLeftJustify); }),
-         MenuEntry::check(QStringLiteral("Center"), alignment_ == taCenter, [this] { setAlignment(taCenter); }),
-         MenuEntry::check(QStringLiteral("Right"), alignment_ == taRightJustify,
-                          [this] { setAlignment(taRightJustify); })}));
+    menu.push_back(alignmentSubmenu(alignment_, [this](int a) { setAlignment(a); }));
     // Switching the background on or off is a change of the design like any other.
     menu.push_back(MenuEntry::item(QStringLiteral("Transparent"), [this] {
         setTransparent(!transparent_);

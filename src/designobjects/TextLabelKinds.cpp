@@ -2,6 +2,7 @@
 
 #include "designobjects/DesignSurface.h"
 #include "designobjects/FontMetrics.h"
+#include "designobjects/ObjectEditing.h"
 #include "designobjects/RecordSource.h"
 #include "printing/PageCanvas.h"
 
@@ -31,28 +32,7 @@ void TKPDLabel::refreshData() {
     invalidate();
 }
 
-void TKPDLabel::editField() {
-    DesignSurface* s = surface();
-    auto* d = dialogs();
-    RecordSource* src = s ? s->recordSource() : nullptr;
-    if (d && src) {
-        const auto fields = src->bindableFields(false);
-        QStringList labels;
-        int current = 0;
-        for (const auto& f : fields) {
-            if (f.displayLabel == dataFieldDescript_) current = int(labels.size());
-            labels << f.displayLabel;
-        }
-        if (!labels.isEmpty()) {
-            if (const auto i = d->selectField(labels, current); i && *i >= 0 && *i < labels.size()) {
-                dataFieldName_ = fields[size_t(*i)].name;
-                dataFieldDescript_ = fields[size_t(*i)].displayLabel;
-                changed();
-            }
-        }
-    }
-    if (s) s->refreshData();
-}
+void TKPDLabel::editField() { chooseBoundField(*this, false, dataFieldName_, dataFieldDescript_); }
 
 void TKPDLabel::addMenuEntries(MenuEntries& menu) {
     TKBaseLabel::addMenuEntries(menu);

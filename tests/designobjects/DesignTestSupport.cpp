@@ -37,4 +37,18 @@ void TKTestThing::registerClass() {
                                              [] { return new TKTestThing; }, std::move(props));
 }
 
+std::vector<std::pair<int, int>> darkRuns(const QImage& img, int y) {
+    std::vector<std::pair<int, int>> runs;
+    int start = -1;
+    for (int x = 0; x <= img.width(); ++x) {
+        const bool dark = x < img.width() && qGray(img.pixel(x, y)) < 128;
+        if (dark && start < 0) start = x;
+        if (!dark && start >= 0) {
+            runs.emplace_back(start, x - start);
+            start = -1;
+        }
+    }
+    return runs;
+}
+
 }  // namespace brindle::designobjects::test

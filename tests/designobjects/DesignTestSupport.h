@@ -3,6 +3,9 @@
 // delete the clip file there when they go), byte builders for expected file
 // contents and a test object class that carries one property of every kind.
 #include <QByteArray>
+#include <QImage>
+#include <utility>
+#include <vector>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -31,6 +34,9 @@ inline QByteArray sstr(const char* s) {
 }
 
 inline QByteArray hex(const char* h) { return QByteArray::fromHex(h); }
+
+// Dark runs (start, length) along row y of a rasterised page.
+std::vector<std::pair<int, int>> darkRuns(const QImage& img, int y);
 
 // One property of every kind the file format knows.
 class TKTestThing : public TKGraphicControl {

@@ -319,21 +319,6 @@ TEST(PostalDesignFileTest, BothClassesRoundTripWithTheirProperties) {
 
 }
 
-// Dark runs along one pixel row of a greyscale image: (start, length) pairs.
-std::vector<std::pair<int, int>> darkRuns(const QImage& img, int y) {
-    std::vector<std::pair<int, int>> runs;
-    int start = -1;
-    for (int x = 0; x <= img.width(); ++x) {
-        const bool dark = x < img.width() && qGray(img.pixel(x, y)) < 128;
-        if (dark && start < 0) start = x;
-        if (!dark && start >= 0) {
-            runs.emplace_back(start, x - start);
-            start = -1;
-        }
-    }
-    return runs;
-}
-
 TEST(PostalRenderTest, PdfBarsMeasureRightAt1000Dpi) {
 #ifndef BRINDLE_DB_EXE
     GTEST_SKIP() << "brindle-db not built";
@@ -370,9 +355,9 @@ TEST(PostalRenderTest, PdfBarsMeasureRightAt1000Dpi) {
     const QImage img(dir.filePath("bars.pgm"));
     ASSERT_FALSE(img.isNull());
     // Through the half bars (paper y 0.600 in) every bar shows; higher up (0.530) only the full ones.
-    const auto all = darkRuns(img, 150);
+    const auto all = brindle::designobjects::test::darkRuns(img, 150);
     ASSERT_EQ(all.size(), 62u);
-    EXPECT_EQ(darkRuns(img, 80).size(), 26u);  // two full bars a digit, twelve digits, two frame bars
+    EXPECT_EQ(brindle::designobjects::test::darkRuns(img, 80).size(), 26u);  // two full bars a digit, twelve digits, two frame bars
     EXPECT_NEAR(all.front().first + 900, 1000, 3);
     for (const auto& [x, w] : all) EXPECT_NEAR(w, 15, 1) << x;  // 0.015 in at 1000 dpi
     const double length = all.back().first + all.back().second - all.front().first;

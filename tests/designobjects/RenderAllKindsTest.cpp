@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "DesignTestSupport.h"
+
 #include "designobjects/DesignSurface.h"
 #include "designobjects/MultiLineLabels.h"
 #include "designobjects/PostalBarcodes.h"
@@ -21,21 +23,6 @@
 using namespace brindle::designobjects;
 
 namespace {
-
-// Dark runs (start, length) along row y.
-std::vector<std::pair<int, int>> runsAlong(const QImage& img, int y) {
-    std::vector<std::pair<int, int>> runs;
-    int start = -1;
-    for (int x = 0; x <= img.width(); ++x) {
-        const bool dark = x < img.width() && qGray(img.pixel(x, y)) < 128;
-        if (dark && start < 0) start = x;
-        if (!dark && start >= 0) {
-            runs.emplace_back(start, x - start);
-            start = -1;
-        }
-    }
-    return runs;
-}
 
 QString run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
     QProcess p;
@@ -146,7 +133,7 @@ TEST(RenderAllKindsTest, EveryTextAndBarcodeKindPrintsWhatItShows) {
                      dir.filePath("bars")});
     const QImage bars(dir.filePath("bars.pgm"));
     ASSERT_FALSE(bars.isNull());
-    const auto postnetRuns = runsAlong(bars, 200);
+    const auto postnetRuns = brindle::designobjects::test::darkRuns(bars, 200);
     // ZIP+4 with delivery-point digits from "123 MAIN ST": 11 digits, 62 bars.
     ASSERT_EQ(postnetRuns.size(), 62u);
     for (const auto& [x, w] : postnetRuns) EXPECT_NEAR(w, 15, 1) << x;
@@ -160,7 +147,7 @@ TEST(RenderAllKindsTest, EveryTextAndBarcodeKindPrintsWhatItShows) {
                      dir.filePath("fim")});
     const QImage fimImg(dir.filePath("fim.pgm"));
     ASSERT_FALSE(fimImg.isNull());
-    const auto fim = runsAlong(fimImg, 300);
+    const auto fim = brindle::designobjects::test::darkRuns(fimImg, 300);
     ASSERT_EQ(fim.size(), 5u);  // type A: 110010011
     for (const auto& [x, w] : fim) EXPECT_NEAR(w, 31.25, 1.5) << x;
     EXPECT_NEAR(fim[1].first - fim[0].first, 62.5, 1.5);
