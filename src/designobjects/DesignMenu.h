@@ -15,6 +15,7 @@ struct MenuEntry {
     bool checkable = false;
     bool checked = false;
     std::vector<MenuEntry> children;  // a submenu when not empty
+    bool enabled = true;              // false: shown greyed out
 
     bool isSeparator() const { return caption == QLatin1String("-"); }
     static MenuEntry separator() { return MenuEntry{QStringLiteral("-"), {}, false, false, {}}; }

@@ -2,7 +2,9 @@
 
 #include "designobjects/MultiLineLabels.h"
 #include "designobjects/PostalBarcodes.h"
+#include "designobjects/Shapes.h"
 #include "designobjects/TKBaseLabel.h"
+#include "designobjects/TKImage.h"
 #include "designobjects/TextLabelKinds.h"
 
 namespace brindle::designobjects {
@@ -99,6 +101,13 @@ void registerStandardClasses() {
                         [] { return new TKPostNetBarCode; }, TKPostNetBarCode::ownProperties());
         r.registerClass(QStringLiteral("TKFIMBarCode"), QStringLiteral("TKGraphicControl"),
                         [] { return new TKFIMBarCode; }, TKFIMBarCode::ownProperties());
+        r.registerClass(QStringLiteral("TKLineShape"), QStringLiteral("TKGraphicControl"),
+                        [] { return new TKLineShape; }, TKLineShape::ownProperties());
+        r.registerClass(QStringLiteral("TKLabelShapes"), QStringLiteral("TKGraphicControl"),
+                        [] { return new TKLabelShapes; }, TKLabelShapes::ownProperties());
+        r.registerClass(QStringLiteral("Trpshapes"), QStringLiteral("TKLabelShapes"), [] { return new Trpshapes; }, {});
+        r.registerClass(QStringLiteral("TKImage"), QStringLiteral("TKGraphicControl"), [] { return new TKImage; },
+                        TKImage::ownProperties());
         return true;
     }();
     (void)done;

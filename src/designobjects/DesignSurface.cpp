@@ -10,11 +10,13 @@
 #include "common/UserDialogs.h"
 #include "designobjects/DesignDialogs.h"
 #include "designobjects/DesignRegistry.h"
+#include "designobjects/DesignStream.h"
 #include "designobjects/RecordSource.h"
 #include "designobjects/TKGraphicControl.h"
 #include "designobjects/TKLabelObjectFiler.h"
 #include "designobjects/MultiLineLabels.h"
 #include "designobjects/TextLabelKinds.h"
+#include "designobjects/TKImage.h"
 
 namespace brindle::designobjects {
 
@@ -223,10 +225,23 @@ bool DesignSurface::ownerHasName(const QString& name, const QObject* except) con
 }
 
 void DesignSurface::select(TKGraphicControl* o) {
-    if (!o || o->unselectable() || isSelected(o)) return;
+    if (!o || o->surface() != this || o->unselectable() || isSelected(o)) return;
     selection_.push_back(o);
     emit selectionChanged();
     emit repaintNeeded(o->bounds());
+}
+
+void DesignSurface::deselect(TKGraphicControl* o) {
+    const auto it = std::find(selection_.begin(), selection_.end(), o);
+    if (it == selection_.end()) return;
+    selection_.erase(it);
+    emit selectionChanged();
+    emit repaintNeeded({});
+}
+
+void DesignSurface::toggleSelection(TKGraphicControl* o) {
+    if (isSelected(o)) deselect(o);
+    else select(o);
 }
 
 void DesignSurface::clearSelection() {
@@ -236,8 +251,326 @@ void DesignSurface::clearSelection() {
     emit repaintNeeded({});
 }
 
+void DesignSurface::selectAll() {
+    clearSelection();
+    for (auto* o : objects_) select(o);
+}
+
 bool DesignSurface::isSelected(const TKGraphicControl* o) const {
     return std::find(selection_.begin(), selection_.end(), o) != selection_.end();
+}
+
+TKGraphicControl* DesignSurface::selectedObjectAt(const QPoint& p) const {
+    for (auto* o : selection_)
+        if (o->bounds().adjusted(-2, -2, 2, 2).contains(p)) return o;
+    return nullptr;
+}
+
+QRect DesignSurface::overlayRect() const {
+    std::vector<QRect> bounds;
+    bounds.reserve(selection_.size());
+    for (auto* o : selection_) bounds.push_back(o->bounds());
+    return selection::overlayFor(bounds);
+}
+
+void DesignSurface::applyOverlay(const QRect& overlay) {
+    const QRect before = overlayRect();
+    if (before.isNull() || overlay == before) return;
+    for (auto* o : std::vector<TKGraphicControl*>(selection_)) {
+        if (o->locked()) continue;
+        o->setBounds(selection::followOverlay(o->bounds(), before, overlay));
+    }
+    emit repaintNeeded({});
+}
+
+// ---------------------------------------------------------------- commands
+
+void DesignSurface::raise(TKGraphicControl* o) {
+    const auto it = std::find(objects_.begin(), objects_.end(), o);
+    if (it == objects_.end()) return;
+    objects_.erase(it);
+    objects_.push_back(o);
+}
+
+void DesignSurface::lower(TKGraphicControl* o) {
+    const auto it = std::find(objects_.begin(), objects_.end(), o);
+    if (it == objects_.end()) return;
+    objects_.erase(it);
+    objects_.insert(objects_.begin(), o);
+}
+
+void DesignSurface::reportError(const QString& message) {
+    lastError_ = message;
+    if (dialogs_) dialogs_->showError(message);
+}
+
+void DesignSurface::bringToFront() {
+    if (selection_.empty()) return;
+    for (auto* o : selection_) raise(o);
+    objectChanged(nullptr);
+    emit repaintNeeded({});
+}
+
+void DesignSurface::sendToBack() {
+    if (selection_.empty()) return;
+    for (auto* o : selection_) lower(o);
+    clearSelection();
+    objectChanged(nullptr);
+    emit repaintNeeded({});
+}
+
+void DesignSurface::bringToFront(TKGraphicControl* o) {
+    if (!o || o->surface() != this) return;
+    objectChanged(o);
+    raise(o);
+    emit repaintNeeded({});
+}
+
+void DesignSurface::sendToBack(TKGraphicControl* o) {
+    if (!o || o->surface() != this) return;
+    objectChanged(o);
+    lower(o);
+    clearSelection();
+    emit repaintNeeded({});
+}
+
+void DesignSurface::writeClip(const std::vector<TKGraphicControl*>& objects) {
+    const QString path = clipFilePath();
+    if (path.isEmpty() || objects.empty()) return;
+    lastError_.clear();
+    try {
+        if (zoom_ == 1.0f) {
+            TKLabelObjectFiler().saveSelection(objects, path);
+            return;
+        }
+        // The clip file holds bounds at zoom 1.0 like a design file, so that a
+        // paste at any zoom puts the objects where they belong. The copies are
+        // scaled on a scratch surface; the objects on screen stay untouched.
+        DesignSurface scratch(kind_);
+        scratch.setClipFilePath(QString());
+        scratch.setRegisteredClasses(classes_);
+        scratch.setZoom(zoom_);
+        const QByteArray bytes = TKLabelObjectFiler::encode({objects.begin(), objects.end()});
+        DesignReader r(bytes);
+        TKLabelObjectFiler().readObjectList(r, nullptr, scratch);
+        scratch.setZoom(1.0f);
+        TKLabelObjectFiler().saveSelection(scratch.objects(), path);
+    } catch (const DesignFileError& e) {
+        reportError(e.message());
+    }
+}
+
+void DesignSurface::copy() { writeClip(selection_); }
+
+void DesignSurface::copy(TKGraphicControl* o) {
+    if (!o || o->surface() != this) return;
+    if (isSelected(o)) copy();
+    else writeClip({o});
+}
+
+void DesignSurface::destroyObjects(std::vector<TKGraphicControl*> objects) {
+    // Last selected first, each one a change of the design.
+    for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+        TKGraphicControl* o = *it;
+        deselect(o);
+        delete o;
+        objectChanged(nullptr);
+    }
+    emit repaintNeeded({});
+}
+
+void DesignSurface::deleteSelection() {
+    if (selection_.empty()) return;
+    destroyObjects(selection_);
+}
+
+void DesignSurface::remove(TKGraphicControl* o) {
+    if (!o || o->surface() != this) return;
+    if (isSelected(o)) deleteSelection();
+    else destroyObjects({o});
+}
+
+void DesignSurface::cut() {
+    if (selection_.empty()) return;
+    copy();
+    deleteSelection();
+}
+
+void DesignSurface::cut(TKGraphicControl* o) {
+    if (!o || o->surface() != this) return;
+    copy(o);
+    remove(o);
+}
+
+bool DesignSurface::clipFileExists() const {
+    const QString path = clipFilePath();
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+bool DesignSurface::paste() {
+    if (!pasteGate_.ready() || !clipFileExists()) return false;
+    const std::size_t before = objects_.size();
+    lastError_.clear();
+    try {
+        TKLabelObjectFiler().pasteObjects(owner_, *this, clipFilePath());
+    } catch (const DesignFileError& e) {
+        // The objects read before the damage stay.
+        reportError(e.message());
+    }
+    // The clip file holds bounds at zoom 1.0 (the offset included): scale
+    // them to the zoom the surface is shown at.
+    if (zoom_ != 1.0f) {
+        for (std::size_t i = before; i < objects_.size(); ++i) {
+            objects_[i]->setZoomFactor(1.0f);
+            objects_[i]->setZoom(zoom_);
+        }
+    }
+    pasteGate_.stamp();
+    refreshData();
+    objectChanged(nullptr);
+    emit repaintNeeded({});
+    return true;
+}
+
+TKGraphicControl* DesignSurface::clone(TKGraphicControl* o) {
+    if (!o || o->surface() != this) return nullptr;
+    const std::size_t before = objects_.size();
+    lastError_.clear();
+    try {
+        TKLabelObjectFiler().cloneObject(*o, owner_, *this);
+    } catch (const DesignFileError& e) {
+        reportError(e.message());
+        return nullptr;
+    }
+    if (objects_.size() <= before) return nullptr;
+    TKGraphicControl* copy = objects_.back();
+    // The copy is at the source's bounds at the current zoom and takes that
+    // zoom, so that zooming later scales both alike; the offset is 25 pixels
+    // at zoom 1.0.
+    copy->setZoomFactor(zoom_);
+    copy->setBounds(o->left(), o->top() + roundHalfEven(selection::kCloneOffset * double(zoom_)), o->width(),
+                    o->height());
+    raise(copy);
+    refreshData();
+    const auto it = std::find(selection_.begin(), selection_.end(), o);
+    if (it != selection_.end()) {
+        *it = copy;
+        emit selectionChanged();
+        emit selectionBoundsChanged();
+    }
+    objectChanged(copy);
+    emit repaintNeeded({});
+    return copy;
+}
+
+void DesignSurface::align(selection::Align how) {
+    if (selection_.empty()) return;
+    objectChanged(nullptr);
+    std::vector<QRect> bounds;
+    for (auto* o : selection_) bounds.push_back(o->bounds());
+    const auto moved = selection::aligned(bounds, how);
+    const auto sel = selection_;
+    for (std::size_t i = 0; i < sel.size(); ++i) sel[i]->setBounds(moved[i]);
+    emit repaintNeeded({});
+}
+
+void DesignSurface::alignLeft() { align(selection::Align::Left); }
+void DesignSurface::alignRight() { align(selection::Align::Right); }
+void DesignSurface::alignTops() { align(selection::Align::Tops); }
+void DesignSurface::alignBottoms() { align(selection::Align::Bottoms); }
+
+void DesignSurface::centerVertically() {
+    for (auto* o : std::vector<TKGraphicControl*>(selection_)) o->centerVertically();
+}
+
+void DesignSurface::centerHorizontally() {
+    for (auto* o : std::vector<TKGraphicControl*>(selection_)) o->centerHorizontally();
+}
+
+void DesignSurface::applyFontToSelection() {
+    if (selection_.empty()) return;
+    auto* d = designDialogs();
+    if (!d) return;
+    const auto f = d->chooseFont(font_);
+    if (!f) return;
+    for (auto* o : std::vector<TKGraphicControl*>(selection_)) o->applyFont(*f);
+    emit repaintNeeded({});
+}
+
+// Locking and selectability are stored with the design, so changing them is
+// a change of the design.
+void DesignSurface::lockAll() {
+    bool any = false;
+    for (auto* o : objects_) {
+        any = any || !o->locked();
+        o->setLocked(true);
+    }
+    if (any) objectChanged(nullptr);
+}
+
+void DesignSurface::unlockAll() {
+    bool any = false;
+    for (auto* o : objects_) {
+        any = any || o->locked();
+        o->setLocked(false);
+    }
+    if (any) objectChanged(nullptr);
+}
+
+void DesignSurface::markAllSelectable() {
+    bool any = false;
+    for (auto* o : objects_) {
+        any = any || o->unselectable();
+        o->setUnselectable(false);
+    }
+    if (any) objectChanged(nullptr);
+}
+
+void DesignSurface::markAllUnselectable() {
+    clearSelection();
+    bool any = false;
+    for (auto* o : objects_) {
+        any = any || !o->unselectable();
+        o->setUnselectable(true);
+    }
+    if (any) objectChanged(nullptr);
+}
+
+MenuEntries DesignSurface::surfaceMenu() {
+    const bool selected = !selection_.empty();
+    const bool hasObjects = !objects_.empty();
+    auto entry = [](const char* caption, std::function<void()> action, bool enabled) {
+        MenuEntry e = MenuEntry::item(QString::fromLatin1(caption), std::move(action));
+        e.enabled = enabled;
+        return e;
+    };
+    return {
+        entry("Bring To Front", [this] { bringToFront(); }, selected),
+        entry("Send To Back", [this] { sendToBack(); }, selected),
+        MenuEntry::separator(),
+        entry("Cut", [this] { cut(); }, selected),
+        entry("Copy", [this] { copy(); }, selected),
+        entry("Paste", [this] { paste(); }, clipFileExists()),
+        MenuEntry::separator(),
+        entry("Delete", [this] { deleteSelection(); }, selected),
+        MenuEntry::separator(),
+        entry("Align Left", [this] { alignLeft(); }, selected),
+        entry("Align Right", [this] { alignRight(); }, selected),
+        entry("Align Tops", [this] { alignTops(); }, selected),
+        entry("Align Bottoms", [this] { alignBottoms(); }, selected),
+        MenuEntry::separator(),
+        entry("Center Vertically", [this] { centerVertically(); }, selected),
+        entry("Center Horizontally", [this] { centerHorizontally(); }, selected),
+        MenuEntry::separator(),
+        entry("Lock All", [this] { lockAll(); }, hasObjects),
+        entry("Unlock All", [this] { unlockAll(); }, hasObjects),
+        MenuEntry::separator(),
+        entry("Mark All Selectable", [this] { markAllSelectable(); }, true),
+        entry("Mark All Unselectable", [this] { markAllUnselectable(); }, true),
+        entry("Select All", [this] { selectAll(); }, true),
+        MenuEntry::separator(),
+        entry("Font", [this] { applyFontToSelection(); }, selected),
+    };
 }
 
 // ---------------------------------------------------------------- operations
@@ -348,6 +681,9 @@ void DesignSurface::followUpCreation(PanelState tool, TKGraphicControl* o) {
         refreshData();
         if (auto* l = qobject_cast<TKDMultiLineAddressLabel*>(o)) l->sizeToFit();
         break;
+    case psImage:
+        if (auto* i = qobject_cast<TKImage*>(o)) i->loadImageFromDisk();
+        break;
     case psMultiLineDataLabel:
     case psPostNetBarCode:
         refreshData();
@@ -357,11 +693,17 @@ void DesignSurface::followUpCreation(PanelState tool, TKGraphicControl* o) {
     }
 }
 
-void DesignSurface::rubberBandReleased(const QRect& rect) {
+void DesignSurface::rubberBandReleased(const QRect& rect, bool toggle) {
     const QRect r = rect.normalized();
     emit repaintNeeded({});
     if (pointing_) {
-        for (auto* o : objectsInRect(r)) select(o);
+        const auto touched = objectsInRect(r);
+        if (toggle) {
+            for (auto* o : touched) toggleSelection(o);
+        } else {
+            clearSelection();
+            for (auto* o : touched) select(o);
+        }
         return;
     }
     createObjectInRect(r);
@@ -522,7 +864,10 @@ void DesignSurface::objectChanged(TKGraphicControl*) {
     emit labelChanged();
 }
 
-void DesignSurface::objectBoundsChanged(TKGraphicControl* o) { emit repaintNeeded({}); Q_UNUSED(o); }
+void DesignSurface::objectBoundsChanged(TKGraphicControl* o) {
+    emit repaintNeeded({});
+    if (isSelected(o)) emit selectionBoundsChanged();
+}
 
 void DesignSurface::objectNeedsRepaint(TKGraphicControl* o) {
     if (printing_) return;

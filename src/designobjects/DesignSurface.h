@@ -12,7 +12,9 @@
 #include <optional>
 #include <vector>
 
+#include "designobjects/DesignMenu.h"
 #include "designobjects/DesignTypes.h"
+#include "designobjects/Selection.h"
 
 class QPainter;
 class QPainterPath;
@@ -116,11 +118,68 @@ public:
     void setOwner(QObject* o) { owner_ = o; }
     bool ownerHasName(const QString& name, const QObject* except = nullptr) const;
 
-    // ---- selection (direct manipulation builds on it)
+    // ---- selection, in the order the objects were selected
     const std::vector<TKGraphicControl*>& selection() const { return selection_; }
+    // Adds an object; unselectable and already selected objects are left out.
     void select(TKGraphicControl* o);
+    void deselect(TKGraphicControl* o);
+    // Removes a selected object, adds an unselected one (Shift and a rubber band).
+    void toggleSelection(TKGraphicControl* o);
     void clearSelection();
+    // Clears, then selects every selectable object.
+    void selectAll();
     bool isSelected(const TKGraphicControl* o) const;
+    // The first selected object whose bounds enlarged by 2 pixels hold the point.
+    TKGraphicControl* selectedObjectAt(const QPoint& p) const;
+    // The overlay over the selection (null when nothing is selected).
+    QRect overlayRect() const;
+    // Snapping steps: the grid spacing while snapping is on, else 1.
+    int gridX() const { return snapToGrid_ ? gridStep() : 1; }
+    int gridY() const { return gridX(); }
+    // Gives the overlay new bounds: every selected object that is not locked
+    // moves and grows or shrinks with it; locked objects stay.
+    void applyOverlay(const QRect& overlay);
+
+    // ---- commands on the selection
+    void bringToFront();
+    // Also clears the selection.
+    void sendToBack();
+    void copy();
+    void cut();
+    // Reads the clip file's objects 15 pixels right of and below where they
+    // were copied. Nothing happens within one second of the previous paste.
+    // True when a paste ran.
+    bool paste();
+    void deleteSelection();
+    void alignLeft();
+    void alignRight();
+    void alignTops();
+    void alignBottoms();
+    void centerVertically();
+    void centerHorizontally();
+    // Font dialog starting from the surface's font; OK gives the font to every selected object.
+    void applyFontToSelection();
+    // ---- commands on every object
+    void lockAll();
+    void unlockAll();
+    void markAllSelectable();
+    void markAllUnselectable();
+    // ---- commands from an object's own menu
+    // The object alone to the top, or to the bottom (clearing the selection).
+    void bringToFront(TKGraphicControl* o);
+    void sendToBack(TKGraphicControl* o);
+    // On the whole selection when the object is selected, else on the object alone.
+    void copy(TKGraphicControl* o);
+    void cut(TKGraphicControl* o);
+    void remove(TKGraphicControl* o);
+    // A copy of the object 25 pixels (at zoom 1.0) below it, on top of the
+    // others; the selection moves from the source to the copy. Returns the copy.
+    TKGraphicControl* clone(TKGraphicControl* o);
+    bool clipFileExists() const;
+    // The clock the one-second paste rule reads (tests set their own).
+    void setPasteClock(selection::PasteGate::Clock c) { pasteGate_.setClock(std::move(c)); }
+    // The menu of the empty surface, its entries enabled by the current state.
+    MenuEntries surfaceMenu();
 
     // ---- operations
     void refreshData();
@@ -133,9 +192,11 @@ public:
     // Creates the current tool's object (nullptr for the selection tool or a
     // kind that is not available).
     TKGraphicControl* createObjectInRect(QRect rect);
-    // End of a rubber band: selects with the selection tool, otherwise creates
-    // the tool's object and raises droppedObject.
-    void rubberBandReleased(const QRect& rect);
+    // End of a rubber band: with the selection tool the objects it touches
+    // become the selection (with `toggle`, as Shift does, each of them joins
+    // or leaves the selection instead); with a drawing tool the tool's object
+    // is created and droppedObject raised.
+    void rubberBandReleased(const QRect& rect, bool toggle = false);
     // Objects whose bounds intersect the rectangle, back to front.
     std::vector<TKGraphicControl*> objectsInRect(const QRect& rect) const;
     // Topmost object under a point, or nullptr.
@@ -181,10 +242,18 @@ signals:
     void sizeChanged(const QSize& size);
     void panelStateChanged(int state);
     void selectionChanged();
+    // A selected object moved or changed size: the overlay follows.
+    void selectionBoundsChanged();
 
 private:
     void removeFromLists(TKGraphicControl* o);
     void followUpCreation(PanelState tool, TKGraphicControl* o);
+    void raise(TKGraphicControl* o);
+    void lower(TKGraphicControl* o);
+    void writeClip(const std::vector<TKGraphicControl*>& objects);
+    void destroyObjects(std::vector<TKGraphicControl*> objects);
+    void align(selection::Align how);
+    void reportError(const QString& message);
     friend class TKGraphicControl;
     void paintGrid(QImage& img) const;
 
@@ -216,6 +285,7 @@ private:
     QString lastError_;
     common::UserDialogs* dialogs_ = nullptr;
     DesignDialogs* designDialogs_ = nullptr;
+    selection::PasteGate pasteGate_;
 };
 
 // What a data object bound to a field by its display label sees of the

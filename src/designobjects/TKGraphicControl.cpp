@@ -1,8 +1,10 @@
 #include "designobjects/TKGraphicControl.h"
 
 #include "designobjects/DesignSurface.h"
+#include "designobjects/Selection.h"
 #include "printing/PageCanvas.h"
 
+#include <QPointer>
 #include <algorithm>
 
 namespace brindle::designobjects {
@@ -22,6 +24,17 @@ void TKGraphicControl::setBounds(int l, int t, int w, int h) {
     const QRect r(clamp(l), clamp(t), clamp(w), clamp(h));
     if (r == bounds_) return;
     bounds_ = r;
+    // Kinds that fit their size to their content set their bounds again from
+    // boundsChanged. Two such rules that disagree (a fit to nothing against a
+    // floor of one pixel) would call each other until the stack runs out;
+    // past a few nested rounds the change is kept without another round.
+    static constexpr int kMaxNestedRounds = 8;
+    if (boundsDepth_ >= kMaxNestedRounds) return;
+    struct Depth {
+        int& d;
+        explicit Depth(int& x) : d(x) { ++d; }
+        ~Depth() { --d; }
+    } depth(boundsDepth_);
     boundsChanged();
 }
 
@@ -106,9 +119,64 @@ PropertyList TKGraphicControl::baseProperties() {
 
 void TKGraphicControl::addMenuEntries(MenuEntries&) {}
 
+void TKGraphicControl::centerVertically() {
+    auto* s = surface();
+    if (!s) return;
+    setBounds(selection::centredVertically(bounds(), s->size()));
+    changed();
+}
+
+void TKGraphicControl::centerHorizontally() {
+    auto* s = surface();
+    if (!s) return;
+    setBounds(selection::centredHorizontally(bounds(), s->size()));
+    changed();
+}
+
 MenuEntries TKGraphicControl::contextMenu() {
     MenuEntries menu;
-    addMenuEntries(menu);
+    if (DesignSurface* s = surface()) {
+        // The actions may destroy this object (cut, delete); each reaches it
+        // through the surface, which checks that it still holds it.
+        QPointer<TKGraphicControl> self(this);
+        auto on = [s, self](void (DesignSurface::*op)(TKGraphicControl*)) {
+            return [s, self, op] {
+                if (self) (s->*op)(self.data());
+            };
+        };
+        menu.push_back(MenuEntry::item(QStringLiteral("Bring To Front"), on(&DesignSurface::bringToFront)));
+        menu.push_back(MenuEntry::item(QStringLiteral("Send To Back"), on(&DesignSurface::sendToBack)));
+        menu.push_back(MenuEntry::item(QStringLiteral("Cut"), on(&DesignSurface::cut)));
+        menu.push_back(MenuEntry::item(QStringLiteral("Copy"), on(&DesignSurface::copy)));
+        menu.push_back(MenuEntry::item(QStringLiteral("Delete"), on(&DesignSurface::remove)));
+        menu.push_back(MenuEntry::item(QStringLiteral("Clone"), [s, self] {
+            if (self) s->clone(self.data());
+        }));
+        menu.push_back(MenuEntry::separator());
+        // Locking and selectability are stored with the design: a change of it.
+        menu.push_back(MenuEntry::check(QStringLiteral("Locked"), locked_, [self] {
+            if (!self) return;
+            self->setLocked(!self->locked());
+            self->changed();
+        }));
+        menu.push_back(MenuEntry::item(QStringLiteral("Unselectable"), [s, self] {
+            if (!self) return;
+            self->setUnselectable(true);
+            s->deselect(self.data());
+            self->changed();
+        }));
+        menu.push_back(MenuEntry::separator());
+        menu.push_back(MenuEntry::item(QStringLiteral("Center Vertically"), [self] {
+            if (self) self->centerVertically();
+        }));
+        menu.push_back(MenuEntry::item(QStringLiteral("Center Horizontally"), [self] {
+            if (self) self->centerHorizontally();
+        }));
+    }
+    MenuEntries own;
+    addMenuEntries(own);
+    if (!menu.empty() && !own.empty() && !own.front().isSeparator()) menu.push_back(MenuEntry::separator());
+    menu.insert(menu.end(), own.begin(), own.end());
     // A menu never starts with a separator.
     while (!menu.empty() && menu.front().isSeparator()) menu.erase(menu.begin());
     return menu;

@@ -78,9 +78,15 @@ public:
     // Appends the kind's own context-menu entries, with check marks set from
     // the current properties. Base: nothing.
     virtual void addMenuEntries(MenuEntries& menu);
-    // The context menu as it opens now: the entries common to every object,
-    // then the kind's own.
+    // The context menu as it opens now: on a surface, the entries common to
+    // every object (order, clipboard, clone, locking, centring), then the
+    // kind's own.
     MenuEntries contextMenu();
+
+    // Centres the object on its surface (top = height div 2 − Height div 2,
+    // or left = width div 2 − Width div 2) and reports a change.
+    void centerVertically();
+    void centerHorizontally();
 
     // The object's rectangle on paper, in inches, for a design placed at (left, top).
     QRectF paperRect(double top, double left) const;
@@ -101,6 +107,7 @@ private:
     QRect bounds_{0, 0, 0, 0};
     QRect remembered_{0, 0, 0, 0};
     bool inBoundsChanged_ = false;
+    int boundsDepth_ = 0;  // setBounds calls nested through boundsChanged
     bool locked_ = false;
     bool unselectable_ = false;
     bool visible_ = true;

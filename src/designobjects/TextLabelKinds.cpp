@@ -194,6 +194,8 @@ QSize TKSymbolLabel::limitedSize(float zoom, int w, int h) const {
 }
 
 void TKSymbolLabel::fitToSymbol() {
+    // Nothing to fit yet: a design file sets the bounds before the symbol.
+    if (caption().isEmpty()) return;
     const QSize s = symbolSize();
     if (s != QSize(width(), height())) setBounds(left(), top(), s.width(), s.height());
 }

@@ -21,8 +21,21 @@ struct PictureFile {
     QImage image;        // Bitmap: the decoded picture
     QByteArray bytes;    // Metafile: the file's bytes as read
     QString error;       // why nothing was read
+    // The format needs an image plugin that is not installed; `error` then
+    // holds missingDecoderText().
+    bool decoderMissing = false;
     bool ok() const { return kind != PictureKind::None; }
 };
+
+// The message (and its title) for a picture whose decoder is not installed.
+QString missingDecoderText();
+QString missingDecoderTitle();
+
+// Limits every reader applies before it allocates: damaged or hostile headers
+// cannot ask for more than this.
+inline constexpr int kMaxPictureSide = 16384;
+inline constexpr qint64 kMaxPicturePixels = 64LL * 1024 * 1024;
+inline constexpr qint64 kMaxPictureFileBytes = 256LL * 1024 * 1024;
 
 // Loads a picture file, choosing the reader by the extension (any case):
 // BMP, DIB, RLE, JPG, JPEG, JIF, GIF, PNG, ICO, TGA, PCX, WMF, EMF; other
@@ -34,6 +47,9 @@ PictureFile decodePicture(const QByteArray& bytes, const QString& extension);
 // PCX (1-, 4-, 8- and 24-bit, run-length encoded). A null image and a reason
 // for anything it cannot read.
 QImage readPcx(const QByteArray& data, QString* error = nullptr);
+// Truevision TGA: colour-mapped, true-colour and grey, raw or run-length
+// encoded, either row order.
+QImage readTga(const QByteArray& data, QString* error = nullptr);
 
 // Whether the bytes are a metafile (WMF, placeable WMF or EMF).
 bool isMetafile(const QByteArray& bytes);

@@ -124,8 +124,13 @@ TEST_F(DesignSurfaceTest, ToolsCreateObjectsNamedSpecialWithTheSmallestFreeNumbe
     s.rubberBandReleased(QRect(300, 10, 80, 30));
     EXPECT_EQ(s.objects().back()->objectName(), "Special2");
 
-    // Kinds that are not built yet create nothing.
+    // Kinds the registry does not know create nothing; the selection tool never creates.
     s.setPanelState(DesignSurface::psRectangle);
+    if (!DesignRegistry::instance().contains("TKLabelShapes"))
+        EXPECT_EQ(s.createObjectInRect(QRect(0, 0, 30, 30)), nullptr);
+    else
+        delete s.createObjectInRect(QRect(0, 0, 30, 30));
+    s.setPanelState(DesignSurface::psPointing);
     EXPECT_EQ(s.createObjectInRect(QRect(0, 0, 30, 30)), nullptr);
     // The selection tool selects what the band touches.
     s.setPanelState(DesignSurface::psPointing);
@@ -166,6 +171,25 @@ TEST_F(DesignSurfaceTest, ClampAndDeleteOutsideWorkAtTheirEdges) {
     ASSERT_EQ(s.objects().size(), 2u);
     EXPECT_EQ(s.objects()[0], keepTop);
     EXPECT_EQ(s.objects()[1], keepLeft);
+}
+
+TEST_F(DesignSurfaceTest, SizeRulesThatContradictEachOtherEndInsteadOfRecursing) {
+    // A kind that fits itself to nothing while a floor keeps it one pixel wide.
+    struct Fickle : TKTestThing {
+        int rounds = 0;
+        void boundsChanged() override {
+            ++rounds;
+            TKTestThing::boundsChanged();
+            setBounds(left(), top(), width() == 0 ? 1 : 0, height());
+        }
+    };
+    auto* f = new Fickle;
+    s.addObject(f, QRect(10, 10, 20, 20));
+    EXPECT_LE(f->rounds, 20);
+    f->rounds = 0;
+    f->setLeft(30);
+    EXPECT_EQ(f->left(), 30);
+    EXPECT_LE(f->rounds, 10);
 }
 
 TEST_F(DesignSurfaceTest, PrintingPlacesObjectsTopFirstInInches) {

@@ -24,6 +24,9 @@ public:
     QStringList fieldLabels;  // what "Select Field" offered
     int fieldCurrent = -1;
     QString effectsSampleText;
+    // "Load Image File ": the answer (unset: Cancel) and what the chooser was opened with.
+    std::optional<PictureChoice> pictureChoice;
+    std::optional<PictureChoice> pictureOffered;
 
     std::optional<QString> editText(const QString&) override {
         asked << "Text";
@@ -72,6 +75,13 @@ public:
     std::optional<DesignColor> chooseColor(DesignColor) override {
         asked << "Color";
         return color;
+    }
+    bool choosePicture(PictureChoice& c) override {
+        asked << "Load Image File ";
+        pictureOffered = c;
+        if (!pictureChoice) return false;
+        c = *pictureChoice;
+        return true;
     }
 };
 

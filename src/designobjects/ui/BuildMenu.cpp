@@ -18,13 +18,13 @@ void fill(QMenu* menu, const MenuEntries& entries) {
         if (!e.children.empty()) {
             QMenu* sub = menu->addMenu(e.caption);
             fill(sub, e.children);
-            sub->setEnabled(!sub->actions().isEmpty());
+            sub->setEnabled(e.enabled && !sub->actions().isEmpty());
             continue;
         }
         QAction* a = menu->addAction(e.caption);
         a->setCheckable(e.checkable);
         a->setChecked(e.checkable && e.checked);
-        if (e.action) {
+        if (e.action && e.enabled) {
             // The action keeps its own copy: the entries may be gone when it runs.
             QObject::connect(a, &QAction::triggered, a, [run = e.action] { run(); });
         } else {

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFontDialog>
 
 #include "designobjects/ui/DesignDialogRules.h"
 #include "designobjects/ui/MultiLineDialogs.h"
+#include "designobjects/ui/TKImageBrowser.h"
 #include "designobjects/ui/TSymbolSelector.h"
 #include "designobjects/ui/TextObjectDialogs.h"
 
@@ -89,6 +91,18 @@ std::optional<DesignColor> QtDesignDialogs::chooseColor(DesignColor color) {
     const QColor chosen = QColorDialog::getColor(toQColor(color), owner(), QStringLiteral("Color"));
     if (!chosen.isValid()) return std::nullopt;
     return fromQColor(chosen);
+}
+
+bool QtDesignDialogs::choosePicture(PictureChoice& choice) {
+    TKImageBrowser d(owner());
+    d.setOptions(choice.stretch, choice.autoSize);
+    d.setDirectory(pictureFolder_.isEmpty() ? QDir::currentPath() : pictureFolder_);
+    const int result = d.execCentred(main_);
+    pictureFolder_ = d.directory();
+    // Ok counts only with a file selected.
+    if (result != QDialog::Accepted || d.selectedFile().isEmpty()) return false;
+    choice = d.choice();
+    return true;
 }
 
 }  // namespace brindle::designobjects

@@ -23,6 +23,7 @@ public:
     bool editAddressLayout(AddressLayout& layout) override;
     std::optional<DesignFont> chooseFont(const DesignFont& font) override;
     std::optional<DesignColor> chooseColor(DesignColor color) override;
+    bool choosePicture(PictureChoice& choice) override;
 
 private:
     // The window a dialog belongs to: the open modal window (a designer) when
@@ -30,6 +31,7 @@ private:
     QWidget* owner() const;
 
     QPointer<QWidget> main_;
+    QString pictureFolder_;  // where the picture chooser was left last time
 };
 
 }  // namespace brindle::designobjects
