@@ -334,14 +334,14 @@ void DesignSurface::sendToBack(TKGraphicControl* o) {
     emit repaintNeeded({});
 }
 
-void DesignSurface::writeClip(const std::vector<TKGraphicControl*>& objects) {
+bool DesignSurface::writeClip(const std::vector<TKGraphicControl*>& objects) {
     const QString path = clipFilePath();
-    if (path.isEmpty() || objects.empty()) return;
+    if (path.isEmpty() || objects.empty()) return false;
     lastError_.clear();
     try {
         if (zoom_ == 1.0f) {
             TKLabelObjectFiler().saveSelection(objects, path);
-            return;
+            return true;
         }
         // The clip file holds bounds at zoom 1.0 like a design file, so that a
         // paste at any zoom puts the objects where they belong. The copies are
@@ -355,8 +355,10 @@ void DesignSurface::writeClip(const std::vector<TKGraphicControl*>& objects) {
         TKLabelObjectFiler().readObjectList(r, nullptr, scratch);
         scratch.setZoom(1.0f);
         TKLabelObjectFiler().saveSelection(scratch.objects(), path);
+        return true;
     } catch (const DesignFileError& e) {
         reportError(e.message());
+        return false;
     }
 }
 
@@ -366,6 +368,12 @@ void DesignSurface::copy(TKGraphicControl* o) {
     if (!o || o->surface() != this) return;
     if (isSelected(o)) copy();
     else writeClip({o});
+}
+
+bool DesignSurface::copiedForCut(TKGraphicControl* o) {
+    // Without a clip file (printing and scratch surfaces) a cut is a delete.
+    if (clipFilePath().isEmpty()) return true;
+    return o && !isSelected(o) ? writeClip({o}) : writeClip(selection_);
 }
 
 void DesignSurface::destroyObjects(std::vector<TKGraphicControl*> objects) {
@@ -390,15 +398,15 @@ void DesignSurface::remove(TKGraphicControl* o) {
     else destroyObjects({o});
 }
 
+// A cut whose copy could not be written deletes nothing: the objects would
+// otherwise be gone with no copy of them anywhere.
 void DesignSurface::cut() {
-    if (selection_.empty()) return;
-    copy();
+    if (selection_.empty() || !copiedForCut(nullptr)) return;
     deleteSelection();
 }
 
 void DesignSurface::cut(TKGraphicControl* o) {
-    if (!o || o->surface() != this) return;
-    copy(o);
+    if (!o || o->surface() != this || !copiedForCut(o)) return;
     remove(o);
 }
 
@@ -468,7 +476,7 @@ void DesignSurface::align(selection::Align how) {
     objectChanged(nullptr);
     std::vector<QRect> bounds;
     for (auto* o : selection_) bounds.push_back(o->bounds());
-    const auto moved = selection::aligned(bounds, how);
+    const auto moved = selection::aligned(bounds, how, size());
     const auto sel = selection_;
     for (std::size_t i = 0; i < sel.size(); ++i) sel[i]->setBounds(moved[i]);
     emit repaintNeeded({});

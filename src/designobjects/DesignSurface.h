@@ -145,6 +145,7 @@ public:
     // Also clears the selection.
     void sendToBack();
     void copy();
+    // Copies, then deletes; nothing is deleted when the clip file could not be written.
     void cut();
     // Reads the clip file's objects 15 pixels right of and below where they
     // were copied. Nothing happens within one second of the previous paste.
@@ -250,7 +251,10 @@ private:
     void followUpCreation(PanelState tool, TKGraphicControl* o);
     void raise(TKGraphicControl* o);
     void lower(TKGraphicControl* o);
-    void writeClip(const std::vector<TKGraphicControl*>& objects);
+    // False (and the error shown) when the clip file could not be written.
+    bool writeClip(const std::vector<TKGraphicControl*>& objects);
+    // The copy half of a cut: the selection, or `o` alone when it is not selected.
+    bool copiedForCut(TKGraphicControl* o);
     void destroyObjects(std::vector<TKGraphicControl*> objects);
     void align(selection::Align how);
     void reportError(const QString& message);

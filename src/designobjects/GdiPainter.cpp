@@ -85,6 +85,11 @@ GdiPainter::GdiPainter(QPainter& painter) : p_(painter) {
     p_.save();
     p_.setRenderHint(QPainter::Antialiasing, false);
     p_.setPen(Qt::NoPen);
+    // Hatch patterns are laid from the device's corner, not the object's, so
+    // that neighbouring hatched shapes continue each other's lines.
+    bool invertible = false;
+    const QTransform back = p_.deviceTransform().inverted(&invertible);
+    if (invertible) p_.setBrushOrigin(back.map(QPointF(0, 0)));
 }
 
 GdiPainter::~GdiPainter() { p_.restore(); }

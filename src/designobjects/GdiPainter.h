@@ -19,6 +19,8 @@
 //   every pixel is drawn once, so exclusive-or and the other raster modes
 //   come out as they should.
 //
+// - Hatch patterns are 8 x 8 pixels laid from the device's top-left corner.
+//
 // Colours are screen colours; styles and modes are the ordinals of the
 // stored names (psSolid ..., pmBlack ..., bsSolid ...).
 #include <QColor>

@@ -100,7 +100,11 @@ QRect draggedOverlay(const QRect& o, int zone, const QPoint& d, int gridX, int g
     default:
         break;
     }
-    return QRect(nl, nt, std::max(kMinSize, nw), std::max(kMinSize, nh));
+    // Not clamped here: the overlay is 5 pixels larger than the object, so a
+    // floor on the overlay would still let the object shrink to nothing, and
+    // a near edge dragged past the far one must leave the far edge in place.
+    // followOverlay keeps the objects at their minimum size.
+    return QRect(nl, nt, nw, nh);
 }
 
 namespace {
@@ -192,26 +196,26 @@ QRect nudged(const QRect& o, Direction d, bool resize, const QSize& surface) {
     return r;
 }
 
-std::vector<QRect> aligned(const std::vector<QRect>& bounds, Align how) {
+std::vector<QRect> aligned(const std::vector<QRect>& bounds, Align how, const QSize& surface) {
     if (bounds.empty()) return {};
     auto right = [](const QRect& r) { return r.x() + r.width(); };
     auto bottom = [](const QRect& r) { return r.y() + r.height(); };
+    // The search for the extreme edge starts from the surface's far side for
+    // the smallest left or top and from 0 for the largest right or bottom.
     int edge = 0;
     switch (how) {
-    case Align::Left:
-        edge = std::min_element(bounds.begin(), bounds.end(), [](auto& a, auto& b) { return a.x() < b.x(); })->x();
-        break;
-    case Align::Tops:
-        edge = std::min_element(bounds.begin(), bounds.end(), [](auto& a, auto& b) { return a.y() < b.y(); })->y();
-        break;
+    case Align::Left: edge = surface.width(); break;
+    case Align::Tops: edge = surface.height(); break;
     case Align::Right:
-        edge = right(*std::max_element(bounds.begin(), bounds.end(),
-                                       [&](auto& a, auto& b) { return right(a) < right(b); }));
-        break;
-    case Align::Bottoms:
-        edge = bottom(*std::max_element(bounds.begin(), bounds.end(),
-                                        [&](auto& a, auto& b) { return bottom(a) < bottom(b); }));
-        break;
+    case Align::Bottoms: edge = 0; break;
+    }
+    for (const QRect& r : bounds) {
+        switch (how) {
+        case Align::Left: edge = std::min(edge, r.x()); break;
+        case Align::Tops: edge = std::min(edge, r.y()); break;
+        case Align::Right: edge = std::max(edge, right(r)); break;
+        case Align::Bottoms: edge = std::max(edge, bottom(r)); break;
+        }
     }
     std::vector<QRect> out;
     out.reserve(bounds.size());

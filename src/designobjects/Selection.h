@@ -63,7 +63,8 @@ int snap(int v, int step);
 
 // The overlay's bounds after the pointer moved by `delta` while holding `zone`;
 // gridX and gridY are the snapping steps (1 when snapping is off). The result
-// is at least kMinSize wide and high.
+// is not clamped (it may even be negative when a near edge was dragged past
+// the far one); followOverlay keeps the objects at their minimum size.
 QRect draggedOverlay(const QRect& overlay, int zone, const QPoint& delta, int gridX, int gridY);
 
 // An unlocked object's new bounds when the overlay changed from `before` to
@@ -86,9 +87,12 @@ enum class Direction { Left, Up, Right, Down };
 QRect nudged(const QRect& outline, Direction d, bool resize, const QSize& surface);
 
 // Alignment over a set of bounds: every rectangle takes the extreme edge of
-// the set (smallest left or top, largest right or bottom edge).
+// the set (smallest left or top, largest right or bottom edge). The search
+// starts from the surface's width or height for the smallest left or top and
+// from 0 for the largest right or bottom edge, so a set lying wholly beyond
+// the surface is pulled to its edge.
 enum class Align { Left, Right, Tops, Bottoms };
-std::vector<QRect> aligned(const std::vector<QRect>& bounds, Align how);
+std::vector<QRect> aligned(const std::vector<QRect>& bounds, Align how, const QSize& surface);
 // Centred on a surface: top = height div 2 − h div 2, left = width div 2 − w div 2.
 QRect centredVertically(const QRect& r, const QSize& surface);
 QRect centredHorizontally(const QRect& r, const QSize& surface);

@@ -13,11 +13,6 @@ namespace brindle::designobjects {
 
 namespace {
 
-DesignDialogs* dialogsOf(const TKGraphicControl& o) {
-    const DesignSurface* s = o.surface();
-    return s ? s->designDialogs() : DesignDialogs::defaultDialogs();
-}
-
 // Stored ordinals as page canvas values; anything a damaged file holds
 // beyond the named members falls back to the default.
 printing::PenStyle canvasPenStyle(int style) {
@@ -37,10 +32,38 @@ constexpr qint64 kCornerLimit = 1 << 24;
 
 }  // namespace
 
-MenuEntry lineThicknessMenu(int currentWidth, const std::function<void(int)>& choose) {
+// ---------------------------------------------------------------- pen
+
+void PenShape::setPen(const DesignPen& pen) {
+    if (pen == pen_) return;
+    pen_ = pen;
+    invalidate();
+}
+
+std::optional<DesignColor> PenShape::askColor(DesignColor start) const {
+    const DesignSurface* s = surface();
+    DesignDialogs* d = s ? s->designDialogs() : DesignDialogs::defaultDialogs();
+    return d ? d->chooseColor(start) : std::nullopt;
+}
+
+void PenShape::choosePenColor() {
+    const auto c = askColor(pen_.color);
+    if (!c) return;
+    DesignPen p = pen_;
+    p.color = *c;
+    setPen(p);
+    changed();
+}
+
+MenuEntry PenShape::thicknessMenu() {
     std::vector<MenuEntry> sizes;
     for (int n = 1; n <= 10; ++n)
-        sizes.push_back(MenuEntry::check(QStringLiteral("%1 Point").arg(n), currentWidth == n, [choose, n] { choose(n); }));
+        sizes.push_back(MenuEntry::check(QStringLiteral("%1 Point").arg(n), pen_.width == n, [this, n] {
+            DesignPen p = pen_;
+            p.width = n;
+            setPen(p);
+            changed();
+        }));
     return MenuEntry::submenu(QStringLiteral("Line Thickness"), std::move(sizes));
 }
 
@@ -51,12 +74,6 @@ TKLineShape::TKLineShape() { setBounds(0, 0, 10, 10); }
 void TKLineShape::setLineStyle(int style) {
     if (style < stHorizontal || style > stAngleSlopingDown || style == lineStyle_) return;
     lineStyle_ = style;
-    invalidate();
-}
-
-void TKLineShape::setPen(const DesignPen& pen) {
-    if (pen == pen_) return;
-    pen_ = pen;
     invalidate();
 }
 
@@ -124,28 +141,18 @@ void TKLineShape::stretchToEdges() {
     else if (lineStyle_ == stVertical) setBounds(left(), 0, width(), s->height());
 }
 
-void TKLineShape::chooseColor() {
-    auto* d = dialogsOf(*this);
-    if (!d) return;
-    const auto c = d->chooseColor(pen_.color);
-    if (!c) return;
-    changed();
-    DesignPen p = pen_;
-    p.color = *c;
-    setPen(p);
-}
-
 void TKLineShape::paint(QPainter& p, const PaintContext&) {
-    const ScreenLine line = screenLine(lineStyle_, width(), height(), pen_.width, zoom());
+    const DesignPen& pen = this->pen();
+    const ScreenLine line = screenLine(lineStyle_, width(), height(), pen.width, zoom());
     GdiPainter g(p);
-    g.setPen(toQColor(pen_.color), pen_.style, pen_.mode, line.width);
+    g.setPen(toQColor(pen.color), pen.style, pen.mode, line.width);
     g.moveTo(line.from.x(), line.from.y());
     g.lineTo(line.to.x(), line.to.y());
 }
 
 void TKLineShape::printAt(printing::PageCanvas& page, double top, double left) {
-    const PaperLine line = paperLine(lineStyle_, bounds(), pen_.width, top, left);
-    page.setPen(quint32(pen_.color), canvasPenStyle(pen_.style), printing::PenMode::Copy, line.canvasWidth);
+    const PaperLine line = paperLine(lineStyle_, bounds(), pen().width, top, left);
+    page.setPen(quint32(pen().color), canvasPenStyle(pen().style), printing::PenMode::Copy, line.canvasWidth);
     page.moveTo(line.from.x(), line.from.y());
     page.lineTo(line.to.x(), line.to.y());
 }
@@ -163,13 +170,8 @@ void TKLineShape::addMenuEntries(MenuEntries& menu) {
                                       {style("Horizontal", stHorizontal), style("Vertical", stVertical),
                                        style("Angled Sloping Up", stAngleSlopingUp),
                                        style("Angled Sloping Down", stAngleSlopingDown)}));
-    menu.push_back(MenuEntry::item(QStringLiteral("Color"), [this] { chooseColor(); }));
-    menu.push_back(lineThicknessMenu(pen_.width, [this](int n) {
-        DesignPen p = pen_;
-        p.width = n;
-        setPen(p);
-        changed();
-    }));
+    menu.push_back(MenuEntry::item(QStringLiteral("Color"), [this] { choosePenColor(); }));
+    menu.push_back(thicknessMenu());
     menu.push_back(MenuEntry::separator());
     menu.push_back(MenuEntry::item(QStringLiteral("Stretch To Edges"), [this] { stretchToEdges(); }));
 }
@@ -180,10 +182,7 @@ PropertyList TKLineShape::ownProperties() {
         makeProperty<T>("LineStyle", PropKind::Enum, 0, [](const T& o) { return qint64(o.lineStyle()); },
                         [](T& o, const PropValue& v) { o.setLineStyle(int(intOf(v))); },
                         {"stHorizontal", "stVertical", "stAngleSlopingUp", "stAngleSlopingDown"}),
-        makeProperty<T>("Pen", PropKind::Pen, std::nullopt, [](const T& o) { return o.pen(); },
-                        [](T& o, const PropValue& v) {
-                            if (auto* p = std::get_if<DesignPen>(&v)) o.setPen(*p);
-                        }),
+        penProperty<T>(),
     };
 }
 
@@ -202,12 +201,6 @@ void TKLabelShapes::setTransparent(bool v) {
 void TKLabelShapes::setBrush(const DesignBrush& b) {
     if (b == brush_) return;
     brush_ = b;
-    invalidate();
-}
-
-void TKLabelShapes::setPen(const DesignPen& p) {
-    if (p == pen_) return;
-    pen_ = p;
     invalidate();
 }
 
@@ -251,9 +244,7 @@ double TKLabelShapes::paperCorner(int roundPerc, const QRectF& paper) {
 }
 
 void TKLabelShapes::chooseBackgroundColor() {
-    auto* d = dialogsOf(*this);
-    if (!d) return;
-    const auto c = d->chooseColor(brush_.color);
+    const auto c = askColor(brush_.color);
     if (!c) return;
     DesignBrush b = brush_;
     b.color = *c;
@@ -262,23 +253,13 @@ void TKLabelShapes::chooseBackgroundColor() {
     setTransparent(false);
 }
 
-void TKLabelShapes::chooseLineColor() {
-    auto* d = dialogsOf(*this);
-    if (!d) return;
-    const auto c = d->chooseColor(pen_.color);
-    if (!c) return;
-    DesignPen p = pen_;
-    p.color = *c;
-    setPen(p);
-    changed();
-}
-
 void TKLabelShapes::paint(QPainter& p, const PaintContext&) {
-    const int pw = screenPenWidth(pen_.width, zoom());
+    const DesignPen& pen = this->pen();
+    const int pw = screenPenWidth(pen.width, zoom());
     const QRect box = screenBox(width(), height(), pw);
     const int l = box.left(), t = box.top(), r = box.right() + 1, b = box.bottom() + 1;
     GdiPainter g(p);
-    g.setPen(toQColor(pen_.color), pen_.style, pen_.mode, pw);
+    g.setPen(toQColor(pen.color), pen.style, pen.mode, pw);
     g.setBrush(toQColor(brush_.color), brush_.style);
     switch (shape_) {
     case stRoundRect:
@@ -298,7 +279,8 @@ void TKLabelShapes::paint(QPainter& p, const PaintContext&) {
 }
 
 void TKLabelShapes::printAt(printing::PageCanvas& page, double top, double left) {
-    page.setPen(quint32(pen_.color), canvasPenStyle(pen_.style), canvasPenMode(pen_.mode), paperPenWidth(pen_.width));
+    const DesignPen& pen = this->pen();
+    page.setPen(quint32(pen.color), canvasPenStyle(pen.style), canvasPenMode(pen.mode), paperPenWidth(pen.width));
     page.setBrush(quint32(brush_.color), canvasBrushStyle(brush_.style));
     const QRectF r = paperRect(top, left);
     switch (shape_) {
@@ -322,13 +304,8 @@ void TKLabelShapes::addMenuEntries(MenuEntries& menu) {
     TKGraphicControl::addMenuEntries(menu);
     menu.push_back(MenuEntry::separator());
     menu.push_back(MenuEntry::item(QStringLiteral("Background Color"), [this] { chooseBackgroundColor(); }));
-    menu.push_back(MenuEntry::item(QStringLiteral("Line Color"), [this] { chooseLineColor(); }));
-    menu.push_back(lineThicknessMenu(pen_.width, [this](int n) {
-        DesignPen p = pen_;
-        p.width = n;
-        setPen(p);
-        changed();
-    }));
+    menu.push_back(MenuEntry::item(QStringLiteral("Line Color"), [this] { choosePenColor(); }));
+    menu.push_back(thicknessMenu());
     menu.push_back(MenuEntry::separator());
     // Filling or emptying the shape changes the design like any other edit.
     menu.push_back(MenuEntry::check(QStringLiteral("Transparent"), transparent_, [this] {
@@ -356,10 +333,7 @@ PropertyList TKLabelShapes::ownProperties() {
                         [](T& o, const PropValue& v) {
                             if (auto* b = std::get_if<DesignBrush>(&v)) o.setBrush(*b);
                         }),
-        makeProperty<T>("Pen", PropKind::Pen, std::nullopt, [](const T& o) { return o.pen(); },
-                        [](T& o, const PropValue& v) {
-                            if (auto* p = std::get_if<DesignPen>(&v)) o.setPen(*p);
-                        }),
+        penProperty<T>(),
         makeProperty<T>("RoundPerc", PropKind::Integer, 25, [](const T& o) { return qint64(o.roundPerc()); },
                         [](T& o, const PropValue& v) { o.setRoundPerc(int(intOf(v))); }),
         makeProperty<T>("Shape", PropKind::Enum, 0, [](const T& o) { return qint64(o.shape()); },

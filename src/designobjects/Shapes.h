@@ -7,14 +7,46 @@
 #include <QPointF>
 #include <QRect>
 
+#include <optional>
+
 #include "designobjects/DesignTypes.h"
 #include "designobjects/TKGraphicControl.h"
 
 namespace brindle::designobjects {
 
+// What lines and shapes share: the pen, its colour chooser and the "Line
+// Thickness" entries.
+class PenShape : public TKGraphicControl {
+    Q_OBJECT
+public:
+    const DesignPen& pen() const { return pen_; }
+    void setPen(const DesignPen& pen);
+    // The colour chooser starting at the pen's colour; OK takes the colour
+    // for the pen, and the design changed.
+    void choosePenColor();
+
+protected:
+    // The colour chooser starting at `start`; nothing on Cancel.
+    std::optional<DesignColor> askColor(DesignColor start) const;
+    // "Line Thickness": "1 Point" to "10 Point", the pen's width checked;
+    // an entry makes the pen that many pixels wide, and the design changed.
+    MenuEntry thicknessMenu();
+    // The stored "Pen" of a concrete class.
+    template <class T>
+    static PropertyDescriptor penProperty() {
+        return makeProperty<T>("Pen", PropKind::Pen, std::nullopt, [](const T& o) { return o.pen(); },
+                               [](T& o, const PropValue& v) {
+                                   if (auto* p = std::get_if<DesignPen>(&v)) o.setPen(*p);
+                               });
+    }
+
+private:
+    DesignPen pen_;
+};
+
 // ---------------------------------------------------------------- line
 
-class TKLineShape : public TKGraphicControl {
+class TKLineShape : public PenShape {
     Q_OBJECT
 public:
     enum LineStyle { stHorizontal, stVertical, stAngleSlopingUp, stAngleSlopingDown };
@@ -24,8 +56,6 @@ public:
 
     int lineStyle() const { return lineStyle_; }
     void setLineStyle(int style);
-    const DesignPen& pen() const { return pen_; }
-    void setPen(const DesignPen& pen);
 
     // Where the line goes on screen for an object of w x h pixels: from
     // `from` towards `to` (which is not drawn), `width` pixels thick (0 and
@@ -46,8 +76,6 @@ public:
     // "Stretch To Edges": a horizontal line spans the surface's width, a
     // vertical one its height; angled lines stay as they are.
     void stretchToEdges();
-    // The colour chooser; OK takes the colour for the pen.
-    void chooseColor();
 
     void paint(QPainter& p, const PaintContext& ctx) override;
     void printAt(printing::PageCanvas& page, double top, double left) override;
@@ -58,12 +86,11 @@ public:
 
 private:
     int lineStyle_ = stHorizontal;
-    DesignPen pen_;
 };
 
 // ---------------------------------------------------------------- shapes
 
-class TKLabelShapes : public TKGraphicControl {
+class TKLabelShapes : public PenShape {
     Q_OBJECT
 public:
     enum ShapeType { stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle };
@@ -76,8 +103,6 @@ public:
     void setTransparent(bool v);
     const DesignBrush& brush() const { return brush_; }
     void setBrush(const DesignBrush& b);
-    const DesignPen& pen() const { return pen_; }
-    void setPen(const DesignPen& p);
     int roundPerc() const { return roundPerc_; }
     void setRoundPerc(int v);
     int shape() const { return shape_; }
@@ -98,8 +123,8 @@ public:
     // The corner ellipse on paper, in inches, for a paper rectangle.
     static double paperCorner(int roundPerc, const QRectF& paper);
 
+    // The colour chooser for the fill; OK makes the shape opaque in that colour.
     void chooseBackgroundColor();
-    void chooseLineColor();
 
     void paint(QPainter& p, const PaintContext& ctx) override;
     void printAt(printing::PageCanvas& page, double top, double left) override;
@@ -112,7 +137,6 @@ public:
 private:
     bool transparent_ = false;
     DesignBrush brush_;
-    DesignPen pen_;
     int roundPerc_ = 25;
     int shape_ = stRectangle;
 };
@@ -124,8 +148,5 @@ public:
     Trpshapes() = default;
     QString designClass() const override { return QStringLiteral("Trpshapes"); }
 };
-
-// The entries "1 Point" to "10 Point", the current width checked.
-MenuEntry lineThicknessMenu(int currentWidth, const std::function<void(int)>& choose);
 
 }  // namespace brindle::designobjects

@@ -26,6 +26,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "pictures/PictureBytes.h"
 #include "pictures/PictureFiles.h"
@@ -111,6 +112,63 @@ void put32(QByteArray& b, qint64 at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
 }
 
+// Records that put something on the page; the mapping in effect at the first
+// of them is the one the picture was drawn in.
+bool drawsOutput(int function) {
+    switch (function) {
+        case 0x0213: case 0x041B: case 0x061C: case 0x0418: case 0x0817: case 0x0830: case 0x081A:
+        case 0x0324: case 0x0325: case 0x0538: case 0x0521: case 0x0A32: case 0x062F: case 0x041F:
+        case 0x061D: case 0x0922: case 0x0940: case 0x0B23: case 0x0B41: case 0x0F43: case 0x0D33:
+        case 0x0228: case 0x0429: case 0x012A: case 0x012B: case 0x0419: case 0x0548:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The window origin and extent a WMF sets before it first draws, and whether
+// anything else there changes how logical units map to the page (a mapping
+// mode with fixed units, a viewport, scaled or offset extents).
+struct WmfWindow {
+    bool hasOrg = false, hasExt = false, otherMapping = false;
+    int mapMode = 1;
+    int orgX = 0, orgY = 0, extX = 0, extY = 0;
+};
+
+constexpr int kMmText = 1, kMmIsotropic = 7, kMmAnisotropic = 8;
+
+WmfWindow wmfWindow(const QByteArray& b, qint64 start) {
+    WmfWindow w;
+    qint64 pos = start + kWmfHeader;
+    while (has(b, pos, 6)) {
+        const qint64 size = qint64(u32(b, pos)) * 2;
+        const int function = u16(b, pos + 4);
+        if (size < 6 || !has(b, pos, size) || function == 0 || drawsOutput(function)) break;
+        const bool twoParams = size >= 10;  // the parameters come y first, then x
+        switch (function) {
+            case 0x020B:
+                if (twoParams) w.hasOrg = true, w.orgY = s16(b, pos + 6), w.orgX = s16(b, pos + 8);
+                break;
+            case 0x020C:
+                if (twoParams) w.hasExt = true, w.extY = s16(b, pos + 6), w.extX = s16(b, pos + 8);
+                break;
+            case 0x0103: {
+                w.mapMode = size >= 8 ? u16(b, pos + 6) : 0;
+                if (w.mapMode != kMmText && w.mapMode != kMmIsotropic && w.mapMode != kMmAnisotropic)
+                    w.otherMapping = true;
+                break;
+            }
+            case 0x020D: case 0x020E: case 0x020F: case 0x0211: case 0x0410: case 0x0412:
+                w.otherMapping = true;
+                break;
+            default:
+                break;
+        }
+        pos += size;
+    }
+    return w;
+}
+
 // A natural size in whole pixels; empty when it rounds to nothing or exceeds
 // what a picture may be, so that a damaged header cannot make an object take
 // an absurd size.
@@ -159,6 +217,7 @@ struct Svg {
     QByteArray text;
     QRectF viewBox;
     QSize natural;
+    QRectF drawn;  // a plain WMF: what it draws, in points from the window origin
 };
 
 // The library sizes its buffers from the header's counts, which damaged files
@@ -187,14 +246,18 @@ Svg wmfToSvg(const QByteArray& b) {
             wmf_E_None &&
         wmf_scan(api, 0, &bbox) == wmf_E_None) {
         // libwmf works in points from the window origin; a placeable file's
-        // frame starts there and is (width / inch) inches wide. A plain file
-        // has no frame: what it draws is shown.
+        // frame is its box, (width / inch) inches wide, whose corner lies
+        // (left / inch, top / inch) from the file's window origin (usually
+        // the same point). A plain file has no frame: what it draws is shown.
         wmfD_Rect frame = bbox;
         if (start > 0 && u16(b, 14) > 0) {
             const double inch = u16(b, 14);
+            const double left = std::min(s16(b, 6), s16(b, 10)), top = std::min(s16(b, 8), s16(b, 12));
+            const WmfWindow window = wmfWindow(b, start);
+            const double x = (left - window.orgX) * 72 / inch, y = (top - window.orgY) * 72 / inch;
             const double w = std::abs(double(s16(b, 10)) - s16(b, 6)) * 72 / inch;
             const double h = std::abs(double(s16(b, 12)) - s16(b, 8)) * 72 / inch;
-            if (w > 0 && h > 0) frame = {{0, 0}, {float(w), float(h)}};
+            if (w > 0 && h > 0) frame = {{float(x), float(y)}, {float(x + w), float(y + h)}};
         }
         const double fw = double(frame.BR.x) - frame.TL.x, fh = double(frame.BR.y) - frame.TL.y;
         if (fw > 0 && fh > 0 && std::isfinite(fw) && std::isfinite(fh)) {
@@ -210,6 +273,7 @@ Svg wmfToSvg(const QByteArray& b) {
                 result.text = text;
                 result.viewBox = QRectF(0, 0, device->width, device->height);
                 result.natural = pixels(fw * 96 / 72, fh * 96 / 72);
+                if (start == 0) result.drawn = QRectF(frame.TL.x, frame.TL.y, fw, fh);
             }
             device->out = nullptr;
         }
@@ -281,13 +345,19 @@ void writeAll(int fd, const QByteArray& data) {
     }
 }
 
-Svg convertIsolated(const QByteArray& bytes) {
+// `retry` is set when the conversion could not be started at all (no pipe or
+// no process to spare), which says nothing about the file.
+Svg convertIsolated(const QByteArray& bytes, bool* retry) {
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return {};
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        *retry = true;
+        return {};
+    }
     const pid_t pid = ::fork();
     if (pid < 0) {
         ::close(fds[0]);
         ::close(fds[1]);
+        *retry = true;
         return {};
     }
     if (pid == 0) {
@@ -299,15 +369,11 @@ Svg convertIsolated(const QByteArray& bytes) {
 #endif
         const Svg svg = isEmf(bytes) ? emfToSvg(bytes) : wmfToSvg(bytes);
         if (svg.text.isEmpty()) ::_exit(2);
-        const QRectF v = svg.viewBox;
-        writeAll(fds[1], QStringLiteral("%1 %2 %3 %4 %5 %6\n")
-                             .arg(v.x(), 0, 'g', 17)
-                             .arg(v.y(), 0, 'g', 17)
-                             .arg(v.width(), 0, 'g', 17)
-                             .arg(v.height(), 0, 'g', 17)
-                             .arg(svg.natural.width())
-                             .arg(svg.natural.height())
-                             .toLatin1());
+        QByteArray head;
+        for (const QRectF& r : {svg.viewBox, svg.drawn})
+            for (double v : {r.x(), r.y(), r.width(), r.height()}) head += QByteArray::number(v, 'g', 17) + ' ';
+        head += QByteArray::number(svg.natural.width()) + ' ' + QByteArray::number(svg.natural.height()) + '\n';
+        writeAll(fds[1], head);
         writeAll(fds[1], svg.text);
         ::_exit(0);
     }
@@ -319,7 +385,7 @@ Svg convertIsolated(const QByteArray& bytes) {
     char buffer[65536];
     while (clock.elapsed() < kConvertSeconds * 1000 && received.size() <= kMaxSvgBytes) {
         pollfd p{fds[0], POLLIN, 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(kConvertSeconds * 1000 - clock.elapsed()));
+        const int ready = ::poll(&p, 1, static_cast<int>(std::max<qint64>(0, kConvertSeconds * 1000 - clock.elapsed())));
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) break;
         const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
@@ -339,27 +405,31 @@ Svg convertIsolated(const QByteArray& bytes) {
 
     const qsizetype eol = received.indexOf('\n');
     const QList<QByteArray> head = received.left(eol).split(' ');
-    if (eol < 0 || head.size() != 6) return {};
+    if (eol < 0 || head.size() != 10) return {};
     Svg svg;
     svg.viewBox = QRectF(head[0].toDouble(), head[1].toDouble(), head[2].toDouble(), head[3].toDouble());
-    svg.natural = QSize(head[4].toInt(), head[5].toInt());
+    svg.drawn = QRectF(head[4].toDouble(), head[5].toDouble(), head[6].toDouble(), head[7].toDouble());
+    svg.natural = QSize(head[8].toInt(), head[9].toInt());
     svg.text = received.mid(eol + 1);
     return svg;
 }
 
 struct Converted {
     QByteArray source;
+    bool retry = false;  // not converted for want of resources: try again next time
     std::unique_ptr<QSvgRenderer> renderer;  // null when the file cannot be drawn
     QSize natural;
+    QRectF drawn;
 };
 
 void convert(Converted& c) {
     if (!detail::metafileIntact(c.source)) return;
-    const Svg svg = convertIsolated(c.source);
+    const Svg svg = convertIsolated(c.source, &c.retry);
     if (svg.text.isEmpty()) return;
     auto renderer = std::make_unique<QSvgRenderer>(svg.text);
     if (!renderer->isValid()) return;
     if (svg.viewBox.isValid()) renderer->setViewBox(svg.viewBox);
+    c.drawn = svg.drawn;
     c.natural = headerSize(c.source);
     if (c.natural.isEmpty()) c.natural = svg.natural;
     if (c.natural.isEmpty()) c.natural = pixels(renderer->viewBoxF().width(), renderer->viewBoxF().height());
@@ -382,7 +452,7 @@ std::deque<Converted>& cache() {
 const Converted& converted(const QByteArray& bytes) {
     auto& entries = cache();
     for (auto it = entries.begin(); it != entries.end(); ++it) {
-        if (it->source == bytes) {
+        if (it->source == bytes && !it->retry) {
             if (it != entries.begin()) {
                 Converted hit = std::move(*it);
                 entries.erase(it);
@@ -391,6 +461,7 @@ const Converted& converted(const QByteArray& bytes) {
             return entries.front();
         }
     }
+    std::erase_if(entries, [&](const Converted& e) { return e.source == bytes; });
     Converted c;
     c.source = bytes;
     convert(c);
@@ -414,6 +485,74 @@ QSize metafileSize(const QByteArray& bytes) {
     if (const QSize s = headerSize(bytes); !s.isEmpty()) return s;
     std::lock_guard lock(cacheMutex());
     return converted(bytes).natural;
+}
+
+QByteArray placeableMetafile(const QByteArray& bytes) {
+    if (isEmf(bytes) || isPlaceable(bytes) || !wmfHeaderAt(bytes, 0) || !detail::metafileIntact(bytes)) return bytes;
+    QSize natural;
+    QRectF drawn;
+    {
+        std::lock_guard lock(cacheMutex());
+        const Converted& c = converted(bytes);
+        if (!c.renderer) return bytes;
+        natural = c.natural;
+        drawn = c.drawn;
+    }
+    if (natural.isEmpty() || !drawn.isValid()) return bytes;
+
+    // The box: the window the file sets up before drawing (the frame other
+    // programs play it in), if its proportions are those of the picture; else
+    // what the file draws, where logical units are the converter's points
+    // (one-to-one units, no viewport).
+    const WmfWindow window = wmfWindow(bytes, 0);
+    struct Box {
+        qint64 left, top, width, height, inch;
+    };
+    std::optional<Box> box;
+    const auto frames = [&](qint64 left, qint64 top, qint64 width, qint64 height) -> std::optional<Box> {
+        const auto fits = [](qint64 v) { return v >= -32768 && v <= 32767; };
+        if (width < 1 || height < 1 || !fits(left) || !fits(top) || !fits(left + width) || !fits(top + height))
+            return {};
+        // Units per inch that keep the natural size: the best of the whole
+        // numbers next to what each side asks for. Rounding to whole units
+        // can cost a pixel; more means the box has other proportions.
+        const auto offBy = [&](qint64 inch) {
+            const auto side = [inch](qint64 units, int pixels) {
+                return std::abs(std::llround(double(units) * 96 / double(inch)) - pixels);
+            };
+            return std::max(side(width, natural.width()), side(height, natural.height()));
+        };
+        qint64 inch = 0;
+        for (const double ideal : {double(width) * 96 / natural.width(), double(height) * 96 / natural.height()}) {
+            for (const double candidate : {std::floor(ideal), std::ceil(ideal)}) {
+                const qint64 c = std::clamp<qint64>(static_cast<qint64>(candidate), 1, 65535);
+                if (inch == 0 || offBy(c) < offBy(inch)) inch = c;
+            }
+        }
+        if (offBy(inch) > 1) return {};
+        return Box{left, top, width, height, inch};
+    };
+    if (window.hasExt) box = frames(window.orgX, window.orgY, window.extX, window.extY);
+    if (!box && window.mapMode == kMmText && !window.otherMapping)
+        box = frames(std::llround(drawn.x()) + window.orgX, std::llround(drawn.y()) + window.orgY,
+                     std::llround(drawn.width()), std::llround(drawn.height()));
+    if (!box) return bytes;
+
+    QByteArray out(kPlaceableHeader, '\0');
+    put32(out, 0, kPlaceableKey);
+    const auto put16 = [&out](qint64 at, qint64 v) {
+        out[at] = char(v & 0xFF);
+        out[at + 1] = char((v >> 8) & 0xFF);
+    };
+    put16(6, box->left);
+    put16(8, box->top);
+    put16(10, box->left + box->width);
+    put16(12, box->top + box->height);
+    put16(14, box->inch);
+    std::uint16_t sum = 0;
+    for (int i = 0; i < 20; i += 2) sum ^= u16(out, i);
+    put16(20, sum);
+    return out + bytes;
 }
 
 bool drawMetafile(QPainter& painter, const QRectF& target, const QByteArray& bytes) {

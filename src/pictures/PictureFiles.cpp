@@ -171,7 +171,9 @@ PictureFile loadPictureFile(const QString& path) {
     const QByteArray bytes = file.read(kMaxPictureFileBytes + 1);
     if (file.error() != QFileDevice::NoError) return failed(file.errorString());
     if (bytes.size() > kMaxPictureFileBytes) return failed(QStringLiteral("the file is too large"));
-    return decodePicture(bytes, QFileInfo(path).suffix());
+    PictureFile f = decodePicture(bytes, QFileInfo(path).suffix());
+    if (f.kind == PictureKind::Metafile) f.bytes = placeableMetafile(f.bytes);
+    return f;
 }
 
 }  // namespace brindle::pictures

@@ -141,6 +141,16 @@ QImage readTga(const QByteArray& data, QString* error) {
         setError(error, QStringLiteral("the TGA data is truncated"));
         return {};
     }
+    // Many writers declare alpha bits and leave them all zero; such a picture
+    // is meant opaque, not invisible.
+    if (alpha) {
+        bool anyAlpha = false;
+        for (int y = 0; y < h && !anyAlpha; ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < w && !anyAlpha; ++x) anyAlpha = qAlpha(row[x]) != 0;
+        }
+        if (!anyAlpha) image.reinterpretAsFormat(QImage::Format_RGB32);
+    }
     return image;
 }
 

@@ -142,6 +142,9 @@ void paintOp(QPainter& painter, const DrawOp& op, const PaintScale& scale) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    // Pictures are line art as often as photographs: a PDF keeps them
+    // compressed without loss instead of as JPEG.
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
     painter.setCompositionMode(scale.raster && shape ? compositionFor(op.pen.mode)
                                                      : QPainter::CompositionMode_SourceOver);
     if (shape) {

@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFontDialog>
 #include <QKeyEvent>
@@ -24,6 +23,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "DesignTestSupport.h"
+
 #include "designobjects/SymbolFont.h"
 #include "designobjects/TKBaseLabel.h"
 #include "designobjects/ui/BuildMenu.h"
@@ -35,30 +36,10 @@
 #include "designobjects/ui/TextObjectDialogs.h"
 
 using namespace brindle::designobjects;
+using brindle::designobjects::test::keepShot;
+using brindle::designobjects::test::whenOpen;
 
 namespace {
-
-// Runs `script` on the modal window of type W as soon as it is open; a window
-// that never opens fails the test instead of hanging it.
-template <class W>
-void whenOpen(std::function<void(W*)> script) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, script] {
-        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
-        if (w && w->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            script(w);
-        } else if (++*tries > 300) {
-            timer->stop();
-            timer->deleteLater();
-            ADD_FAILURE() << "the window did not open";
-            if (QWidget* other = QApplication::activeModalWidget()) other->close();
-        }
-    });
-    timer->start(10);
-}
 
 template <class T>
 T* child(QWidget* w, const char* name) {
@@ -646,7 +627,6 @@ TEST(DesignDialogsWidget, EveryDialogShowsItsControlsWhole) {
     all.emplace_back("multiline-editor", std::move(lines));
     all.emplace_back("address-layout", std::make_unique<TAddressLayoutDialog>());
 
-    const QString folder = QString::fromLocal8Bit(qgetenv("BRINDLE_DIALOG_SHOTS"));
     for (auto& [name, d] : all) {
         d->adjustSize();
         d->show();
@@ -664,7 +644,7 @@ TEST(DesignDialogsWidget, EveryDialogShowsItsControlsWhole) {
             EXPECT_GE(w->width(), w->minimumSizeHint().width())
                 << name.toStdString() << ": " << w->metaObject()->className();
         }
-        if (!folder.isEmpty()) d->grab().save(QDir(folder).filePath(name + ".png"));
+        keepShot(d.get(), name);
         d->hide();
     }
 }

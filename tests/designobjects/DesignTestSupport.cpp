@@ -1,5 +1,14 @@
 #include "DesignTestSupport.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QWidget>
+
+#include "printing/PageRecorder.h"
+
 namespace brindle::designobjects::test {
 
 namespace {
@@ -37,18 +46,105 @@ void TKTestThing::registerClass() {
                                              [] { return new TKTestThing; }, std::move(props));
 }
 
-std::vector<std::pair<int, int>> darkRuns(const QImage& img, int y) {
+namespace {
+std::vector<std::pair<int, int>> runsAlong(int n, const std::function<bool(int)>& dark) {
     std::vector<std::pair<int, int>> runs;
     int start = -1;
-    for (int x = 0; x <= img.width(); ++x) {
-        const bool dark = x < img.width() && qGray(img.pixel(x, y)) < 128;
-        if (dark && start < 0) start = x;
-        if (!dark && start >= 0) {
-            runs.emplace_back(start, x - start);
+    for (int i = 0; i <= n; ++i) {
+        const bool d = i < n && dark(i);
+        if (d && start < 0) start = i;
+        if (!d && start >= 0) {
+            runs.emplace_back(start, i - start);
             start = -1;
         }
     }
     return runs;
+}
+}  // namespace
+
+std::vector<std::pair<int, int>> darkRuns(const QImage& img, int y) {
+    return runsAlong(img.width(), [&](int x) { return isDark(img, x, y); });
+}
+
+std::vector<std::pair<int, int>> darkRunsDown(const QImage& img, int x) {
+    return runsAlong(img.height(), [&](int y) { return isDark(img, x, y); });
+}
+
+ScriptedSurface::ScriptedSurface(QSize size) {
+    s.setClipFilePath(QString());
+    s.setDesignDialogs(&dialogs);
+    s.setSize(size.width(), size.height());
+    QObject::connect(&s, &DesignSurface::labelChanged, [this] { ++changed; });
+}
+
+std::vector<printing::DrawOp> printedOps(TKGraphicControl& o, double top, double left) {
+    printing::PageRecorder rec;
+    o.printAt(rec, top, left);
+    const auto& pages = rec.document().pages;
+    return pages.empty() ? std::vector<printing::DrawOp>{} : pages.front().ops;
+}
+
+QByteArray savedBytes(DesignSurface& surface) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("d.L");
+    EXPECT_TRUE(surface.saveToFile(path));
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+bool waitFor(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+void keepShot(QWidget* w, const QString& name) {
+    const QString folder = qEnvironmentVariable("BRINDLE_DIALOG_SHOTS");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    QApplication::processEvents();  // pending layout, such as scroll bars
+    w->grab().save(QDir(folder).filePath(name + ".png"));
+}
+
+QString runProgram(const QString& program, const QStringList& args, int* exitCode) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(120000);
+    if (exitCode) *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
+}
+
+QString missingTool(const QStringList& tools) {
+    for (const QString& t : tools)
+        if (QStandardPaths::findExecutable(t).isEmpty()) return t;
+    return {};
+}
+
+void createOneRecordTable(const QString& path, const std::vector<store::FieldDef>& fields,
+                          const std::function<void(store::Table&)>& fill) {
+    store::Table::create(path.toStdString(), fields);
+    auto t = store::Table::open(path.toStdString());
+    t->append();
+    fill(*t);
+    t->post();
+}
+
+QString renderDesign(const QString& design, const QString& db, const QString& pdf) {
+#ifndef BRINDLE_DB_EXE
+    (void)design, (void)db, (void)pdf;
+    return QStringLiteral("brindle-db not built");
+#else
+    int code = 0;
+    const QString out = runProgram(BRINDLE_DB_EXE, {"render", design, "--db", db, "--out", pdf}, &code);
+    if (code != 0) return out.isEmpty() ? QStringLiteral("brindle-db render failed") : out;
+    if (const QString keep = qEnvironmentVariable("BRINDLE_KEEP_RENDER"); !keep.isEmpty()) {
+        QFile::remove(keep);
+        QFile::copy(pdf, keep);
+    }
+    return {};
+#endif
 }
 
 }  // namespace brindle::designobjects::test

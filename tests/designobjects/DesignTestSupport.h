@@ -1,16 +1,27 @@
 #pragma once
 // Helpers for the design object tests: a private program folder (surfaces
 // delete the clip file there when they go), byte builders for expected file
-// contents and a test object class that carries one property of every kind.
+// contents, a test object class that carries one property of every kind, a
+// surface with scripted dialogs, waiting for modal windows, and printing a
+// design with brindle-db render.
+#include <QApplication>
 #include <QByteArray>
 #include <QImage>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
 #include <utility>
 #include <vector>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
+#include "ScriptedDesignDialogs.h"
 #include "designobjects/DesignRegistry.h"
+#include "designobjects/DesignSurface.h"
 #include "designobjects/TKGraphicControl.h"
+#include "printing/DrawOps.h"
+#include "store/Table.h"
 
 namespace brindle::designobjects::test {
 
@@ -35,8 +46,73 @@ inline QByteArray sstr(const char* s) {
 
 inline QByteArray hex(const char* h) { return QByteArray::fromHex(h); }
 
+inline bool isDark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; }
 // Dark runs (start, length) along row y of a rasterised page.
 std::vector<std::pair<int, int>> darkRuns(const QImage& img, int y);
+// The same down column x.
+std::vector<std::pair<int, int>> darkRunsDown(const QImage& img, int x);
+
+// A label surface whose dialogs answer from `dialogs`, counting design changes.
+struct ScriptedSurface {
+    ScriptedDesignDialogs dialogs;
+    DesignSurface s{DesignSurface::LabelSurface};
+    int changed = 0;
+    explicit ScriptedSurface(QSize size = {400, 300});
+    // Places `o` at `r`; changes are counted from there on.
+    template <class T>
+    T* add(T* o, QRect r) {
+        s.addObject(o, r);
+        changed = 0;
+        return o;
+    }
+};
+
+// What `o` prints with the design's corner at (left, top) inches: the
+// operations of the one page (none when it prints nothing).
+std::vector<printing::DrawOp> printedOps(TKGraphicControl& o, double top = 0, double left = 0);
+// The bytes `surface` saves as a design file.
+QByteArray savedBytes(DesignSurface& surface);
+
+// Lets events run until `done` holds or `ms` have passed; whether it holds.
+bool waitFor(const std::function<bool()>& done, int ms = 5000);
+
+// Runs `script` on the modal window of type W as soon as it is open; a window
+// that never opens fails the test instead of hanging it.
+template <class W>
+void whenOpen(std::function<void(W*)> script) {
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, script] {
+        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+        if (w && w->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            script(w);
+        } else if (++*tries > 300) {
+            timer->stop();
+            timer->deleteLater();
+            ADD_FAILURE() << "the window did not open";
+            if (QWidget* other = QApplication::activeModalWidget()) other->close();
+        }
+    });
+    timer->start(10);
+}
+
+// With BRINDLE_DIALOG_SHOTS naming a folder, keeps a picture of `w` there as
+// `name`.png to be looked at.
+void keepShot(QWidget* w, const QString& name);
+
+// Runs a program to its end; what it wrote to its output and error streams.
+QString runProgram(const QString& program, const QStringList& args, int* exitCode = nullptr);
+// The first of `tools` that is not installed; empty when all are.
+QString missingTool(const QStringList& tools);
+// A new address table at `path` with one record, filled in by `fill`.
+void createOneRecordTable(const QString& path, const std::vector<store::FieldDef>& fields,
+                          const std::function<void(store::Table&)>& fill);
+// Prints `design` for the record of `db` into `pdf` with brindle-db render:
+// empty when it worked, else what the program said. BRINDLE_KEEP_RENDER=FILE
+// keeps a copy of the PDF as FILE.
+QString renderDesign(const QString& design, const QString& db, const QString& pdf);
 
 // One property of every kind the file format knows.
 class TKTestThing : public TKGraphicControl {

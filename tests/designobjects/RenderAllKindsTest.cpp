@@ -3,12 +3,9 @@
 // (rasterised at 1000 dpi) must be what the objects promise, and no
 // screen-only placeholder may reach paper.
 #include <QDate>
-#include <QFile>
 #include <QImage>
 #include <QLocale>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -18,48 +15,37 @@
 #include "designobjects/MultiLineLabels.h"
 #include "designobjects/PostalBarcodes.h"
 #include "designobjects/TextLabelKinds.h"
-#include "store/Table.h"
 
 using namespace brindle::designobjects;
+using namespace brindle::designobjects::test;
 
 namespace {
-
-QString run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    if (exitCode) *exitCode = p.exitCode();
-    return QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
-}
 
 TEST(RenderAllKindsTest, EveryTextAndBarcodeKindPrintsWhatItShows) {
 #ifndef BRINDLE_DB_EXE
     GTEST_SKIP() << "brindle-db not built";
 #else
-    for (const char* tool : {"pdftotext", "pdftoppm"})
-        if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " missing";
+    if (const QString tool = missingTool({"pdftotext", "pdftoppm"}); !tool.isEmpty())
+        GTEST_SKIP() << tool.toStdString() << " missing";
     QTemporaryDir dir;
     const QString db = dir.filePath("add.dbf");
-    using brindle::store::Table;
-    Table::create(db.toStdString(), {{"LNAME", 'C', 30, 0},  {"FNAME", 'C', 30, 0},  {"MIDDLE", 'C', 1, 0},
-                                     {"PREFIX", 'C', 12, 0}, {"TITLE", 'C', 30, 0},  {"ORG", 'C', 30, 0},
-                                     {"STREET", 'C', 40, 0}, {"STREET2", 'C', 40, 0}, {"CITY", 'C', 30, 0},
-                                     {"STATE", 'C', 20, 0},  {"ZIP", 'C', 10, 0},    {"COUNTRY", 'C', 30, 0},
-                                     {"PHONE", 'C', 30, 0},  {"MEMO", 'M', 10, 0}});
-    {
-        auto t = Table::open(db.toStdString());
-        t->append();
-        t->setString("PREFIX", "Dr");
-        t->setString("FNAME", "Ann");
-        t->setString("MIDDLE", "B");
-        t->setString("LNAME", "Lee");
-        t->setString("STREET", "123 MAIN ST");
-        t->setString("CITY", "Springfield");
-        t->setString("STATE", "IL");
-        t->setString("ZIP", "62701-1234");
-        t->setMemo("MEMO", "Alpha\r\nBravo\r\nCharlie");
-        t->post();
-    }
+    createOneRecordTable(db,
+                         {{"LNAME", 'C', 30, 0},  {"FNAME", 'C', 30, 0},  {"MIDDLE", 'C', 1, 0},
+                          {"PREFIX", 'C', 12, 0}, {"TITLE", 'C', 30, 0},  {"ORG", 'C', 30, 0},
+                          {"STREET", 'C', 40, 0}, {"STREET2", 'C', 40, 0}, {"CITY", 'C', 30, 0},
+                          {"STATE", 'C', 20, 0},  {"ZIP", 'C', 10, 0},    {"COUNTRY", 'C', 30, 0},
+                          {"PHONE", 'C', 30, 0},  {"MEMO", 'M', 10, 0}},
+                         [](brindle::store::Table& t) {
+                             t.setString("PREFIX", "Dr");
+                             t.setString("FNAME", "Ann");
+                             t.setString("MIDDLE", "B");
+                             t.setString("LNAME", "Lee");
+                             t.setString("STREET", "123 MAIN ST");
+                             t.setString("CITY", "Springfield");
+                             t.setString("STATE", "IL");
+                             t.setString("ZIP", "62701-1234");
+                             t.setMemo("MEMO", "Alpha\r\nBravo\r\nCharlie");
+                         });
 
     const QString design = dir.filePath("BIN00001.L");
     {
@@ -99,16 +85,10 @@ TEST(RenderAllKindsTest, EveryTextAndBarcodeKindPrintsWhatItShows) {
     }
 
     const QString pdf = dir.filePath("out.pdf");
-    int code = 0;
-    const QString out = run(BRINDLE_DB_EXE, {"render", design, "--db", db, "--out", pdf}, &code);
-    ASSERT_EQ(code, 0) << out.toStdString();
-    // BRINDLE_KEEP_RENDER=FILE keeps a copy of the PDF to look at.
-    if (const QString keep = qEnvironmentVariable("BRINDLE_KEEP_RENDER"); !keep.isEmpty()) {
-        QFile::remove(keep);
-        QFile::copy(pdf, keep);
-    }
+    const QString failure = renderDesign(design, db, pdf);
+    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
 
-    const QString text = run("pdftotext", {pdf, "-"});
+    const QString text = runProgram("pdftotext", {pdf, "-"});
     for (const QString& want : {QStringLiteral("Lee"), QStringLiteral("001000"), QStringLiteral("Sideways"),
                                 QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Dr Ann B. Lee"),
                                 QStringLiteral("123 MAIN ST"),
@@ -120,7 +100,7 @@ TEST(RenderAllKindsTest, EveryTextAndBarcodeKindPrintsWhatItShows) {
     EXPECT_FALSE(text.contains('[')) << text.toStdString();
 
     // Rotated text: its box is taller than wide.
-    const QString boxes = run("pdftotext", {"-bbox", pdf, "-"});
+    const QString boxes = runProgram("pdftotext", {"-bbox", pdf, "-"});
     const QRegularExpression side(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">Sideways</word>)re");
     const auto m = side.match(boxes);
@@ -129,11 +109,11 @@ TEST(RenderAllKindsTest, EveryTextAndBarcodeKindPrintsWhatItShows) {
 
     // Bars at 1000 dpi: the POSTNET row at 2.6 inches (through the half bars),
     // the FIM bars through their middle.
-    run("pdftoppm", {"-r", "1000", "-gray", "-x", "900", "-y", "2400", "-W", "3000", "-H", "400", "-singlefile", pdf,
+    runProgram("pdftoppm", {"-r", "1000", "-gray", "-x", "900", "-y", "2400", "-W", "3000", "-H", "400", "-singlefile", pdf,
                      dir.filePath("bars")});
     const QImage bars(dir.filePath("bars.pgm"));
     ASSERT_FALSE(bars.isNull());
-    const auto postnetRuns = brindle::designobjects::test::darkRuns(bars, 200);
+    const auto postnetRuns = darkRuns(bars, 200);
     // ZIP+4 with delivery-point digits from "123 MAIN ST": 11 digits, 62 bars.
     ASSERT_EQ(postnetRuns.size(), 62u);
     for (const auto& [x, w] : postnetRuns) EXPECT_NEAR(w, 15, 1) << x;
@@ -143,11 +123,11 @@ TEST(RenderAllKindsTest, EveryTextAndBarcodeKindPrintsWhatItShows) {
     for (size_t i = 1; i < postnetRuns.size(); ++i)
         EXPECT_NEAR(postnetRuns[i].first - postnetRuns[i - 1].first, 46, 1);  // 0.046 inch pitch
 
-    run("pdftoppm", {"-r", "1000", "-gray", "-x", "3200", "-y", "1000", "-W", "800", "-H", "700", "-singlefile", pdf,
+    runProgram("pdftoppm", {"-r", "1000", "-gray", "-x", "3200", "-y", "1000", "-W", "800", "-H", "700", "-singlefile", pdf,
                      dir.filePath("fim")});
     const QImage fimImg(dir.filePath("fim.pgm"));
     ASSERT_FALSE(fimImg.isNull());
-    const auto fim = brindle::designobjects::test::darkRuns(fimImg, 300);
+    const auto fim = darkRuns(fimImg, 300);
     ASSERT_EQ(fim.size(), 5u);  // type A: 110010011
     for (const auto& [x, w] : fim) EXPECT_NEAR(w, 31.25, 1.5) << x;
     EXPECT_NEAR(fim[1].first - fim[0].first, 62.5, 1.5);

@@ -2,51 +2,24 @@
 // rasterised by poppler's pdftoppm must show each at its place and size,
 // and pdfimages must find the pictures at the resolutions they print from.
 #include <QColor>
-#include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include "DesignTestSupport.h"
 
 #include "designobjects/DesignSurface.h"
 #include "designobjects/GdiPainter.h"
 #include "designobjects/Shapes.h"
 #include "designobjects/TKImage.h"
 #include "pictures/PictureTestFiles.h"
-#include "store/Table.h"
 
 using namespace brindle::designobjects;
+using namespace brindle::designobjects::test;
 
 namespace {
-
-QString run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    if (exitCode) *exitCode = p.exitCode();
-    return QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
-}
-
-bool dark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; }
-
-// Dark runs (start, length) along row y or column x.
-std::vector<std::pair<int, int>> runs(const QImage& img, int fixed, bool row) {
-    std::vector<std::pair<int, int>> out;
-    const int n = row ? img.width() : img.height();
-    int start = -1;
-    for (int i = 0; i <= n; ++i) {
-        const bool d = i < n && (row ? dark(img, i, fixed) : dark(img, fixed, i));
-        if (d && start < 0) start = i;
-        if (!d && start >= 0) {
-            out.emplace_back(start, i - start);
-            start = -1;
-        }
-    }
-    return out;
-}
 
 // 40 x 30: red, green / blue, yellow quarters.
 QImage quarters() {
@@ -63,18 +36,12 @@ TEST(RenderShapesTest, LinesShapesAndPicturesPrintAtTheirPlaces) {
 #ifndef BRINDLE_DB_EXE
     GTEST_SKIP() << "brindle-db not built";
 #else
-    for (const char* tool : {"pdftoppm", "pdfimages"})
-        if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " missing";
+    if (const QString tool = missingTool({"pdftoppm", "pdfimages"}); !tool.isEmpty())
+        GTEST_SKIP() << tool.toStdString() << " missing";
     QTemporaryDir dir;
     const QString db = dir.filePath("add.dbf");
-    using brindle::store::Table;
-    Table::create(db.toStdString(), {{"LNAME", 'C', 30, 0}, {"ZIP", 'C', 10, 0}});
-    {
-        auto t = Table::open(db.toStdString());
-        t->append();
-        t->setString("LNAME", "Lee");
-        t->post();
-    }
+    createOneRecordTable(db, {{"LNAME", 'C', 30, 0}, {"ZIP", 'C', 10, 0}},
+                         [](brindle::store::Table& t) { t.setString("LNAME", "Lee"); });
 
     const QString design = dir.filePath("shapes.L");
     {
@@ -115,41 +82,36 @@ TEST(RenderShapesTest, LinesShapesAndPicturesPrintAtTheirPlaces) {
     }
 
     const QString pdf = dir.filePath("out.pdf");
-    int code = 0;
-    const QString out = run(BRINDLE_DB_EXE, {"render", design, "--db", db, "--out", pdf}, &code);
-    ASSERT_EQ(code, 0) << out.toStdString();
-    if (const QString keep = qEnvironmentVariable("BRINDLE_KEEP_RENDER"); !keep.isEmpty()) {
-        QFile::remove(keep);
-        QFile::copy(pdf, keep);
-    }
+    const QString failure = renderDesign(design, db, pdf);
+    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
 
     // 300 dpi: one design pixel is 3.125 device pixels.
-    run("pdftoppm", {"-r", "300", "-x", "0", "-y", "0", "-W", "1800", "-H", "2200", "-singlefile", pdf,
+    runProgram("pdftoppm", {"-r", "300", "-x", "0", "-y", "0", "-W", "1800", "-H", "2200", "-singlefile", pdf,
                      dir.filePath("page")});
     const QImage page(dir.filePath("page.ppm"));
     ASSERT_FALSE(page.isNull());
 
     // The horizontal line: 1 to 3 inches across, centred 1 + 1/96 inch down, 0.03 inch thick.
-    const auto across = runs(page, 450, false);
+    const auto across = darkRunsDown(page, 450);
     ASSERT_FALSE(across.empty());
     EXPECT_NEAR(across[0].first + across[0].second / 2.0, 300 * (1 + 1 / 96.0), 1.5);
     EXPECT_NEAR(across[0].second, 9, 1);
-    const auto along = runs(page, 303, true);
+    const auto along = darkRuns(page, 303);
     ASSERT_FALSE(along.empty());
     EXPECT_NEAR(along.front().first, 300, 1);
     EXPECT_NEAR(along.front().first + along.front().second, 900, 1);
 
     // The vertical line: centred half an inch in, from 1.5 (and half its pen) down to 2.5 inches.
-    const auto vline = runs(page, 600, true);
+    const auto vline = darkRuns(page, 600);
     ASSERT_FALSE(vline.empty());
     EXPECT_NEAR(vline.front().first + vline.front().second / 2.0, 150, 1.5);
-    const auto vspan = runs(page, 150, false);
+    const auto vspan = darkRunsDown(page, 150);
     ASSERT_FALSE(vspan.empty());
     EXPECT_NEAR(vspan.front().first, 450, 1.5);
     EXPECT_NEAR(vspan.front().first + vspan.front().second, 750, 1.5);
 
     // The rectangle: 0.02-inch outline centred on 3 and 4 inches, white inside.
-    const auto rectRow = runs(page, 750, true);
+    const auto rectRow = darkRuns(page, 750);
     std::vector<std::pair<int, int>> rectEdges;
     for (const auto& r : rectRow)
         if (r.first > 800) rectEdges.push_back(r);
@@ -157,13 +119,13 @@ TEST(RenderShapesTest, LinesShapesAndPicturesPrintAtTheirPlaces) {
     EXPECT_NEAR(rectEdges[0].first + rectEdges[0].second / 2.0, 900, 1.5);
     EXPECT_NEAR(rectEdges[1].first + rectEdges[1].second / 2.0, 1200, 1.5);
     EXPECT_NEAR(rectEdges[0].second, 6, 1);
-    EXPECT_FALSE(dark(page, 1050, 750));
+    EXPECT_FALSE(isDark(page, 1050, 750));
 
     // The rounded rectangle: straight top edge in the middle, no ink in the
     // corner, the left edge straight only between the 0.5-inch corner ellipses.
-    EXPECT_TRUE(dark(page, 300, 900));
-    EXPECT_FALSE(dark(page, 5, 905));
-    const auto left = runs(page, 0, false);
+    EXPECT_TRUE(isDark(page, 300, 900));
+    EXPECT_FALSE(isDark(page, 5, 905));
+    const auto left = darkRunsDown(page, 0);
     std::vector<std::pair<int, int>> leftEdge;
     for (const auto& r : left)
         if (r.first > 880 && r.first < 1220) leftEdge.push_back(r);
@@ -174,13 +136,13 @@ TEST(RenderShapesTest, LinesShapesAndPicturesPrintAtTheirPlaces) {
     EXPECT_GT(leftEdge[0].first, 900 + 50);
 
     // The ellipse touches the middle of its box's sides only.
-    EXPECT_TRUE(dark(page, 1350, 1));
-    EXPECT_TRUE(dark(page, 1200, 150));
-    EXPECT_FALSE(dark(page, 1205, 5));
+    EXPECT_TRUE(isDark(page, 1350, 1));
+    EXPECT_TRUE(isDark(page, 1200, 150));
+    EXPECT_FALSE(isDark(page, 1205, 5));
 
     // Pictures: the plain one prints its own 40 x 30 bitmap, the mirrored
     // one the mirrored picture at the object's 80 x 60 pixels.
-    const QString list = run("pdfimages", {"-list", pdf});
+    const QString list = runProgram("pdfimages", {"-list", pdf});
     QStringList sizes;
     const QRegularExpression row(R"(^\s*\d+\s+\d+\s+\w+\s+(\d+)\s+(\d+)\s)", QRegularExpression::MultilineOption);
     for (auto it = row.globalMatch(list); it.hasNext();) {
@@ -203,25 +165,25 @@ TEST(RenderShapesTest, LinesShapesAndPicturesPrintAtTheirPlaces) {
     EXPECT_TRUE(near(colour(2.6, 5.45), Qt::blue));
     // The frame is one device pixel (1/1200 inch) wide: look at it at 1200 dpi,
     // beside the light yellow quarter at the bottom left.
-    run("pdftoppm", {"-r", "1200", "-gray", "-x", "2380", "-y", "6530", "-W", "40", "-H", "20", "-singlefile", pdf,
+    runProgram("pdftoppm", {"-r", "1200", "-gray", "-x", "2380", "-y", "6530", "-W", "40", "-H", "20", "-singlefile", pdf,
                      dir.filePath("frame")});
     const QImage frame(dir.filePath("frame.pgm"));
     ASSERT_FALSE(frame.isNull());
-    const auto frameRuns = runs(frame, 10, true);
+    const auto frameRuns = darkRuns(frame, 10);
     ASSERT_EQ(frameRuns.size(), 1u);
     EXPECT_NEAR(frameRuns[0].first, 20, 1);
     EXPECT_LE(frameRuns[0].second, 2);
     // The metafile prints as a drawing (no image in the file): its rectangle
     // fills the middle half of the object, 0.5 to 1.5 inches across.
-    EXPECT_TRUE(dark(page, 300, 1950));
-    EXPECT_FALSE(dark(page, 120, 1950));
-    const auto meta = runs(page, 1950, true);
+    EXPECT_TRUE(isDark(page, 300, 1950));
+    EXPECT_FALSE(isDark(page, 120, 1950));
+    const auto meta = darkRuns(page, 1950);
     ASSERT_FALSE(meta.empty());
     // (plus the half of its one-pixel outline that lies outside)
     EXPECT_NEAR(meta.front().first, 150, 5);
     EXPECT_NEAR(meta.front().first + meta.front().second, 450, 5);
     // The empty picture object prints nothing.
-    for (int y = 1510; y < 1680; y += 10) EXPECT_FALSE(dark(page, 1300, y));
+    for (int y = 1510; y < 1680; y += 10) EXPECT_FALSE(isDark(page, 1300, y));
 #endif
 }
 

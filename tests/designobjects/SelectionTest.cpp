@@ -71,9 +71,12 @@ TEST(SelectionDrag, SnapTruncatesTowardZeroAndEveryZoneChangesItsEdges) {
     EXPECT_EQ(draggedOverlay(QRect(13, 21, 40, 20), zMove, {10, 0}, 8, 8).topLeft(), QPoint(16, 16));
     // Resizing snaps the size: S(50 + 7) − 1 = 55.
     EXPECT_EQ(draggedOverlay(o, zRight, {7, 0}, 8, 8).width(), 55);
-    // The overlay never gets below 5 × 5, whichever edge is dragged.
-    EXPECT_EQ(draggedOverlay(o, zBottomRight, {-47, -100}, 1, 1).size(), QSize(5, 5));
-    EXPECT_EQ(draggedOverlay(o, zTopLeft, {80, 80}, 1, 1).size(), QSize(5, 5));
+    // The overlay itself is not held at a minimum: its far edges stay put
+    // even when the near ones are dragged past them.
+    EXPECT_EQ(draggedOverlay(o, zBottomRight, {-47, -100}, 1, 1), QRect(10, 20, 2, -71));
+    const QRect past = draggedOverlay(o, zTopLeft, {80, 80}, 8, 8);
+    EXPECT_EQ(past.topLeft(), QPoint(88, 96));
+    EXPECT_EQ(past.topLeft() + QPoint(past.width(), past.height()), QPoint(60, 50));
 }
 
 TEST(SelectionDrag, ObjectsFollowTheOverlayButNeverShrinkBelowFive) {
@@ -87,25 +90,40 @@ TEST(SelectionDrag, ObjectsFollowTheOverlayButNeverShrinkBelowFive) {
     EXPECT_EQ(followOverlay(object, before, before.translated(7, -3)), QRect(27, 27, 40, 20));
     EXPECT_EQ(followOverlay(object, before, before.adjusted(0, 0, 6, 2)), QRect(20, 30, 46, 22));
 
-    // Bottom-right corner dragged until the object would be 3 wide: the
-    // overlay stops at 5, which would leave the object 0 wide; it stays 5.
-    // (A corner drag takes one pixel off both sides: W' = S(W + dx) − 1.)
+    // Bottom-right corner dragged until the object would be 3 wide, or less
+    // than nothing: it stays 5 wide. A corner drag takes one pixel more off
+    // the size than the pointer moved: W' = S(W + dx) − 1.
     const QRect tiny = draggedOverlay(before, zBottomRight, {-43, 0}, 1, 1);
-    EXPECT_EQ(tiny.width(), 5);
+    EXPECT_EQ(tiny.width(), 1);
     EXPECT_EQ(followOverlay(object, before, tiny), QRect(20, 30, 5, 19));
+    EXPECT_EQ(followOverlay(object, before, draggedOverlay(before, zBottomRight, {-36, 0}, 1, 1)).width(), 5);
     // Left edge dragged right: the object keeps its right edge at its minimum.
     const QRect fromLeft = draggedOverlay(before, zLeft, {38, 0}, 1, 1);
     EXPECT_EQ(fromLeft, QRect(56, 28, 7, 25));
     EXPECT_EQ(followOverlay(object, before, fromLeft), QRect(55, 30, 5, 20));
     // Top edge likewise.
     EXPECT_EQ(followOverlay(object, before, draggedOverlay(before, zTop, {0, 18}, 1, 1)), QRect(20, 45, 40, 5));
-    // When the overlay itself stops at 5, the far edge moved with it and the object follows the near edge.
-    EXPECT_EQ(followOverlay(object, before, draggedOverlay(before, zTop, {0, 40}, 1, 1)), QRect(20, 70, 40, 5));
+    // Dragged past the far edge, the object stays at its minimum against its far edge.
+    EXPECT_EQ(followOverlay(object, before, draggedOverlay(before, zTop, {0, 40}, 1, 1)), QRect(20, 45, 40, 5));
+    EXPECT_EQ(followOverlay(object, before, draggedOverlay(before, zTopLeft, {200, 90}, 8, 8)), QRect(55, 45, 5, 5));
     // An object already thinner than 5 (a line) keeps its width when shrunk, grows when grown.
     const QRect line(20, 30, 1, 40);
     const QRect lineOverlay = overlayFor({line});
     EXPECT_EQ(followOverlay(line, lineOverlay, lineOverlay.adjusted(0, 0, -3, 0)).width(), 1);
     EXPECT_EQ(followOverlay(line, lineOverlay, lineOverlay.adjusted(0, 0, 3, 0)).width(), 4);
+}
+
+TEST(SelectionAlign, ExtremesStartFromTheSurfaceEdges) {
+    const QSize s(100, 50);
+    const std::vector<QRect> inside = {QRect(30, 5, 20, 10), QRect(12, 20, 40, 10)};
+    EXPECT_EQ(aligned(inside, Align::Left, s), (std::vector<QRect>{QRect(12, 5, 20, 10), QRect(12, 20, 40, 10)}));
+    EXPECT_EQ(aligned(inside, Align::Right, s), (std::vector<QRect>{QRect(32, 5, 20, 10), QRect(12, 20, 40, 10)}));
+    EXPECT_EQ(aligned(inside, Align::Bottoms, s)[0].bottom(), 29);
+    // A set wholly beyond the surface meets the surface's edge.
+    EXPECT_EQ(aligned({QRect(150, 0, 10, 10), QRect(120, 0, 10, 10)}, Align::Left, s)[0].x(), 100);
+    EXPECT_EQ(aligned({QRect(0, 60, 10, 10)}, Align::Tops, s)[0].y(), 50);
+    EXPECT_EQ(aligned({QRect(-40, 0, 10, 10), QRect(-30, 0, 10, 10)}, Align::Right, s)[0].x(), -10);
+    EXPECT_EQ(aligned({QRect(0, -30, 10, 10)}, Align::Bottoms, s)[0].y(), -10);
 }
 
 TEST(SelectionKeyboard, NudgesStopAtTheSurfaceEdges) {
@@ -267,6 +285,17 @@ TEST_F(SurfaceCommands, DeleteCutAndOrderWorkOnTheSelectionOrOneObject) {
     ASSERT_TRUE(s.paste());
     ASSERT_EQ(s.objects().size(), 2u);
     EXPECT_EQ(s.objects()[0]->bounds(), QRect(15, 15, 40, 20));
+
+    // A clip file that cannot be written: the error is shown and a cut keeps its objects.
+    s.setClipFilePath(dir.filePath("missing/Clipbrd.tmp"));
+    s.selectAll();
+    s.cut();
+    EXPECT_EQ(s.objects().size(), 2u);
+    s.cut(s.objects()[0]);
+    s.clearSelection();
+    s.cut(s.objects()[0]);
+    EXPECT_EQ(s.objects().size(), 2u);
+    EXPECT_EQ(dialogs.texts(brindle::common::ScriptedDialogs::Kind::Error).size(), 3);
 }
 
 TEST_F(SurfaceCommands, AlignCentreLockAndFont) {

@@ -4,6 +4,7 @@
 // resizing, snapping, nudging, menus, clipboard and clone, and a design that
 // saves and reloads unchanged.
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -170,7 +171,9 @@ TEST_F(SelectionWidget, EveryToolDrawsAndTheDesignReloadsUnchanged) {
     int drawn = 0;
     for (const Tool& t : tools) {
         std::unique_ptr<TKGraphicControl> probe(DesignRegistry::instance().create(t.cls));
-        if (t.always) ASSERT_TRUE(probe) << t.cls;
+        if (t.always) {
+            ASSERT_TRUE(probe) << t.cls;
+        }
         if (!probe) continue;
         const QPoint from(10 + (drawn % 4) * 115, 10 + (drawn / 4) * 55);
         panel.setPanelState(t.state);
@@ -287,6 +290,19 @@ TEST_F(SelectionWidget, SnappingPutsObjectsOnTheGridDots) {
     s.setSnapToGrid(false);
     mouse.drag({30, 45}, {33, 46});
     EXPECT_EQ(a->bounds().topLeft(), QPoint(21, 35));
+
+    // The top-left corner dragged far past the bottom-right one: the object
+    // ends 5 × 5 against its own bottom-right corner, and the outline said so.
+    s.setSnapToGrid(true);
+    mouse.press({20, 34});
+    EXPECT_EQ(panel.handle().zone(), selection::zTopLeft);
+    mouse.wait(200);
+    mouse.move({200, 150});
+    EXPECT_EQ(panel.outline(), QRect(74, 48, 10, 10));
+    mouse.release({200, 150});
+    EXPECT_EQ(a->bounds(), QRect(76, 50, 5, 5));
+    s.deleteOutsideObjects();
+    EXPECT_EQ(s.objects().size(), 1u);
 }
 
 TEST_F(SelectionWidget, LockedObjectsStayInAGroupDragAndSeveralShowGreyCorners) {
@@ -439,6 +455,27 @@ TEST_F(SelectionWidget, ClipboardKeysMenusAndClone) {
     mouse.click({400, 200}, Qt::RightButton);
     EXPECT_EQ(menus, menusBefore + 1);
     EXPECT_TRUE(shown.contains("Select All"));
+
+    // Cloned while zoomed: 25 pixels lower at zoom 1.0, and the design saves
+    // and reloads as it is.
+    ASSERT_EQ(s.objects().size(), 2u);
+    TKGraphicControl* source = s.objects().back();
+    const QRect at1 = source->bounds();
+    panel.setZoom(1.5f);
+    const QPoint on = source->bounds().center();
+    mouse.click(on);
+    pick = "Clone";
+    mouse.click(on, Qt::RightButton);
+    ASSERT_EQ(s.objects().size(), 3u);
+    panel.setZoom(1.0f);
+    EXPECT_EQ(s.objects().back()->bounds(), at1.translated(0, 25));
+    EXPECT_EQ(source->bounds(), at1);
+    ASSERT_TRUE(panel.saveToFile(dir.filePath("cloned.L")));
+    TKLabelPanel other;
+    other.surface().setClipFilePath(QString());
+    ASSERT_TRUE(other.loadFromFile(dir.filePath("cloned.L")).ok);
+    ASSERT_EQ(other.surface().objects().size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(other.surface().objects()[i]->bounds(), s.objects()[i]->bounds());
 }
 
 TEST_F(SelectionWidget, PictureOfAPanelWithASelection) {
@@ -453,21 +490,30 @@ TEST_F(SelectionWidget, PictureOfAPanelWithASelection) {
     name->setFont(f);
     label(QRect(24, 56, 220, 22), "1234 Any Street");
     label(QRect(24, 84, 220, 22), "Springfield, ST 12345");
+    auto* street = qobject_cast<TKPLabel*>(s.objects()[1]);
+    street->setLocked(true);
     mouse.click({100, 30});
     mouse.click({100, 65}, Qt::LeftButton, Qt::ShiftModifier);
     mouse.click({100, 30}, Qt::LeftButton, Qt::ShiftModifier);  // overlay press: no change
+    ASSERT_EQ(selection().size(), 2u);
     const QImage shot = panel.grab().toImage();
     EXPECT_EQ(shot.size(), QSize(384, 144));
     EXPECT_EQ(QColor(shot.pixel(22, 18)), QColor(128, 128, 128));
+    // The locked one's bottom-right corner too (a label keeps its height to its text line).
+    const QRect sb = street->bounds();
+    EXPECT_EQ(QColor(shot.pixel(sb.right() + 2, sb.bottom() + 2)), QColor(128, 128, 128));
     // One object alone: black squares at the corners and the side middles.
     mouse.click({300, 130});
     mouse.click({100, 30});
     const QImage one = panel.grab().toImage();
     EXPECT_EQ(QColor(one.pixel(22 + 110, 18)), QColor(Qt::black));
-    const QByteArray out = qgetenv("BRINDLE_SELECTION_SHOT");
-    if (!out.isEmpty()) {
-        shot.save(QString::fromLocal8Bit(out) + "-several.png");
-        one.save(QString::fromLocal8Bit(out) + "-one.png");
+    EXPECT_EQ(QColor(one.pixel(22, 18 + 16)), QColor(Qt::black));  // left middle
+    // With BRINDLE_DIALOG_SHOTS naming a folder, the pictures are kept there to be looked at.
+    const QString folder = QString::fromLocal8Bit(qgetenv("BRINDLE_DIALOG_SHOTS"));
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        EXPECT_TRUE(shot.save(folder + "/selection-two-one-locked.png"));
+        EXPECT_TRUE(one.save(folder + "/selection-one.png"));
     }
 }
 

@@ -5,15 +5,15 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "ScriptedDesignDialogs.h"
+#include "DesignTestSupport.h"
 #include "designobjects/DesignRegistry.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/GdiPainter.h"
 #include "designobjects/Shapes.h"
-#include "printing/PageRecorder.h"
+#include "printing/DrawOps.h"
 
 using namespace brindle::designobjects;
-using brindle::designobjects::test::ScriptedDesignDialogs;
+using namespace brindle::designobjects::test;
 
 namespace {
 
@@ -98,6 +98,24 @@ TEST(GdiPainterTest, RasterModesTouchEveryPixelOnce) {
     EXPECT_EQ(runsOfRow(img, 30), "3-35");  // fill and outline never overlap
 }
 
+TEST(GdiPainterTest, HatchesLineUpAcrossTheSurface) {
+    // Two hatched shapes side by side at odd places continue each other's
+    // diagonals, as one pattern laid over the whole surface.
+    DesignSurface s(DesignSurface::LabelSurface);
+    s.setClipFilePath(QString());
+    s.setSize(60, 40);
+    for (QRect r : {QRect(3, 5, 20, 20), QRect(23, 5, 21, 20)}) {
+        auto* o = new TKLabelShapes;
+        s.addObject(o, r);
+        o->setBrush(DesignBrush{clBlack, GdiPainter::bsFDiagonal});
+        o->setPen(DesignPen{clBlack, GdiPainter::pmCopy, GdiPainter::psClear, 1});
+    }
+    const QImage img = s.render();
+    // (without an outline the fill leaves out the first shape's last column, 22)
+    for (int y = 6; y < 23; ++y)
+        for (int x = 4; x < 42; ++x) EXPECT_EQ(dark(img, x, y), x != 22 && (x - y) % 8 == 0) << x << "," << y;
+}
+
 TEST(LineShapeTest, ScreenGeometry) {
     // 100 pixels wide, pen 3: from (1, 1) towards (99, 1), rows 0 to 2.
     auto* line = new TKLineShape;
@@ -130,9 +148,7 @@ TEST(LineShapeTest, PaperGeometry) {
     TKLineShape line;
     line.setPen(DesignPen{clBlack, GdiPainter::pmCopy, GdiPainter::psSolid, 3});
     line.setBounds(10, 20, 100, 10);
-    brindle::printing::PageRecorder rec;
-    line.printAt(rec, 0.0, 0.0);
-    const auto& ops = rec.document().pages.at(0).ops;
+    const auto ops = printedOps(line, 0.0, 0.0);
     ASSERT_EQ(ops.size(), 1u);
     EXPECT_NEAR(ops[0].p1.x(), 0.1042, 1e-4);
     EXPECT_NEAR(ops[0].p2.x(), 1.1458, 1e-4);
@@ -142,16 +158,9 @@ TEST(LineShapeTest, PaperGeometry) {
 }
 
 TEST(LineShapeTest, MenuStyleColourThicknessAndStretch) {
-    ScriptedDesignDialogs dialogs;
-    DesignSurface s(DesignSurface::LabelSurface);
-    s.setClipFilePath(QString());
-    s.setDesignDialogs(&dialogs);
-    s.setSize(300, 200);
-    int changed = 0;
-    QObject::connect(&s, &DesignSurface::labelChanged, [&] { ++changed; });
-    auto* line = new TKLineShape;
-    s.addObject(line, QRect(40, 50, 60, 10));
-    changed = 0;
+    ScriptedSurface f({300, 200});
+    auto* line = f.add(new TKLineShape, QRect(40, 50, 60, 10));
+    int& changed = f.changed;
 
     auto menu = line->contextMenu();
     EXPECT_TRUE(findMenuEntry(menu, "Horizontal")->checked);
@@ -162,7 +171,7 @@ TEST(LineShapeTest, MenuStyleColourThicknessAndStretch) {
     EXPECT_EQ(changed, 1);
     EXPECT_TRUE(findMenuEntry(line->contextMenu(), "4 Point")->checked);
 
-    dialogs.color = 0x0000FF;
+    f.dialogs.color = 0x0000FF;
     EXPECT_TRUE(runMenuEntry(line->contextMenu(), "Color"));
     EXPECT_EQ(line->pen().color, 0x0000FF);
     EXPECT_EQ(changed, 2);
@@ -223,9 +232,7 @@ TEST(LabelShapesTest, PaperGeometry) {
     TKLabelShapes round;
     round.setShape(TKLabelShapes::stRoundRect);
     round.setBounds(96, 48, 192, 96);
-    brindle::printing::PageRecorder rec;
-    round.printAt(rec, 0.25, 0.5);
-    const auto& ops = rec.document().pages.at(0).ops;
+    const auto ops = printedOps(round, 0.25, 0.5);
     ASSERT_EQ(ops.size(), 1u);
     EXPECT_EQ(ops[0].kind, brindle::printing::OpKind::RoundRect);
     EXPECT_EQ(ops[0].box, QRectF(QPointF(1.5, 0.75), QPointF(3.5, 1.75)));
@@ -236,16 +243,10 @@ TEST(LabelShapesTest, PaperGeometry) {
 }
 
 TEST(LabelShapesTest, MenuEntries) {
-    ScriptedDesignDialogs dialogs;
-    DesignSurface s(DesignSurface::LabelSurface);
-    s.setClipFilePath(QString());
-    s.setDesignDialogs(&dialogs);
-    s.setSize(300, 200);
-    int changed = 0;
-    QObject::connect(&s, &DesignSurface::labelChanged, [&] { ++changed; });
-    auto* shape = new TKLabelShapes;
-    s.addObject(shape, QRect(10, 10, 50, 50));
-    changed = 0;
+    ScriptedSurface f({300, 200});
+    auto* shape = f.add(new TKLabelShapes, QRect(10, 10, 50, 50));
+    int& changed = f.changed;
+    auto& dialogs = f.dialogs;
 
     EXPECT_EQ(findMenuEntry(shape->contextMenu(), "Degree of Rounding"), nullptr);
     // Transparent is a change of the design (the designer offers Save).
@@ -276,15 +277,6 @@ TEST(LabelShapesTest, MenuEntries) {
     EXPECT_EQ(shape->roundPerc(), 60);
 }
 
-QByteArray saved(DesignSurface& s) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("d.L");
-    EXPECT_TRUE(s.saveToFile(path));
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 TEST(ShapesFileTest, PropertiesRoundTripInStreamOrder) {
     QTemporaryDir dir;
     const QString path = dir.filePath("shapes.L");
@@ -311,7 +303,7 @@ TEST(ShapesFileTest, PropertiesRoundTripInStreamOrder) {
         DesignSurface plain(DesignSurface::LabelSurface);
         plain.setClipFilePath(QString());
         plain.addObject(new TKLabelShapes, QRect(0, 0, 25, 25));
-        const QByteArray bytes = saved(plain);
+        const QByteArray bytes = savedBytes(plain);
         EXPECT_TRUE(bytes.contains("\x0bTransparent\x08"));
         EXPECT_FALSE(bytes.contains("RoundPerc"));
         EXPECT_FALSE(bytes.contains("\x05Shape"));
@@ -355,7 +347,7 @@ TEST(ShapesFileTest, ReportShapesKeepTheirClassName) {
     DesignSurface report(DesignSurface::ReportSurface);
     report.setClipFilePath(QString());
     report.addObject(o, QRect(0, 0, 30, 30));
-    EXPECT_TRUE(saved(report).contains("\x09Trpshapes"));
+    EXPECT_TRUE(savedBytes(report).contains("\x09Trpshapes"));
 }
 
 }  // namespace

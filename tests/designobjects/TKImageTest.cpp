@@ -9,15 +9,15 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "ScriptedDesignDialogs.h"
+#include "DesignTestSupport.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/TKImage.h"
 #include "designobjects/ui/BuildMenu.h"
 #include "pictures/PictureTestFiles.h"
-#include "printing/PageRecorder.h"
+#include "printing/DrawOps.h"
 
 using namespace brindle::designobjects;
-using brindle::designobjects::test::ScriptedDesignDialogs;
+using namespace brindle::designobjects::test;
 
 namespace {
 
@@ -41,19 +41,10 @@ DesignPicture icon() {
     return p;
 }
 
-struct Surface {
-    ScriptedDesignDialogs dialogs;
-    DesignSurface s{DesignSurface::LabelSurface};
-    int changed = 0;
-    Surface() {
-        s.setClipFilePath(QString());
-        s.setDesignDialogs(&dialogs);
-        s.setSize(400, 300);
-        QObject::connect(&s, &DesignSurface::labelChanged, [this] { ++changed; });
-    }
+// A label surface with scripted dialogs, holding pictures.
+struct Surface : ScriptedSurface {
     TKImage* add(QRect r, const DesignPicture& p = {}) {
-        auto* o = new TKImage;
-        s.addObject(o, r);
+        auto* o = ScriptedSurface::add(new TKImage, r);
         o->setPicture(p);
         changed = 0;
         return o;
@@ -135,9 +126,7 @@ TEST(TKImageTest, MetafilesDrawAndPrintAsVectors) {
     EXPECT_TRUE(o.printImage(96, 48).isNull());
 
     o.setBounds(0, 0, 96, 48);
-    brindle::printing::PageRecorder rec;
-    o.printAt(rec, 1.0, 1.0);
-    const auto& ops = rec.document().pages.at(0).ops;
+    const auto ops = printedOps(o, 1.0, 1.0);
     ASSERT_EQ(ops.size(), 1u);
     EXPECT_EQ(ops[0].kind, brindle::printing::OpKind::Picture);
     EXPECT_EQ(ops[0].box, QRectF(1, 1, 1, 0.5));
@@ -187,7 +176,9 @@ TEST(TKImageTest, MenuBorderFlipReverseAndEnabling) {
             EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
             ++seen;
         }
-        if (a->text() == "Border") EXPECT_TRUE(a->isEnabled());
+        if (a->text() == "Border") {
+            EXPECT_TRUE(a->isEnabled());
+        }
     }
     EXPECT_EQ(seen, 2);
 
@@ -302,15 +293,11 @@ TEST(TKImageTest, StoredFormKeepsStretchAndAutoSizeAsTheyWere) {
 TEST(TKImageTest, PrintsPictureAndBorderIntoItsRectangle) {
     TKImage o;
     o.setBounds(96, 48, 80, 60);
-    brindle::printing::PageRecorder empty;
-    o.printAt(empty, 0, 0);
-    EXPECT_EQ(empty.document().pageCount(), 0);  // an empty picture prints nothing
+    EXPECT_TRUE(printedOps(o).empty());  // an empty picture prints nothing
 
     o.setPicture(DesignPicture::fromImage(QImage(40, 30, QImage::Format_RGB32)));
     o.setBorderStyle(TKImage::bsSingle);
-    brindle::printing::PageRecorder rec;
-    o.printAt(rec, 0.5, 0.25);
-    const auto& ops = rec.document().pages.at(0).ops;
+    const auto ops = printedOps(o, 0.5, 0.25);
     ASSERT_EQ(ops.size(), 2u);
     const QRectF r(QPointF(1.25, 1.0), QPointF(0.25 + 176 / 96.0, 0.5 + 108 / 96.0));
     EXPECT_EQ(ops[0].kind, brindle::printing::OpKind::Image);

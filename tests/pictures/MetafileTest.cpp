@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPicture>
 
+#include <sys/resource.h>
+
 #include "PictureTestFiles.h"
 #include "pictures/PictureFiles.h"
 
@@ -15,6 +17,9 @@ using namespace brindle::pictures::testfiles;
 namespace {
 
 bool dark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 64; }
+
+const QList<int> kBlackBrush = {0x02FC, 0, 0, 0, 0}, kNullPen = {0x02FA, 5, 0, 0, 0, 0}, kSelect0 = {0x012D, 0},
+                 kSelect1 = {0x012D, 1};
 
 // The metafile drawn into `target` (the whole image when empty) on white.
 QImage drawn(const QByteArray& bytes, QSize size, bool* ok, QRectF target = {}) {
@@ -110,6 +115,23 @@ TEST(Metafile, DamagedFilesAreNotDrawn) {
     }
 }
 
+TEST(Metafile, AConversionThatCannotStartIsTriedAgain) {
+    // With no file descriptors to spare the converter cannot be started; that
+    // says nothing about the picture, which draws once it can.
+    const QByteArray bytes = wmfOf({kBlackBrush, kSelect0, {0x041B, 300, 300, 10, 10}});
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &none), 0);
+    bool ok = true;
+    drawn(bytes, {20, 20}, &ok);
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(dark(drawn(bytes, {20, 20}, &ok), 10, 10));
+    EXPECT_TRUE(ok);
+}
+
 TEST(Metafile, OverstatedHeaderFieldsDoNotStopDrawing) {
     // The largest-record count of a WMF, and the byte count and description
     // of an EMF header, far beyond the file: the converters get the true
@@ -124,4 +146,83 @@ TEST(Metafile, OverstatedHeaderFieldsDoNotStopDrawing) {
         EXPECT_TRUE(dark(drawn(bytes, {200, 200}, &ok), 100, 100));
         EXPECT_TRUE(ok);
     }
+}
+
+namespace {
+
+// The 22-byte placeable header's fields as signed words, and whether its
+// checksum (the XOR of the first ten words) holds.
+QList<int> placeableBox(const QByteArray& b) {
+    QList<int> box;
+    for (int at = 6; at <= 14; at += 2) box << qFromLittleEndian<qint16>(b.constData() + at);
+    return box;
+}
+bool checksumHolds(const QByteArray& b) {
+    quint16 sum = 0;
+    for (int i = 0; i < 20; i += 2) sum ^= qFromLittleEndian<quint16>(b.constData() + i);
+    return sum == qFromLittleEndian<quint16>(b.constData() + 20);
+}
+int differing(const QImage& a, const QImage& b) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) n += dark(a, x, y) != dark(b, x, y);
+    return n;
+}
+
+}  // namespace
+
+TEST(Metafile, PlainFilesGainAPlaceableHeaderThatKeepsSizeAndDrawing) {
+    // The window (100, 50) + 1440 × 720 framing a filled rectangle; the same
+    // rectangle with no window records, framed by what it draws.
+    const QByteArray windowed = wmfOf({{0x020B, 50, 100}, {0x020C, 720, 1440}, kBlackBrush, kNullPen, kSelect0, kSelect1,
+                                       {0x041B, 770, 1540, 50, 100}});
+    const QByteArray unframed = wmfOf({kBlackBrush, kSelect0, {0x041B, 540, 1080, 180, 360}});
+    const QList<QList<int>> boxes = {{100, 50, 1540, 770}, {360, 180, 1081, 541}};
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray plain = i == 0 ? windowed : unframed;
+        const QByteArray placeable = placeableMetafile(plain);
+        ASSERT_EQ(placeable.size(), plain.size() + 22);
+        EXPECT_EQ(qFromLittleEndian<quint32>(placeable.constData()), 0x9AC6CDD7u);
+        EXPECT_TRUE(checksumHolds(placeable));
+        EXPECT_EQ(placeableBox(placeable).mid(0, 4), boxes[i]);
+        EXPECT_EQ(placeable.mid(22), plain);
+        // The plain picture is measured with half a pen width beyond each
+        // edge, which whole logical units cannot always keep.
+        const QSize before = metafileSize(plain), after = metafileSize(placeable);
+        EXPECT_NEAR(after.width(), before.width(), 1);
+        EXPECT_NEAR(after.height(), before.height(), 1);
+        EXPECT_EQ(after, i == 0 ? QSize(1920, 960) : before);
+        bool ok1 = false, ok2 = false;
+        EXPECT_LE(differing(drawn(plain, {200, 100}, &ok1), drawn(placeable, {200, 100}, &ok2)), 200);
+        EXPECT_TRUE(ok1 && ok2);
+        EXPECT_EQ(placeableMetafile(placeable), placeable);  // already placeable: unchanged
+    }
+    EXPECT_EQ(placeableMetafile(emfRectangle()), emfRectangle());
+    EXPECT_EQ(placeableMetafile(wmfRectangle(true)), wmfRectangle(true));
+    // A window whose mapping the natural size does not follow (a stretching
+    // mapping mode with no viewport) has no box that keeps the size: kept.
+    const QByteArray stretched = wmfOf({{0x0103, 8}, {0x020B, 0, 0}, {0x020C, 720, 1440}, kBlackBrush, kSelect0,
+                                        {0x041B, 720, 1440, 0, 0}});
+    EXPECT_EQ(placeableMetafile(stretched), stretched);
+    // Damaged or foreign bytes come back as they are.
+    const QByteArray cut = windowed.left(windowed.size() - 6);
+    EXPECT_EQ(placeableMetafile(cut), cut);
+    EXPECT_EQ(placeableMetafile(QByteArray("plain text")), QByteArray("plain text"));
+}
+
+TEST(Metafile, APlaceableBoxAwayFromTheWindowOriginShowsTheBox) {
+    // Box (100, 100)-(1540, 820) at 1440 per inch, no window origin record,
+    // a rectangle filling the box: the whole target is covered.
+    QByteArray b;
+    put32(b, 0x9AC6CDD7);
+    for (int v : {0, 100, 100, 1540, 820, 1440, 0, 0}) put16(b, v);
+    quint16 sum = 0;
+    for (int i = 0; i < 20; i += 2) sum ^= qFromLittleEndian<quint16>(b.constData() + i);
+    put16(b, sum);
+    b += wmfOf({kBlackBrush, kSelect0, {0x041B, 820, 1540, 100, 100}});
+    EXPECT_EQ(metafileSize(b), QSize(96, 48));
+    bool ok = false;
+    const QImage img = drawn(b, {200, 100}, &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(dark(img, 3, 3) && dark(img, 196, 96));
 }

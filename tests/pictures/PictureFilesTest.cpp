@@ -1,7 +1,8 @@
 // Loading picture files: each extension reaches its reader, icons land on
 // white at the standard size, content decides for unknown or wrong
-// extensions, metafiles keep their bytes, and damaged, truncated or oversized
-// files give a reason instead of a picture.
+// extensions, metafiles keep their bytes (a plain WMF file gains a placeable
+// header), and damaged, truncated or oversized files give a reason instead
+// of a picture.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -111,13 +112,16 @@ TEST_F(PictureFiles, ContentDecidesForUnknownOrWrongExtensionsAndMetafilesKeepTh
     EXPECT_FALSE(text.ok());
     EXPECT_FALSE(text.error.isEmpty());
 
+    // A plain WMF file loads in placeable form; bytes in memory are kept.
     for (const QByteArray& bytes : {emfRectangle(), wmfRectangle(true), wmfRectangle(false)}) {
         for (const char* name : {"m.wmf", "m.EMF", "m.bin"}) {
             const PictureFile f = load(name, bytes);
             EXPECT_EQ(f.kind, PictureKind::Metafile) << name << ": " << f.error.toStdString();
-            EXPECT_EQ(f.bytes, bytes);
+            EXPECT_EQ(f.bytes, bytes == wmfRectangle(false) ? placeableMetafile(bytes) : bytes);
+            EXPECT_EQ(decodePicture(bytes, "wmf").bytes, bytes);
         }
     }
+    EXPECT_EQ(load("plain.wmf", wmfRectangle(false)).bytes.mid(22), wmfRectangle(false));
 }
 
 TEST_F(PictureFiles, DamagedFilesGiveAReason) {

@@ -121,6 +121,23 @@ inline QByteArray emfRectangle() {
     return b;
 }
 
+// A plain WMF from its records (function, then parameters); the end record
+// is added.
+inline QByteArray wmfOf(QList<QList<int>> records) {
+    QByteArray b;
+    for (int v : {1, 9, 0x300, 0, 0, 2, 0, 0, 0}) put16(b, v);
+    records.append(QList<int>{0});
+    int largest = 0;
+    for (const QList<int>& r : records) {
+        put32(b, 2 + r.size());
+        for (int v : r) put16(b, v);
+        largest = std::max(largest, int(2 + r.size()));
+    }
+    set32(b, 6, b.size() / 2);
+    set32(b, 12, largest);
+    return b;
+}
+
 // A WMF with a black rectangle from (360, 180) to (1080, 540) in a window of
 // 1440 × 720 units; placeable at 1440 units per inch (1 × 0.5 inch) or plain;
 // with text "Hi" in Arial on request.

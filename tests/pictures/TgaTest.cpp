@@ -24,6 +24,10 @@ QList<Sample> samples() {
     QByteArray p16;
     for (int v : {0x7C00, 0x03E0, 0x001F, 0x7FFF}) put16(p16, v);
     const QRgb halfRed = qRgba(255, 0, 0, 0x80);
+    // A map of two 16-bit entries (blue, red); the helper writes 24-bit maps.
+    QByteArray map16 = tga(1, 2, 1, 8, 0x20, QByteArray::fromHex("0100"), QByteArray::fromHex("1f00007c"));
+    set16(map16, 5, 2);
+    map16[7] = 16;
     return {
         {"24 bits, bottom row first", tga(2, 3, 2, 24, 0, rgb({kRed, kGreen, kBlue, kWhite, kRed, kGreen}, true)),
          {{kWhite, kRed, kGreen}, {kRed, kGreen, kBlue}}},
@@ -34,6 +38,9 @@ QList<Sample> samples() {
         // Indices from 2 through a map starting at 2; each row right to left.
         {"colour-mapped, run-length", tga(9, 2, 2, 8, 0x30, QByteArray::fromHex("8102010304"), rgb({kRed, kGreen, kBlue}, true), 2),
          {{kRed, kRed}, {kBlue, kGreen}}},
+        {"colour-mapped, 16-bit map", map16, {{kRed, kBlue}}},
+        // Alpha declared but zero throughout: opaque, not invisible.
+        {"32 bits, alpha all zero", tga(2, 2, 1, 32, 0x28, QByteArray::fromHex("0000ff00ff000000")), {{kRed, kBlue}}},
         {"grey", tga(3, 3, 1, 8, 0x20, QByteArray::fromHex("0080ff")), {{qRgb(0, 0, 0), qRgb(128, 128, 128), kWhite}}},
     };
 }

@@ -163,7 +163,14 @@ void TKHandle::beginDrag(const QPoint& at, quint64 time, int zone) {
 
 void TKHandle::dragTo(const QPoint& at) {
     if (!dragging_) return;
-    panel_->setOutline(draggedBounds(at));
+    const QRect bounds = draggedBounds(at);
+    const auto& sel = surface().selection();
+    // One object shows where it will land, held at its minimum size; the
+    // overlay's own bounds may have turned inside out by then.
+    if (sel.size() == 1)
+        panel_->setOutline(selection::overlayAround(selection::followOverlay(sel[0]->bounds(), startOverlay_, bounds)));
+    else
+        panel_->setOutline(bounds);
 }
 
 void TKHandle::endDrag(const QPoint& at, quint64 time) {

@@ -26,8 +26,7 @@ namespace imagebrowser {
 
 QStringList nameFilters() {
     // The model compares without regard to case, so "photo.bmp" shows as well as "PHOTO.BMP".
-    return {"*.BMP", "*.DIB", "*.JPG", "*.JIF", "*.PCX", "*.RLE", "*.TGA", "*.WMF", "*.ICO",
-            "*.PNG", "*.GIF", "*.JPEG", "*.EMF"};
+    return {"*.BMP", "*.DIB", "*.JPG", "*.JIF", "*.PCX", "*.RLE", "*.TGA", "*.WMF", "*.ICO"};
 }
 
 DesignPicture pictureFromFile(const pictures::PictureFile& file) {
@@ -178,8 +177,6 @@ TKImageBrowser::TKImageBrowser(QWidget* parent)
     scroll_ = new QScrollArea(this);
     scroll_->setObjectName(QStringLiteral("previewArea"));
     scroll_->setGeometry(352, 8, kPreviewWidth, kPreviewHeight);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->setBackgroundRole(QPalette::Base);
     preview_ = new PicturePreview;
     scroll_->setWidget(preview_);
@@ -265,12 +262,17 @@ void TKImageBrowser::applyOptions(imagebrowser::Options o) {
 void TKImageBrowser::layoutPreview() {
     if (autoSize()) {
         // The picture at its own size, scrolled when it is larger than the area.
+        scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         scroll_->setWidgetResizable(false);
         preview_->setStretch(false);
         const QSize s = preview_->pictureSize();
         preview_->resize(s.isEmpty() ? scroll_->viewport()->size() : s);
     } else {
-        // The preview fills the whole area: the picture stretched, or at its own size, cut off.
+        // The preview fills the whole area, with nothing to scroll: the
+        // picture stretched, or at its own size, cut off.
+        scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll_->setWidgetResizable(true);
         preview_->setStretch(stretch());
     }

@@ -23,8 +23,7 @@ namespace brindle::designobjects {
 
 namespace imagebrowser {
 
-// The file list's patterns: the classic mask and the other formats the
-// picture readers take.
+// The file list's patterns: "*.BMP;*.DIB;*.JPG;*.JIF;*.PCX;*.RLE;*.TGA;*.WMF;*.ICO".
 QStringList nameFilters();
 
 // A read picture file as the picture an object takes: bitmaps (icons
