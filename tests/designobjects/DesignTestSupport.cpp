@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWidget>
@@ -61,6 +62,24 @@ std::vector<std::pair<int, int>> runsAlong(int n, const std::function<bool(int)>
     return runs;
 }
 }  // namespace
+
+int darkPixelsPrinted(DesignSurface& s, int fromRow) {
+    printing::PageRecorder rec;
+    s.printObjects(rec, 0, 0);
+    rec.end();
+    if (rec.document().pageCount() == 0) return 0;
+    QImage img(400, 200, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        printing::paintPage(p, rec.document().pages[0], printing::PaintScale{});
+    }
+    int dark = 0;
+    for (int y = std::max(fromRow, 0); y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (isDark(img, x, y)) ++dark;
+    return dark;
+}
 
 std::vector<std::pair<int, int>> darkRuns(const QImage& img, int y) {
     return runsAlong(img.width(), [&](int x) { return isDark(img, x, y); });

@@ -52,6 +52,10 @@ std::vector<std::pair<int, int>> darkRuns(const QImage& img, int y);
 // The same down column x.
 std::vector<std::pair<int, int>> darkRunsDown(const QImage& img, int x);
 
+// Dark pixels of everything `s` prints, rasterised at 96 pixels per inch on a
+// 400 x 200 page, counted from row `fromRow` down.
+int darkPixelsPrinted(DesignSurface& s, int fromRow = 0);
+
 // A label surface whose dialogs answer from `dialogs`, counting design changes.
 struct ScriptedSurface {
     ScriptedDesignDialogs dialogs;

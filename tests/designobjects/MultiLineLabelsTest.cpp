@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "DesignTestSupport.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/MultiLineLabels.h"
 #include "designobjects/RecordSource.h"
@@ -14,6 +15,7 @@
 
 using namespace brindle::designobjects;
 using brindle::printing::PageRecorder;
+using brindle::designobjects::test::darkPixelsPrinted;
 
 namespace {
 
@@ -145,24 +147,6 @@ struct Source : RecordSource {
     }
     QString fieldText(const QString& name) const override { return name == "NOTES" ? memo : rec.value(name); }
 };
-
-int darkPixelsPrinted(DesignSurface& s, int fromRow = 0) {
-    PageRecorder rec;
-    s.printObjects(rec, 0, 0);
-    rec.end();
-    if (rec.document().pageCount() == 0) return 0;
-    QImage img(400, 200, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    {
-        QPainter p(&img);
-        brindle::printing::paintPage(p, rec.document().pages[0], brindle::printing::PaintScale{});
-    }
-    int dark = 0;
-    for (int y = fromRow; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (qGray(img.pixel(x, y)) < 128) ++dark;
-    return dark;
-}
 
 class MemoTest : public ::testing::Test {
 protected:

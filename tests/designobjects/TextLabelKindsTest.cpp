@@ -14,6 +14,7 @@
 
 using namespace brindle::designobjects;
 using brindle::printing::PageRecorder;
+using brindle::designobjects::test::darkPixelsPrinted;
 
 namespace {
 
@@ -23,25 +24,6 @@ struct Source : RecordSource {
     std::vector<RecordField> fields() const override { return {{"LNAME", "Last Name"}, {"FNAME", "First Name"}}; }
     QString fieldText(const QString& name) const override { return name == "LNAME" ? last : QString(); }
 };
-
-// Dark pixels of everything printed, rasterised at 96 pixels per inch.
-int darkPixelsPrinted(DesignSurface& s) {
-    PageRecorder rec;
-    s.printObjects(rec, 0, 0);
-    rec.end();
-    if (rec.document().pageCount() == 0) return 0;
-    QImage img(400, 200, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    {
-        QPainter p(&img);
-        brindle::printing::paintPage(p, rec.document().pages[0], brindle::printing::PaintScale{});
-    }
-    int dark = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (qGray(img.pixel(x, y)) < 128) ++dark;
-    return dark;
-}
 
 class DataLabelTest : public ::testing::Test {
 protected:
