@@ -507,41 +507,23 @@ void DesignSurface::applyFontToSelection() {
 
 // Locking and selectability are stored with the design, so changing them is
 // a change of the design.
-void DesignSurface::lockAll() {
+void DesignSurface::setOnAll(bool (TKGraphicControl::*get)() const, void (TKGraphicControl::*set)(bool), bool v) {
     bool any = false;
     for (auto* o : objects_) {
-        any = any || !o->locked();
-        o->setLocked(true);
+        any = any || (o->*get)() != v;
+        (o->*set)(v);
     }
     if (any) objectChanged(nullptr);
 }
 
-void DesignSurface::unlockAll() {
-    bool any = false;
-    for (auto* o : objects_) {
-        any = any || o->locked();
-        o->setLocked(false);
-    }
-    if (any) objectChanged(nullptr);
-}
-
+void DesignSurface::lockAll() { setOnAll(&TKGraphicControl::locked, &TKGraphicControl::setLocked, true); }
+void DesignSurface::unlockAll() { setOnAll(&TKGraphicControl::locked, &TKGraphicControl::setLocked, false); }
 void DesignSurface::markAllSelectable() {
-    bool any = false;
-    for (auto* o : objects_) {
-        any = any || o->unselectable();
-        o->setUnselectable(false);
-    }
-    if (any) objectChanged(nullptr);
+    setOnAll(&TKGraphicControl::unselectable, &TKGraphicControl::setUnselectable, false);
 }
-
 void DesignSurface::markAllUnselectable() {
     clearSelection();
-    bool any = false;
-    for (auto* o : objects_) {
-        any = any || !o->unselectable();
-        o->setUnselectable(true);
-    }
-    if (any) objectChanged(nullptr);
+    setOnAll(&TKGraphicControl::unselectable, &TKGraphicControl::setUnselectable, true);
 }
 
 MenuEntries DesignSurface::surfaceMenu() {

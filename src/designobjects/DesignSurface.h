@@ -247,6 +247,8 @@ signals:
     void selectionBoundsChanged();
 
 private:
+    // Sets one flag on every object; a change of the design when any differed.
+    void setOnAll(bool (TKGraphicControl::*get)() const, void (TKGraphicControl::*set)(bool), bool v);
     void removeFromLists(TKGraphicControl* o);
     void followUpCreation(PanelState tool, TKGraphicControl* o);
     void raise(TKGraphicControl* o);

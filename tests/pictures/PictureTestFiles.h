@@ -150,8 +150,6 @@ inline QByteArray wmfRectangle(bool placeable, bool withText = false) {
         for (int i = 0; i < 20; i += 2) sum ^= qFromLittleEndian<quint16>(b.constData() + i);
         put16(b, sum);
     }
-    const int start = b.size();
-    for (int v : {1, 9, 0x300, 0, 0, 2, 0, 0, 0}) put16(b, v);
     QList<QList<int>> records = {{0x020B, 0, 0}, {0x020C, 720, 1440}, {0x02FC, 0, 0, 0, 0}, {0x012D, 0},
                                  {0x041B, 540, 1080, 180, 360}};
     if (withText) {
@@ -161,16 +159,7 @@ inline QByteArray wmfRectangle(bool placeable, bool withText = false) {
         while (font.size() < 26) font.append(0);
         records << font << QList<int>{0x012D, 1} << QList<int>{0x0521, 2, 'H' | 'i' << 8, 100, 100};
     }
-    records.append(QList<int>{0});
-    int largest = 0;
-    for (const QList<int>& r : records) {
-        put32(b, 2 + r.size());
-        for (int v : r) put16(b, v);
-        largest = std::max(largest, int(2 + r.size()));
-    }
-    set32(b, start + 6, (b.size() - start) / 2);
-    set32(b, start + 12, largest);
-    return b;
+    return b + wmfOf(records);
 }
 
 }  // namespace brindle::pictures::testfiles
