@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
+#include <memory>
 
 #include "address/AddressSchema.h"
 #include "common/Common.h"
@@ -65,31 +66,58 @@ void rebuildAddressFile(store::Table& table, common::UserDialogs& dialogs, const
     QString activity = QStringLiteral("Cleaning out old deleted records");
     show(0, activity);
 
-    // The old index file goes first, so the pack does not rebuild tags that
-    // are about to be made again.
-    const QString dbf = QString::fromStdString(table.path());
-    table.closeIndexes();
-    dialogs.processEvents();
-    table.deleteIndexFile();
-    const QString stale = cdxPathOf(dbf);
-    if (QFile::exists(stale)) QFile::remove(stale);  // a damaged file the table did not open
-
-    table.pack([&](int pct) {
+    // The pack writes the kept records, their memos and the 26 new tags
+    // beside the file and puts them in place together: until it succeeds the
+    // old files, index included, stay as they were.
+    TagProgressAccumulator bar;
+    auto makeSplit = [&] {
+        return std::make_unique<OverallToTagReports>(static_cast<int>(addressTags().size()),
+                                                     [&](int tagPct) { show(bar.report(tagPct), activity); });
+    };
+    auto split = makeSplit();
+    store::PackOptions options;
+    options.tags = addressTags();
+    options.indexProgress = [&](int pct) {
+        if (activity != QStringLiteral("Rebuilding indexes")) {
+            activity = QStringLiteral("Rebuilding indexes");
+            show(0, activity);
+        }
+        split->report(pct);
+        return true;
+    };
+    auto packProgress = [&](int pct) {
         show(std::clamp(pct, 0, 100), activity);
         return true;
-    });
-
-    activity = QStringLiteral("Rebuilding indexes");
-    show(0, activity);
-    TagProgressAccumulator bar;
-    OverallToTagReports split(static_cast<int>(addressTags().size()), [&](int tagPct) {
-        show(bar.report(tagPct), activity);
-    });
+    };
     try {
-        createAddressTags(table, [&](int pct) {
-            split.report(pct);
-            return true;
-        });
+        try {
+            table.pack(packProgress, options);
+        } catch (const store::MemoDamageError& e) {
+            // Records whose memo cannot be read keep every other field; their
+            // memo references are cleared only when the user agrees.
+            QString list;
+            const auto& damage = e.damage();
+            for (std::size_t i = 0; i < damage.size() && i < 10; ++i)
+                list += QStringLiteral("\nRecord %1: %2").arg(damage[i].recno).arg(QString::fromStdString(damage[i].problem));
+            if (damage.size() > 10) list += QStringLiteral("\n... and %1 more").arg(damage.size() - 10);
+            const QString question =
+                QStringLiteral("%1 record(s) refer to memo text that cannot be read:%2\n\n"
+                               "Clear those memo references and keep the rest of each record?")
+                    .arg(damage.size())
+                    .arg(list);
+            if (!dialogs.askYesNoDefaultNo(question, QStringLiteral("REINDEX"))) {
+                dialogs.showInfo(QStringLiteral("Nothing was changed."));
+                return;
+            }
+            options.repairMemos = true;
+            activity = QStringLiteral("Cleaning out old deleted records");
+            bar.reset();
+            split = makeSplit();
+            const store::PackResult r = table.pack(packProgress, options);
+            dialogs.showInfo(QStringLiteral("Memo references were cleared in %1 record(s).").arg(r.clearedMemos.size()));
+        }
+    } catch (const store::CancelledError&) {
+        throw;
     } catch (const std::exception&) {
         dialogs.showInfo(QStringLiteral("Unable to create index files"));
     }

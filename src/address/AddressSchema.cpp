@@ -101,8 +101,9 @@ void createAddressFile(const std::string& path, const FieldLengths& lengths) {
 }
 
 void createAddressTags(store::Table& table, const store::ProgressFn& progress) {
-    if (table.hasStructuralIndex() || !table.indexFileName().empty()) table.deleteIndexFile();
-    table.indexTags(addressTags(), progress);
+    // The new index is built beside the old one and replaces it only when
+    // complete, so a failed build leaves the file as it was.
+    table.rebuildIndex(addressTags(), progress);
 }
 
 bool createTag(store::Table& table, const std::string& tag, const std::string& expression) {

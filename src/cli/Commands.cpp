@@ -80,7 +80,7 @@ std::string fieldText(const Table& t, const store::FieldInfo& f) {
         return {};
     }
     case 'M':
-        return store::cp1252ToUtf8(t.getMemo(f.name));
+        return t.codec().toUtf8(t.getMemo(f.name));
     case 'N':
     case 'F':
     case 'I':
@@ -88,7 +88,7 @@ std::string fieldText(const Table& t, const store::FieldInfo& f) {
     case 'Y':
         return trimBoth(t.getString(f.name));
     default:
-        return store::cp1252ToUtf8(t.getString(f.name));
+        return t.codec().toUtf8(t.getString(f.name));
     }
 }
 
@@ -131,25 +131,6 @@ const char* tableTypeName(store::TableType t) {
     return "unknown";
 }
 
-const char* codePageName(unsigned char cp) {
-    switch (cp) {
-    case 0x00: return "not set";
-    case 0x01: return "DOS 437";
-    case 0x02: return "DOS 850";
-    case 0x03: return "Windows-1252";
-    case 0x57: return "Windows-1252";
-    case 0x64: return "DOS 852";
-    case 0x65: return "DOS 866";
-    case 0x7D: return "Windows-1255";
-    case 0x7E: return "Windows-1256";
-    case 0xC8: return "Windows-1250";
-    case 0xC9: return "Windows-1251";
-    case 0xCA: return "Windows-1254";
-    case 0xCB: return "Windows-1253";
-    default: return "other";
-    }
-}
-
 std::string hexByte(unsigned char b) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "0x%02X", b);
@@ -159,8 +140,16 @@ std::string hexByte(unsigned char b) {
 // Sets the filter, turning a malformed expression into a message that shows where.
 void applyFilter(Table& t, const std::string& expr) {
     if (expr.empty()) return;
+    // The filter's text is compared with the table's bytes, so it is written
+    // in the table's code page; what that cannot hold could never match.
+    const store::EncodedText encoded = t.codec().fromUtf8(expr);
+    if (!encoded.lossless()) {
+        throw store::StoreError("invalid filter \"" + expr + "\": \"" +
+                                store::codePointToUtf8(encoded.lost.front().codePoint) +
+                                "\" cannot be stored in the table's code page (" + t.codec().name() + ")");
+    }
     try {
-        t.setFilter(store::utf8ToCp1252(expr));
+        t.setFilter(encoded.text);
     } catch (const store::ExprError& e) {
         throw store::StoreError("invalid filter \"" + expr + "\": " + e.what());
     }
@@ -169,6 +158,9 @@ void applyFilter(Table& t, const std::string& expr) {
 void applyOrder(Table& t, const std::string& tag) {
     if (tag.empty()) return;
     const int order = t.tagArea(tag);
+    const std::string problem = t.info().indexProblem;
+    if (order <= 0 && !problem.empty())
+        throw store::StoreError("cannot use tag " + tag + ": the index file cannot be read: " + problem);
     if (order <= 0) {
         std::string known;
         for (const auto& d : t.tags()) known += (known.empty() ? "" : ", ") + d.name;
@@ -189,7 +181,7 @@ int cmdInfo(const std::vector<std::string>& words) {
 
     std::printf("File:           %s\n", t->path().c_str());
     std::printf("Table type:     %s (version byte %s)\n", tableTypeName(info.type), hexByte(info.versionByte).c_str());
-    std::printf("Code page:      %s (%s)\n", hexByte(info.codePage).c_str(), codePageName(info.codePage));
+    std::printf("Code page:      %s (%s)\n", hexByte(info.codePage).c_str(), t->codec().name().c_str());
     if (!info.lastUpdate.empty()) std::printf("Last update:    %s\n", info.lastUpdate.c_str());
     std::printf("Records:        %u\n", info.recordCount);
     std::printf("Header length:  %d\n", info.headerLength);
@@ -207,7 +199,12 @@ int cmdInfo(const std::vector<std::string>& words) {
     }
     if (!tags.empty()) {
         std::printf("Tags (%zu):\n", tags.size());
-        for (const auto& tag : tags) std::printf("  %-10s %s\n", tag.name.c_str(), tag.expression.c_str());
+        for (const auto& tag : tags) {
+            std::string line = tag.expression;
+            if (!tag.forExpression.empty()) line += "  FOR " + tag.forExpression;
+            if (tag.descending) line += "  DESCENDING";
+            std::printf("  %-10s %s\n", tag.name.c_str(), t->codec().toUtf8(line).c_str());
+        }
     }
     const auto missing = address::missingAddressFields(*t);
     if (missing.empty()) {
@@ -294,38 +291,60 @@ int cmdCheck(const std::vector<std::string>& words) {
 
 // ---------------------------------------------------------------- reindex
 
+void printMemoDamage(std::FILE* to, const std::vector<store::MemoDamage>& damage) {
+    for (const auto& d : damage)
+        std::fprintf(to, "  record %u, field %s: %s\n", d.recno, d.field.c_str(), d.problem.c_str());
+}
+
 int cmdReindex(const std::vector<std::string>& words) {
-    Arguments args(words, {}, withHelp({}));
+    Arguments args(words, {}, withHelp({"--repair"}));
     args.expectPositional(1, "FILE");
     auto t = Table::open(args.positional()[0], OpenMode::Exclusive);
-    // Refuse before anything is deleted: the tags only compile on an address file.
+    // Refuse before anything changes: the tags only compile on an address file.
     const auto missing = address::missingAddressFields(*t);
     if (!missing.empty()) {
         std::string list;
         for (const auto& m : missing) list += (list.empty() ? "" : ", ") + m;
         throw store::StoreError(t->path() + " is not an address file (missing fields: " + list + ")");
     }
-    const std::uint32_t before = t->recordCount();
-    // The old index goes first: packing then has no keys to carry along, and a
-    // damaged index file cannot get in the way of the rebuild.
-    t->deleteIndexFile();
+    // Packing writes the kept records, their memos and the new index beside
+    // the table and renames them into place together; until then the old
+    // files, index included, stay as they were.
+    store::PackOptions options;
+    options.tags = address::addressTags();
+    options.repairMemos = args.has("--repair");
+    store::PackResult result;
     {
-        std::error_code ec;
-        const std::string cdx = sample::companionPath(t->path(), ".CDX");
-        if (std::filesystem::exists(cdx, ec)) std::filesystem::remove(cdx, ec);
+        ProgressBar packBar("Packing");
+        ProgressBar indexBar("Indexing");
+        options.indexProgress = indexBar.callback();
+        auto packed = [&packBar](int pct) {
+            packBar.update(pct);
+            if (pct >= 100) packBar.finish();  // the index bar follows on its own line
+            return true;
+        };
+        try {
+            result = t->pack(packed, options);
+        } catch (const store::MemoDamageError& e) {
+            packBar.finish();
+            std::fprintf(stderr, "brindle-db reindex: %zu record%s refer to memo text that cannot be read:\n",
+                         e.damage().size(), e.damage().size() == 1 ? "" : "s");
+            printMemoDamage(stderr, e.damage());
+            std::fprintf(stderr,
+                         "Nothing was changed. 'brindle-db reindex --repair %s' clears those memo references\n"
+                         "and keeps every other field of the records.\n",
+                         args.positional()[0].c_str());
+            return kExitError;
+        }
     }
-    {
-        ProgressBar bar("Packing");
-        t->pack(bar.callback());
-    }
-    {
-        ProgressBar bar("Indexing");
-        address::createAddressTags(*t, bar.callback());
-    }
-    const std::uint32_t after = t->recordCount();
     t->close();
-    std::printf("%u records (%u deleted records removed), %zu tags\n", after, before - after,
+    std::printf("%u records (%u deleted records removed), %zu tags\n", result.kept, result.removed,
                 address::addressTags().size());
+    if (!result.clearedMemos.empty()) {
+        std::printf("Memo references cleared in %zu record%s (the text could not be read):\n",
+                    result.clearedMemos.size(), result.clearedMemos.size() == 1 ? "" : "s");
+        printMemoDamage(stdout, result.clearedMemos);
+    }
     return kExitOk;
 }
 
@@ -466,10 +485,17 @@ const std::vector<Command> kCommands = {
      "prints one line per problem and exits 1.\n",
      cmdCheck},
     {"reindex", "pack and rebuild the 26 tags of an address file",
-     "Usage: brindle-db reindex FILE\n"
+     "Usage: brindle-db reindex FILE [--repair]\n"
      "\n"
-     "Deletes the index file, removes records flagged as deleted for good (pack) and\n"
-     "builds the 26 address tags anew. Shows progress when stderr is a terminal.\n",
+     "Removes records flagged as deleted for good (pack) and builds the 26 address\n"
+     "tags anew. The new table, memo and index files are written beside the old\n"
+     "ones and replace them only when complete: on any failure the file stays as it\n"
+     "was. Shows progress when stderr is a terminal.\n"
+     "\n"
+     "Records whose memo text cannot be read (a reference past the end of the memo\n"
+     "file, an impossible length) are listed and nothing is changed (exit 2).\n"
+     "  --repair  clear such memo references instead, keeping every other field of\n"
+     "            those records, and list the records that lost their memo\n",
      cmdReindex},
     {"create-address", "create an empty address file with its tags",
      "Usage: brindle-db create-address FILE\n"

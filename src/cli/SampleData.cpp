@@ -312,28 +312,9 @@ void appendRecord(store::Table& table, const AddressRecord& r) {
     if (r.deleted) table.deleteRecord();
 }
 
-std::string companionPath(const std::string& tablePath, const char* upperExtension) {
-    std::filesystem::path p(tablePath);
-    const std::string ext = p.extension().string();
-    bool lower = false;
-    for (char c : ext) {
-        if (std::islower(static_cast<unsigned char>(c))) lower = true;
-    }
-    std::string wanted = upperExtension;
-    if (lower) {
-        for (char& c : wanted) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    p.replace_extension(wanted);
-    return p.string();
-}
-
 void writeSampleFile(const std::string& path, const SampleOptions& options) {
-    if (options.overwrite) {
-        // A stale index or memo file beside the new table would otherwise be taken for its own.
-        std::error_code ec;
-        std::filesystem::remove(companionPath(path, ".CDX"), ec);
-        std::filesystem::remove(companionPath(path, ".FPT"), ec);
-    }
+    // Creating takes the file exclusively before it changes anything and
+    // clears out the old table's index and memo files itself.
     store::Table::create(path, address::addressFields(address::FieldLengths::defaults()), options.overwrite);
     auto table = store::Table::open(path, store::OpenMode::Exclusive);
 

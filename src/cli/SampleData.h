@@ -63,8 +63,4 @@ struct SampleOptions {
 // (for example when the file exists and overwrite is off).
 void writeSampleFile(const std::string& path, const SampleOptions& options);
 
-// The memo and index files that belong to a table file, with the extension's
-// letter case following the table's (".DBF" -> ".CDX", ".dbf" -> ".cdx").
-std::string companionPath(const std::string& tablePath, const char* upperExtension);
-
 }  // namespace brindle::sample

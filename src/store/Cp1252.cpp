@@ -122,27 +122,70 @@ std::string cp1252ToUtf8(std::string_view s) {
     return out;
 }
 
-std::string utf8ToCp1252(std::string_view s) {
+int decodeUtf8At(std::string_view s, std::size_t i, char32_t& cp) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    int len = 0;
+    if (c < 0x80) { cp = c; return 1; }
+    if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; }
+    else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; }
+    else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; }
+    if (len == 0 || i + len > s.size()) return 0;
+    for (int k = 1; k < len; ++k) {
+        const auto cc = static_cast<unsigned char>(s[i + k]);
+        if ((cc & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    return len;
+}
+
+namespace {
+
+template <typename OnLost>
+std::string convertTo1252(std::string_view s, OnLost&& onLost) {
     std::string out;
     out.reserve(s.size());
     std::size_t i = 0;
+    std::size_t index = 0;
     while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        int len = 0;
         char32_t cp = 0;
-        if (c < 0x80) { out.push_back(static_cast<char>(c)); ++i; continue; }
-        if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; }
-        else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; }
-        else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; }
-        bool ok = len > 0 && i + len <= s.size();
-        for (int k = 1; ok && k < len; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) ok = false;
-            else cp = (cp << 6) | (cc & 0x3F);
+        const int len = decodeUtf8At(s, i, cp);
+        if (len == 0) {
+            out.push_back(s[i]);
+            ++i;
+        } else {
+            const char b = encode1252(cp);
+            if (b == '?' && cp != U'?') onLost(i, index, cp);
+            out.push_back(b);
+            i += static_cast<std::size_t>(len);
         }
-        if (!ok) { out.push_back(static_cast<char>(c)); ++i; continue; }
-        out.push_back(encode1252(cp));
-        i += len;
+        ++index;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string utf8ToCp1252(std::string_view s) {
+    return convertTo1252(s, [](std::size_t, std::size_t, char32_t) {});
+}
+
+EncodedText utf8ToCp1252Counted(std::string_view s) {
+    EncodedText r;
+    r.text = convertTo1252(s, [&r](std::size_t offset, std::size_t index, char32_t cp) {
+        r.lost.push_back({offset, index, cp});
+    });
+    return r;
+}
+
+std::string codePointToUtf8(char32_t cp) {
+    std::string out;
+    if (cp >= 0x10000) {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        appendUtf8(out, cp);
     }
     return out;
 }

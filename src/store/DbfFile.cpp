@@ -97,6 +97,59 @@ std::string resolvePathIgnoringCase(const std::string& folder, const std::string
     return exact.string();
 }
 
+namespace {
+
+// Names in the folder of `path` (without the folder).
+std::vector<std::string> namesBeside(const fs::path& p) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string besidePath(const fs::path& p, const std::string& name) {
+    return p.has_parent_path() ? (p.parent_path() / name).string() : name;
+}
+
+}  // namespace
+
+std::string caseTwinOf(const std::string& path) {
+    const fs::path p(path);
+    const std::string own = p.filename().string();
+    const std::string wanted = toUpper1252(own);
+    for (const auto& name : namesBeside(p)) {
+        if (name != own && toUpper1252(name) == wanted) return besidePath(p, name);
+    }
+    return {};
+}
+
+std::vector<std::string> ownedSiblings(const std::string& path, const std::string& upperExtension) {
+    const fs::path p(path);
+    const std::string stem = p.stem().string();
+    const std::string wanted = toUpper1252(stem + upperExtension);
+    const std::string ownUpper = toUpper1252(p.filename().string());
+    const auto names = namesBeside(p);
+    // Another table whose name differs only in case: then a sibling belongs
+    // to this table only when its stem is spelled exactly as the table's.
+    bool twin = false;
+    for (const auto& name : names) {
+        if (name != p.filename().string() && toUpper1252(name) == ownUpper) twin = true;
+    }
+    std::vector<std::string> exact, other;
+    for (const auto& name : names) {
+        if (toUpper1252(name) != wanted) continue;
+        const bool sameStem = fs::path(name).stem().string() == stem;
+        if (sameStem) exact.push_back(besidePath(p, name));
+        else if (!twin) other.push_back(besidePath(p, name));
+    }
+    exact.insert(exact.end(), other.begin(), other.end());
+    return exact;
+}
+
 std::string siblingPath(const std::string& path, const std::string& upperExtension) {
     fs::path p(path);
     const std::string oldExt = p.extension().string();
@@ -106,14 +159,8 @@ std::string siblingPath(const std::string& path, const std::string& upperExtensi
     candidate.replace_extension(ext);
     std::error_code ec;
     if (fs::exists(candidate, ec)) return candidate.string();
-    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
-    const std::string wanted = toUpper1252(p.stem().string() + upperExtension);
-    for (const auto& e : fs::directory_iterator(dir, ec)) {
-        if (toUpper1252(e.path().filename().string()) == wanted) {
-            return p.has_parent_path() ? e.path().string() : e.path().filename().string();
-        }
-    }
-    return candidate.string();
+    const auto owned = ownedSiblings(path, upperExtension);
+    return owned.empty() ? candidate.string() : owned.front();
 }
 
 std::string DbfFile::buildHeader(const std::vector<FieldDef>& fields, std::uint32_t count, bool structural) {
@@ -183,25 +230,32 @@ std::string DbfFile::buildHeader(const std::vector<FieldDef>& fields, std::uint3
     return h;
 }
 
-void DbfFile::create(const std::string& path, const std::vector<FieldDef>& fields, bool overwrite) {
+std::unique_ptr<DbfFile> DbfFile::create(const std::string& path, const std::vector<FieldDef>& fields, bool overwrite) {
     std::string header = buildHeader(fields, 0, false);
     header.push_back('\x1A');
-    int flags = O_RDWR | O_CREAT | O_CLOEXEC | (overwrite ? O_TRUNC : O_EXCL);
-    int fd = ::open(path.c_str(), flags, 0644);
-    if (fd < 0) {
+    // No O_TRUNC: the file may be a table someone holds open, and nothing
+    // may change before our exclusive lock says it is ours.
+    const int flags = O_RDWR | O_CREAT | O_CLOEXEC | (overwrite ? 0 : O_EXCL);
+    std::unique_ptr<DbfFile> f(new DbfFile());
+    f->path_ = path;
+    f->mode_ = OpenMode::Exclusive;
+    f->fd_ = ::open(path.c_str(), flags, 0644);
+    if (f->fd_ < 0) {
         if (errno == EEXIST) throw StoreError("Cannot create " + path + ": the file already exists");
         throw StoreError("Cannot create " + path + ": " + errnoText());
     }
-    try {
-        if (overwrite && !ofdLock(fd, F_WRLCK, kOpenLockByte, false))
-            throw InUseError(path + " is in use by another program or user");
-        writeExact(fd, header.data(), header.size(), 0, path);
-        syncFile(fd, path);
-    } catch (...) {
-        ::close(fd);
-        throw;
+    struct stat st {};
+    if (fstat(f->fd_, &st) != 0 || !S_ISREG(st.st_mode))
+        throw StoreError("Cannot create " + path + ": it exists and is not a regular file");
+    if (!ofdLock(f->fd_, F_WRLCK, kOpenLockByte, false)) {
+        if (errno == EAGAIN || errno == EACCES) throw InUseError(path + " is in use by another program or user");
+        throw StoreError("Cannot lock " + path + ": " + errnoText());
     }
-    ::close(fd);
+    if (::ftruncate(f->fd_, 0) != 0) throw StoreError("Cannot create " + path + ": " + errnoText());
+    writeExact(f->fd_, header.data(), header.size(), 0, path);
+    syncFile(f->fd_, path);
+    f->parseHeader(header.size());
+    return f;
 }
 
 std::unique_ptr<DbfFile> DbfFile::open(const std::string& path, OpenMode mode) {
@@ -289,8 +343,12 @@ void DbfFile::parseHeader(std::uint64_t size) {
     int offset = 1;
     bool memo = false;
     bool terminated = false;
-    for (int pos = 32; pos + 32 <= headerLength_; pos += 32) {
+    // The field list ends at its 0x0D mark. Writers differ in what follows
+    // (nothing, one padding byte, a 263-byte back link), so any header
+    // length that holds the mark is accepted and kept as found.
+    for (int pos = 32; pos < headerLength_; pos += 32) {
         if (u[pos] == 0x0D) { terminated = true; break; }
+        if (pos + 32 > headerLength_) break;
         const unsigned char* d = u + pos;
         std::string name;
         for (int i = 0; i < 11 && d[i] != 0; ++i) name.push_back(static_cast<char>(d[i]));

@@ -24,11 +24,17 @@ enum class MemoKind { None, Fpt, Dbt3, Dbt4 };
 
 class DbfFile {
 public:
-    static void create(const std::string& path, const std::vector<FieldDef>& fields, bool overwrite);
+    // Creates an empty table and returns it open exclusively. The exclusive
+    // lock is taken before a single byte changes, so a table that this
+    // process or another holds open is refused (InUseError) and left as it
+    // was; an existing file is refused unless overwrite.
+    static std::unique_ptr<DbfFile> create(const std::string& path, const std::vector<FieldDef>& fields, bool overwrite);
     static std::unique_ptr<DbfFile> open(const std::string& path, OpenMode mode);
     ~DbfFile();
 
     const std::string& path() const { return path_; }
+    // The file was renamed while open (a pack's copy moved into place).
+    void renamed(const std::string& path) { path_ = path; }
     OpenMode mode() const { return mode_; }
     bool writable() const { return mode_ != OpenMode::ReadOnly; }
     const Schema& schema() const { return schema_; }
@@ -94,7 +100,16 @@ private:
 // Resolves `fileName` inside `folder`, ignoring case when the exact name is missing.
 std::string resolvePathIgnoringCase(const std::string& folder, const std::string& fileName);
 // The path with its extension replaced (".CDX", ".FPT"), matching an existing
-// file's case when one exists; otherwise the extension in the case of the original.
+// file's case when one exists; otherwise the extension in the case of the
+// original. A file whose name differs from the table's only in letter case
+// is taken for the table's own unless another table of that name (ignoring
+// case) lies beside it; then only the exact name counts.
 std::string siblingPath(const std::string& path, const std::string& upperExtension);
+// Every existing file that belongs to the table at `path` with this extension
+// (by the rule of siblingPath), exact-case name first.
+std::vector<std::string> ownedSiblings(const std::string& path, const std::string& upperExtension);
+// Another file beside `path` whose name equals the table's ignoring case
+// ("friends.dbf" for "FRIENDS.DBF"); empty when there is none.
+std::string caseTwinOf(const std::string& path);
 
 }  // namespace brindle::store

@@ -114,7 +114,7 @@ struct FieldMemo final : Ev {
     int field = -1;
     std::string buf;
     std::string_view str(const Ctx& ctx) override {
-        if (ctx.memo && *ctx.memo) buf = (*ctx.memo)(field);
+        if (ctx.memo && *ctx.memo) buf = (*ctx.memo)(ctx.record, field);
         else buf.clear();
         return buf;
     }

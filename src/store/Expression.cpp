@@ -776,9 +776,9 @@ int precedence(const ExprNode& n) {
 }
 
 std::string quoteLiteral(const std::string& s) {
-    if (s.find('"') == std::string::npos) return "\"" + s + "\"";
-    if (s.find('\'') == std::string::npos) return "'" + s + "'";
-    return "[" + s + "]";
+    // Literals in a parsed tree never hold all three delimiters (the parser
+    // could not have read one), so quoteStringLiteral always answers here.
+    return quoteStringLiteral(s).value_or("\"\"");
 }
 
 std::string numberText(double v) {
@@ -1170,6 +1170,14 @@ std::string formatNumber(double value, int width, int decimals) {
             return std::string(static_cast<std::size_t>(width) - s.size(), ' ') + s;
     }
     return std::string(static_cast<std::size_t>(width), '*');
+}
+
+std::optional<std::string> quoteStringLiteral(std::string_view value) {
+    const std::string v(value);
+    if (v.find('"') == std::string::npos) return "\"" + v + "\"";
+    if (v.find('\'') == std::string::npos) return "'" + v + "'";
+    if (v.find(']') == std::string::npos) return "[" + v + "]";
+    return std::nullopt;
 }
 
 }  // namespace brindle::store

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +30,10 @@ struct EvalContext {
     const char* record = nullptr;
     std::uint32_t recno = 0;
     bool exact = false;  // SET EXACT: "=" on strings compares whole values when on
-    // Reads the text of memo field number `field`; may be empty (memos read as "").
-    const std::function<std::string(int field)>* memo = nullptr;
+    // Reads the text of memo field number `field` of the record at `record`
+    // (the record under evaluation, not the table's current one); may be
+    // empty (memos then read as "").
+    const std::function<std::string(const char* record, int field)>* memo = nullptr;
 };
 
 // A malformed expression, an unknown field or function, a type mismatch.
@@ -112,5 +115,11 @@ std::string dtosFromJulian(double julian);
 // Formats a number as STR(n, width, decimals) does: right-aligned, "*" filled
 // when it does not fit.
 std::string formatNumber(double value, int width, int decimals);
+
+// A string literal of the language holding exactly `value`: wrapped in the
+// first of ", ' and [ ] that the value does not contain, so typed text can
+// never become expression syntax. Empty when the value holds all three
+// delimiters (" and ' and ]) and cannot be written as one literal.
+std::optional<std::string> quoteStringLiteral(std::string_view value);
 
 }  // namespace brindle::store

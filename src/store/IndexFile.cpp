@@ -383,6 +383,11 @@ public:
     void buildTags(std::vector<TagBuild> builds, const ProgressFn& progress) override;
     void dropTag(std::string_view name) override;
     void flush() override;
+    void sync() override {
+        flush();
+        if (writable_ && ::fsync(fd_) != 0) throw StoreError(path_ + ": cannot write: " + std::strerror(errno));
+    }
+    void renamed(const std::string& path) override { path_ = path; }
     void verify(std::vector<std::string>& problems) override;
     void forEach(int tagIndex, const std::function<void(std::string_view, std::uint32_t)>& fn) override;
     void walk(TagImpl& t, const std::function<void(std::string_view, std::uint32_t)>& fn);
@@ -420,6 +425,7 @@ public:
     void writeNode(const Node& n);
     void writeHeader(TagImpl& t);
     void readTagHeader(TagImpl& t, bool directory);
+    KeyTypeFn keyType_;
     void checkTag(TagImpl& t, std::vector<std::string>& problems, std::unordered_set<std::uint32_t>& seen);
 
     std::string path_;
@@ -497,7 +503,9 @@ NodePtr IndexFileImpl::loadNode(std::uint32_t offset, TagImpl& t) {
 void IndexFileImpl::loadFreeList() {
     if (freeLoaded_) return;
     std::unordered_set<std::uint32_t> seen;
-    for (std::uint32_t p = freeHead_; p != kNoPage;) {
+    // The list ends at -1, or at 0 as some writers have it: page 0 is the
+    // file header and can never be free.
+    for (std::uint32_t p = freeHead_; p != kNoPage && p != 0;) {
         if (p % kPageSize || p < kHeaderSize || std::uint64_t(p) + kPageSize > fileSize_)
             fail("free page list points out of range");
         if (!seen.insert(p).second) fail("free page list loops");
@@ -676,9 +684,6 @@ void IndexFileImpl::readTagHeader(TagImpl& t, bool directory) {
     t.info_.keyLength = kl;
     t.info_.unique = (opt & kOptUnique) != 0;
     t.info_.descending = le16(h + hDescending) != 0;
-    const bool own = std::memcmp(h + hOwnMagic, kOwnMagic, 4) == 0;
-    t.info_.charKeys = directory || !own || (h[hOwnFlags] & 1) == 0;
-    t.fill_ = t.info_.charKeys ? ' ' : '\0';
     auto poolString = [&](std::size_t pos, std::size_t len) {
         std::string s;
         if (pos >= kHeaderSize - hPool) return s;
@@ -695,6 +700,19 @@ void IndexFileImpl::readTagHeader(TagImpl& t, bool directory) {
             t.info_.forExpression = poolString(forPos, le16(h + hForLength) ? le16(h + hForLength) : kHeaderSize);
         }
     }
+    // Our files record the key type; for others it follows from the key
+    // expression (numeric, date and logical keys drop trailing zero bytes).
+    const bool own = std::memcmp(h + hOwnMagic, kOwnMagic, 4) == 0;
+    if (directory) {
+        t.info_.charKeys = true;
+    } else if (own) {
+        t.info_.charKeys = (h[hOwnFlags] & 1) == 0;
+    } else {
+        std::optional<bool> judged;
+        if (keyType_) judged = keyType_(t.info_.expression);
+        t.info_.charKeys = judged.value_or(true);
+    }
+    t.fill_ = t.info_.charKeys ? ' ' : '\0';
     t.root_ = le32(h + hRoot);
     checkPointer(t.root_, t);
 }
@@ -1500,10 +1518,11 @@ std::unique_ptr<IndexFile> IndexFile::create(const std::string& path, Kind kind)
     return f;
 }
 
-std::unique_ptr<IndexFile> IndexFile::open(const std::string& path, bool writable) {
+std::unique_ptr<IndexFile> IndexFile::open(const std::string& path, bool writable, const KeyTypeFn& keyType) {
     const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) throw StoreError(path + ": cannot open: " + std::strerror(errno));
     auto f = std::make_unique<IndexFileImpl>(path, Kind::Compound, writable, fd);
+    f->keyType_ = keyType;
     f->openExisting();
     return f;
 }

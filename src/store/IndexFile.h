@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +73,13 @@ struct TagBuild {
     std::vector<std::uint32_t> recnos;
 };
 
+// Whether a tag's keys are character keys (true: trailing blanks are
+// compressed) or binary ones (false: numbers, dates and logicals, whose
+// trailing zero bytes are compressed), judged from its key expression; empty
+// when it cannot tell. Files of other programs do not record the key type,
+// and reading binary keys as character keys breaks their order.
+using KeyTypeFn = std::function<std::optional<bool>(const std::string& expression)>;
+
 class IndexFile {
 public:
     enum class Kind { Compound, Single };
@@ -81,7 +89,9 @@ public:
     static std::unique_ptr<IndexFile> create(const std::string& path, Kind kind);
     // Throws FormatError naming the file and the damage, including a file left
     // dirty by a writer that did not close it (a crash mid-update).
-    static std::unique_ptr<IndexFile> open(const std::string& path, bool writable);
+    // Tags whose file does not record the key type take it from `keyType`
+    // (character keys when it is empty or cannot tell).
+    static std::unique_ptr<IndexFile> open(const std::string& path, bool writable, const KeyTypeFn& keyType = {});
 
     virtual const std::string& path() const = 0;
     virtual Kind kind() const = 0;
@@ -97,6 +107,10 @@ public:
 
     // Writes changed pages and clears the dirty mark.
     virtual void flush() = 0;
+    // flush(), then waits until the file is on disk (before it is renamed into place).
+    virtual void sync() = 0;
+    // The file was renamed while open.
+    virtual void renamed(const std::string& path) = 0;
     // Structural check of every tag: pages in range, entries in order, sibling
     // links, counts. Appends one line per problem.
     virtual void verify(std::vector<std::string>& problems) = 0;

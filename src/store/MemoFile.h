@@ -19,6 +19,7 @@ public:
     ~MemoFile();
 
     const std::string& path() const { return path_; }
+    void renamed(const std::string& path) { path_ = path; }
     std::uint32_t blockSize() const { return blockSize_; }
     MemoKind kind() const { return kind_; }
 

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 
@@ -33,15 +35,35 @@ std::string ltrim(std::string_view s) {
     return std::string(s.substr(i));
 }
 
-// Files of an interrupted pack: "<table>.packing" copies and the "<table>.packlog"
-// mark that says the copies are complete and must replace the originals.
-std::string packTemp(const std::string& path) { return path + ".packing"; }
+// Files of a pack under way, all named after the table: the copies of the
+// table, its memo file and its index, and the "<table>.packlog" that says the
+// copies are complete and lists how they replace the originals.
+std::string packTemp(const std::string& dbfPath) { return dbfPath + ".packing"; }
+std::string packTempMemo(const std::string& dbfPath) { return dbfPath + ".packing-memo"; }
+std::string packTempIndex(const std::string& dbfPath) { return dbfPath + ".packing-index"; }
 std::string packLog(const std::string& dbfPath) { return dbfPath + ".packlog"; }
+// An index rebuilt beside the table before it replaces the old one.
+std::string stagedIndexOf(const std::string& dbfPath) { return dbfPath + ".indexing"; }
+
+constexpr std::string_view kLogHeading = "brindle pack 2\n";
 
 void removeQuietly(const std::string& path) {
     std::error_code ec;
     fs::remove(path, ec);
 }
+
+std::string folderOf(const std::string& path) {
+    const fs::path p(path);
+    return p.has_parent_path() ? p.parent_path().string() : std::string(".");
+}
+
+// One step of a pack's commit: a copy renamed over its original, or an
+// original removed (the index of a table that no longer has tags).
+struct LogStep {
+    bool rename = true;
+    std::string from;  // path of the copy (renames only)
+    std::string to;    // path of the original
+};
 
 void syncFolderOf(const std::string& path) {
     fs::path dir = fs::path(path).has_parent_path() ? fs::path(path).parent_path() : fs::path(".");
@@ -52,21 +74,89 @@ void syncFolderOf(const std::string& path) {
     }
 }
 
-// Finishes or discards a pack that a crash interrupted: with the log present
-// the copies are complete and replace the originals; without it the copies
-// are incomplete and the originals are untouched.
-void recoverPack(const std::string& dbfPath, const std::string& memoPath) {
+// Writes the log that makes a pack's copies authoritative: file names only
+// (every file lies in the table's folder), one step a line. It appears whole
+// or not at all (written beside, synced, renamed).
+void writePackLog(const std::string& dbfPath, const std::vector<LogStep>& steps) {
+    std::string text(kLogHeading);
+    for (const auto& s : steps) {
+        const std::string from = fs::path(s.from).filename().string();
+        const std::string to = fs::path(s.to).filename().string();
+        if (from.find_first_of("\t\n") != std::string::npos || to.find_first_of("\t\n") != std::string::npos)
+            throw StoreError("Cannot pack " + dbfPath + ": its file names hold tabs or line breaks");
+        text += s.rename ? "rename\t" + from + "\t" + to + "\n" : "remove\t" + to + "\n";
+    }
     const std::string log = packLog(dbfPath);
+    const std::string fresh = log + ".new";
+    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw StoreError("Cannot write " + fresh + ": " + std::strerror(errno));
+    try {
+        writeExact(fd, text.data(), text.size(), 0, fresh);
+        syncFile(fd, fresh);
+    } catch (...) {
+        ::close(fd);
+        removeQuietly(fresh);
+        throw;
+    }
+    ::close(fd);
     std::error_code ec;
+    fs::rename(fresh, log, ec);
+    if (ec) {
+        removeQuietly(fresh);
+        throw StoreError("Cannot write " + log + ": " + ec.message());
+    }
+    syncFolderOf(dbfPath);
+}
+
+// Finishes or discards a pack that a crash interrupted: with the log present
+// the copies are complete and replace the originals (each step can be done
+// again without harm); without it the copies are incomplete and the
+// originals are untouched. `legacyMemo` serves logs of the first format
+// (empty files), which renamed "<memo>.packing" over the memo file.
+void recoverPack(const std::string& dbfPath, const std::string& legacyMemo) {
+    const std::string log = packLog(dbfPath);
+    const std::string folder = folderOf(dbfPath);
+    std::error_code ec;
+    removeQuietly(log + ".new");
     if (fs::exists(log, ec)) {
-        if (!memoPath.empty() && fs::exists(packTemp(memoPath), ec)) fs::rename(packTemp(memoPath), memoPath, ec);
-        if (fs::exists(packTemp(dbfPath), ec)) fs::rename(packTemp(dbfPath), dbfPath, ec);
+        std::string text;
+        {
+            std::ifstream in(log, std::ios::binary);
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        if (text.rfind(kLogHeading, 0) == 0) {
+            std::size_t pos = kLogHeading.size();
+            while (pos < text.size()) {
+                std::size_t eol = text.find('\n', pos);
+                if (eol == std::string::npos) eol = text.size();
+                const std::string line = text.substr(pos, eol - pos);
+                pos = eol + 1;
+                const std::size_t t1 = line.find('\t');
+                if (t1 == std::string::npos) continue;
+                const std::string verb = line.substr(0, t1);
+                const std::size_t t2 = line.find('\t', t1 + 1);
+                if (verb == "rename" && t2 != std::string::npos) {
+                    const std::string from = (fs::path(folder) / line.substr(t1 + 1, t2 - t1 - 1)).string();
+                    const std::string to = (fs::path(folder) / line.substr(t2 + 1)).string();
+                    if (fs::exists(from, ec)) fs::rename(from, to, ec);
+                } else if (verb == "remove") {
+                    removeQuietly((fs::path(folder) / line.substr(t1 + 1)).string());
+                }
+            }
+        } else {
+            if (!legacyMemo.empty() && fs::exists(legacyMemo + ".packing", ec))
+                fs::rename(legacyMemo + ".packing", legacyMemo, ec);
+            if (fs::exists(packTemp(dbfPath), ec)) fs::rename(packTemp(dbfPath), dbfPath, ec);
+        }
         syncFolderOf(dbfPath);
         removeQuietly(log);
     } else {
-        if (fs::exists(packTemp(dbfPath), ec)) removeQuietly(packTemp(dbfPath));
-        if (!memoPath.empty() && fs::exists(packTemp(memoPath), ec)) removeQuietly(packTemp(memoPath));
+        removeQuietly(packTemp(dbfPath));
+        removeQuietly(packTempMemo(dbfPath));
+        removeQuietly(packTempIndex(dbfPath));
+        if (!legacyMemo.empty()) removeQuietly(legacyMemo + ".packing");
     }
+    removeQuietly(stagedIndexOf(dbfPath));
 }
 
 bool isCompare(const std::string& op) {
@@ -141,7 +231,11 @@ struct Table::Impl {
     std::string scopeLow, scopeHigh;
     bool scoped = false;
 
-    std::function<std::string(int)> memoReader;
+    // Reads a memo of the record an expression is evaluating: the edit
+    // buffer's pending texts when it is the current record, otherwise the
+    // text its block pointer names (old blocks are never overwritten, so a
+    // record's original bytes still find their text after a post).
+    std::function<std::string(const char*, int)> memoReader;
 
     // ---------- helpers ----------
     const Schema& schema() const { return dbf->schema(); }
@@ -195,6 +289,18 @@ struct Table::Impl {
         }
     }
 
+    // Key types of tags in index files that do not record them, from the
+    // type of the key expression on this table's fields.
+    KeyTypeFn keyTypeJudge() const {
+        return [s = schema()](const std::string& expression) -> std::optional<bool> {
+            try {
+                return Expression::compile(expression, s)->type() == ValueType::Character;
+            } catch (const StoreError&) {
+                return std::nullopt;
+            }
+        };
+    }
+
     void openIndex() {
         cdxPath = siblingPath(dbf->path(), ".CDX");
         std::error_code ec;
@@ -203,7 +309,7 @@ struct Table::Impl {
             return;
         }
         try {
-            cdx = IndexFile::open(cdxPath, dbf->writable());
+            cdx = IndexFile::open(cdxPath, dbf->writable(), keyTypeJudge());
         } catch (const StoreError& e) {
             indexProblem = e.what();
             cdx.reset();
@@ -633,7 +739,12 @@ struct Table::Impl {
                 return true;
             }
         } else {
-            bool ok = syncCursor();
+            // Step from the entry the cursor stands on when it is this
+            // record's, even when that entry's key is not the one the record
+            // gives (a damaged or stale index): walking then follows the
+            // index's own sequence and always ends.
+            bool ok = cursor->valid() && cursor->recno() == recno;
+            if (!ok) ok = syncCursor();
             if (!ok) {
                 // The current record is not in this order (e.g. a temp index):
                 // continue from where its key would stand.
@@ -641,6 +752,10 @@ struct Table::Impl {
                 ok = cursor->seek(k, recno);
                 if (!forward) ok = ok ? cursor->prev() : cursor->last();
                 if (scanCursor(ok, forward)) {
+                    // The entry found must lie strictly beyond (key, record):
+                    // landing on this record again means the tag holds a key
+                    // its record does not give, and stepping on would never end.
+                    if (cursor->recno() == recno) throw staleKey();
                     settle(cursor->recno());
                     return true;
                 }
@@ -657,6 +772,15 @@ struct Table::Impl {
         goFirst();
         atBof = true;
         return false;
+    }
+
+    FormatError staleKey() const {
+        const bool inTemp = temp && order == tempOrder();
+        const std::string name =
+            inTemp ? "the temporary index" : "tag " + cdx->tags()[static_cast<std::size_t>(order - 1)].name;
+        return FormatError((inTemp ? temp->path() : cdxPath) + ": " + name + " holds a key for record " +
+                           std::to_string(recno) +
+                           " that the record does not give (the index is damaged or out of date; rebuild it)");
     }
 
     // ---------- writing ----------
@@ -692,6 +816,16 @@ struct Table::Impl {
             if (oldIn && newIn && oldKey == newKey) continue;
             if (oldIn) t->remove(oldKey, r);
             if (newIn) t->insert(newKey, r);
+        }
+        // A temporary index holds only the records a check chose: a chosen
+        // record whose key changed moves to its new place; others stay out.
+        if (temp && tempExpr && before) {
+            const std::string oldKey = keyOf(*tempExpr, before, r);
+            const std::string newKey = keyOf(*tempExpr, after, r);
+            if (oldKey != newKey) {
+                IndexTag* t = temp->tag(0);
+                if (t->remove(oldKey, r)) t->insert(newKey, r);
+            }
         }
     }
 
@@ -736,10 +870,28 @@ struct Table::Impl {
         if (!editing && !appending) throw StoreError("The record is not being edited (call edit or append first)");
     }
 
-    // ---------- pack ----------
-    void rewrite(bool keepRecords, const ProgressFn& progress);
-    std::vector<TagDef> rebuildTags;
+    void installMemoReader() {
+        Impl* self = this;
+        memoReader = [self](const char* record, int f) -> std::string {
+            if (record == self->rec.data()) {
+                auto it = self->pendingMemos.find(f);
+                if (it != self->pendingMemos.end()) return it->second;
+                if (self->atEof && !self->appending) return {};
+            }
+            return self->readMemoOf(record, f);
+        };
+    }
+
+    // ---------- tags and pack ----------
+    void buildTagsInto(IndexFile& file, const std::vector<TagDef>& defs, const ProgressFn& progress);
+    PackResult rewrite(bool keepRecords, const PackOptions& options, const ProgressFn& progress);
 };
+
+MemoDamageError::MemoDamageError(const std::string& path, std::vector<MemoDamage> damage)
+    : FormatError(path + ": " + std::to_string(damage.size()) + " memo" + (damage.size() == 1 ? "" : "s") +
+                  " cannot be read (first: record " + std::to_string(damage.empty() ? 0 : damage[0].recno) +
+                  (damage.empty() ? std::string() : ", field " + damage[0].field + ": " + damage[0].problem) + ")"),
+      damage_(std::move(damage)) {}
 
 // ====================================================================
 
@@ -755,21 +907,36 @@ Table::~Table() {
 void Table::create(const std::string& path, const std::vector<FieldDef>& fields, bool overwrite) {
     bool hasMemo = false;
     for (const auto& f : fields) hasMemo = hasMemo || std::toupper(static_cast<unsigned char>(f.type)) == 'M';
-    DbfFile::create(path, fields, overwrite);
-    // A stale index or memo file beside the new table would be taken for its own.
+    DbfFile::buildHeader(fields, 0, false);  // a bad field list fails before any file is touched
+    // On a case-sensitive file system "FRIENDS.DBF" beside "friends.dbf" is
+    // the same table to every xBase program: creating it would take over the
+    // other's index and memo files.
     std::error_code ec;
-    const std::string cdx = siblingPath(path, ".CDX");
-    if (fs::exists(cdx, ec)) removeQuietly(cdx);
-    const std::string fpt = siblingPath(path, ".FPT");
+    if (!fs::exists(path, ec)) {
+        if (const std::string twin = caseTwinOf(path); !twin.empty())
+            throw StoreError("Cannot create " + path + ": the table " + twin +
+                             " already exists, and names that differ only in letter case name the same table");
+    }
+    // Exclusive from here on: nothing below happens to a table in use.
+    auto dbf = DbfFile::create(path, fields, overwrite);
+    // Files left by an earlier table of this name would be taken for the new
+    // one's: its index, its memo file, an unfinished pack's copies.
+    for (const auto& p : ownedSiblings(path, ".CDX")) removeQuietly(p);
+    for (const auto& p : ownedSiblings(path, ".FPT")) removeQuietly(p);
+    removeQuietly(packLog(path));
+    removeQuietly(packTemp(path));
+    removeQuietly(stagedIndexOf(path));
     if (hasMemo) {
+        fs::path fpt(path);
+        const std::string ext = fpt.extension().string();
+        const bool lower = !ext.empty() && std::islower(static_cast<unsigned char>(ext.back()));
+        fpt.replace_extension(lower ? ".fpt" : ".FPT");
         try {
-            MemoFile::createFpt(fpt);
+            MemoFile::createFpt(fpt.string());
         } catch (...) {
             removeQuietly(path);
             throw;
         }
-    } else if (fs::exists(fpt, ec)) {
-        removeQuietly(fpt);
     }
 }
 
@@ -781,15 +948,19 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
     std::error_code ec;
     if (!fs::exists(path, ec)) throw StoreError("File " + path + " not found");
     auto impl = std::make_unique<Impl>();
-    if (mode == OpenMode::Exclusive) recoverPack(path, siblingPath(path, ".FPT"));
     impl->dbf = DbfFile::open(path, mode);
-    Impl* self = impl.get();
-    impl->memoReader = [self](int f) -> std::string {
-        auto it = self->pendingMemos.find(f);
-        if (it != self->pendingMemos.end()) return it->second;
-        if (self->atEof && !self->appending) return {};
-        return self->readMemoOf(self->rec.data(), f);
-    };
+    // Only the exclusive holder may finish or discard an interrupted pack,
+    // and only once it holds the table: an open that is refused changes
+    // nothing, least of all the work files of a pack still running.
+    if (mode == OpenMode::Exclusive && fs::exists(packLog(path), ec)) {
+        recoverPack(path, siblingPath(path, ".FPT"));
+        // The finished copy now has the table's name; our lock is on the old file.
+        auto reopened = DbfFile::open(path, mode);
+        impl->dbf = std::move(reopened);
+    } else if (mode == OpenMode::Exclusive) {
+        recoverPack(path, siblingPath(path, ".FPT"));
+    }
+    impl->installMemoReader();
     const MemoKind mk = impl->dbf->memoKind();
     if (mk != MemoKind::None) {
         impl->memoPath = siblingPath(path, mk == MemoKind::Fpt ? ".FPT" : ".DBT");
@@ -871,6 +1042,13 @@ TableInfo Table::info() const {
     return i;
 }
 
+const TextCodec& Table::codec() const {
+    impl_->requireOpen();
+    return TextCodec::forHeaderByte(impl_->dbf->codePage());
+}
+
+std::string Table::getText(std::string_view field) const { return codec().toUtf8(getString(field)); }
+
 void Table::setExact(bool on) {
     if (impl_->exact == on) return;
     impl_->exact = on;
@@ -891,28 +1069,41 @@ void Table::setTurboRead(bool on) {
 
 // ---------- orders ----------
 
-void Table::indexTags(const std::vector<TagDef>& defs, const ProgressFn& progress) {
-    Impl& m = *impl_;
-    m.requireWritable();
-    if (defs.empty()) return;
-    if (m.editing || m.appending) throw StoreError("Post or cancel the edit before building an index");
-    std::vector<std::unique_ptr<Expression>> exprs;
+namespace {
+
+struct CompiledTags {
+    std::vector<std::unique_ptr<Expression>> keys;
+    std::vector<std::unique_ptr<Expression>> fors;
+};
+
+CompiledTags compileTags(const std::vector<TagDef>& defs, const Schema& schema) {
+    CompiledTags c;
     for (const auto& d : defs) {
         std::string name = toUpper1252(d.name);
         if (name.empty() || name.size() > 10) throw StoreError("Invalid tag name \"" + d.name + "\"");
-        auto e = Expression::compile(d.expression, m.schema());
+        auto e = Expression::compile(d.expression, schema);
         if (e->keyLength() < 1 || e->keyLength() > 240)
             throw StoreError("The key of tag " + name + " is " + std::to_string(e->keyLength()) +
                              " bytes long; an index key may hold 1 to 240 bytes");
-        exprs.push_back(std::move(e));
+        c.keys.push_back(std::move(e));
+        std::unique_ptr<Expression> f;
+        if (!d.forExpression.empty()) {
+            f = Expression::compile(d.forExpression, schema);
+            if (f->type() != ValueType::Logical)
+                throw StoreError("The condition of tag " + name + " is not a logical expression");
+        }
+        c.fors.push_back(std::move(f));
     }
-    if (!m.cdx) {
-        m.cdxPath = siblingPath(m.dbf->path(), ".CDX");
-        m.cdx = IndexFile::create(m.cdxPath, IndexFile::Kind::Compound);
-        m.indexProblem.clear();
-        m.dbf->setStructuralFlag(true);
-    }
-    const std::uint32_t n = m.count();
+    return c;
+}
+
+}  // namespace
+
+void Table::Impl::buildTagsInto(IndexFile& file, const std::vector<TagDef>& defs, const ProgressFn& progress) {
+    CompiledTags compiled = compileTags(defs, schema());
+    const auto& exprs = compiled.keys;
+    const auto& fors = compiled.fors;
+    const std::uint32_t n = count();
     // Keys of all tags are computed in one pass over the records, in groups
     // of tags small enough to keep the key buffers within about 640 MB.
     constexpr std::uint64_t kBudget = 640ULL * 1024 * 1024;
@@ -936,6 +1127,8 @@ void Table::indexTags(const std::vector<TagDef>& defs, const ProgressFn& progres
             TagBuild& b = builds[i - start];
             b.info.name = toUpper1252(defs[i].name);
             b.info.expression = defs[i].expression;
+            b.info.forExpression = defs[i].forExpression;
+            b.info.descending = defs[i].descending;
             b.info.keyLength = exprs[i]->keyLength();
             b.info.charKeys = exprs[i]->type() == ValueType::Character;
             b.keys.reserve(static_cast<std::size_t>(n) * static_cast<std::size_t>(b.info.keyLength));
@@ -943,12 +1136,13 @@ void Table::indexTags(const std::vector<TagDef>& defs, const ProgressFn& progres
         }
         const double base = 100.0 * static_cast<double>(start) / static_cast<double>(total);
         const double span = 100.0 * static_cast<double>(end - start) / static_cast<double>(total);
-        m.dbf->setTurbo(true);
+        dbf->setTurbo(true);
         int lastPct = -1;
         for (std::uint32_t r = 1; r <= n; ++r) {
-            const char* p = m.dbf->record(r);
-            const EvalContext ctx = m.context(p, r);
+            const char* p = dbf->record(r);
+            const EvalContext ctx = context(p, r);
             for (std::size_t i = start; i < end; ++i) {
+                if (fors[i] && !fors[i]->evaluateLogical(ctx)) continue;
                 TagBuild& b = builds[i - start];
                 exprs[i]->evaluateKey(ctx, b.keys);
                 b.recnos.push_back(r);
@@ -958,22 +1152,36 @@ void Table::indexTags(const std::vector<TagDef>& defs, const ProgressFn& progres
                 if (pct != lastPct) {
                     lastPct = pct;
                     if (!progress(pct)) {
-                        m.dbf->setTurbo(false);
+                        dbf->setTurbo(false);
                         throw CancelledError("Index build cancelled");
                     }
                 }
             }
         }
-        m.dbf->setTurbo(false);
-        m.cdx->buildTags(std::move(builds), scaled(base + span * 0.5, base + span));
+        dbf->setTurbo(false);
+        file.buildTags(std::move(builds), scaled(base + span * 0.5, base + span));
         start = end;
     }
-    m.cdx->flush();
+    file.flush();
+    if (progress) progress(100);
+}
+
+void Table::indexTags(const std::vector<TagDef>& defs, const ProgressFn& progress) {
+    Impl& m = *impl_;
+    m.requireWritable();
+    if (defs.empty()) return;
+    if (m.editing || m.appending) throw StoreError("Post or cancel the edit before building an index");
+    compileTags(defs, m.schema());  // a bad expression fails before any file is touched
+    if (!m.cdx) {
+        m.cdxPath = siblingPath(m.dbf->path(), ".CDX");
+        m.cdx = IndexFile::create(m.cdxPath, IndexFile::Kind::Compound);
+        m.indexProblem.clear();
+        m.dbf->setStructuralFlag(true);
+    }
+    m.buildTagsInto(*m.cdx, defs, progress);
     m.loadTags();
     // The last tag built becomes the current order.
-    const int ord = tagArea(defs.back().name);
-    m.activate(ord);
-    if (progress) progress(100);
+    m.activate(tagArea(defs.back().name));
     if (m.atEof) m.goFirst();
     else if (m.recno >= 1 && m.recno <= m.count()) m.syncCursor();
 }
@@ -1020,7 +1228,7 @@ std::string Table::indexFileName() const {
 std::vector<TagDef> Table::tags() const {
     std::vector<TagDef> out;
     if (impl_->cdx) {
-        for (const auto& t : impl_->cdx->tags()) out.push_back({t.name, t.expression});
+        for (const auto& t : impl_->cdx->tags()) out.push_back({t.name, t.expression, t.forExpression, t.descending});
     }
     return out;
 }
@@ -1077,7 +1285,7 @@ int Table::openTempIndex(const std::string& path) {
     Impl& m = *impl_;
     m.requireOpen();
     closeTempIndex();
-    auto f = IndexFile::open(path, m.dbf->writable());
+    auto f = IndexFile::open(path, m.dbf->writable(), m.keyTypeJudge());
     if (f->tagCount() != 1) throw FormatError(path + " is not a single-tag index file");
     auto e = Expression::compile(f->tags()[0].expression, m.schema());
     m.temp = std::move(f);
@@ -1506,34 +1714,47 @@ void Table::flush() {
 
 // ---------- pack and zap ----------
 
-void Table::Impl::rewrite(bool keepRecords, const ProgressFn& progress) {
+PackResult Table::Impl::rewrite(bool keepRecords, const PackOptions& options, const ProgressFn& progress) {
     requireWritable();
     if (dbf->mode() != OpenMode::Exclusive) throw StoreError(dbf->path() + " must be open exclusively to pack it");
     if (editing || appending) throw StoreError("Post or cancel the edit before packing");
     const std::string path = dbf->path();
     const std::string tmpDbf = packTemp(path);
-    const std::string tmpMemo = memo ? packTemp(memoPath) : std::string();
+    const std::string tmpMemo = packTempMemo(path);
+    const std::string tmpCdx = packTempIndex(path);
     const bool fptMemo = memo && memo->kind() == MemoKind::Fpt;
     if (memo && !fptMemo) throw StoreError(path + ": tables with dBASE memo files cannot be packed here");
+    auto discard = [&] {
+        removeQuietly(tmpDbf);
+        removeQuietly(tmpMemo);
+        removeQuietly(tmpCdx);
+    };
 
-    // 1. Copies of the kept records (and their memos) under temporary names.
-    std::uint32_t kept = 0;
+    // The new index gets the tags asked for, or the table's own.
+    std::vector<TagDef> tags;
+    if (options.tags) tags = *options.tags;
+    else if (cdx)
+        for (const auto& t : cdx->tags()) tags.push_back({t.name, t.expression, t.forExpression, t.descending});
+
+    // 1. Copies of the kept records, their memos and their index under
+    //    temporary names; the originals are not touched.
+    PackResult result;
+    std::unique_ptr<Table> staged;
     try {
-        std::string header = DbfFile::buildHeader(dbf->fieldDefs(), 0, dbf->structuralFlag());
-        // Keep the original header bytes (version, code page, flags) where they apply.
-        {
-            std::string orig(static_cast<std::size_t>(dbf->headerLength()), '\0');
-            readExact(dbf->fd(), orig.data(), orig.size(), 0, path);
-            if (orig.size() == header.size()) header = orig;
-        }
+        // The copy keeps the original header byte for byte (version, code
+        // page, flags, the header length other writers chose); only the
+        // record count changes.
+        std::string header(static_cast<std::size_t>(dbf->headerLength()), '\0');
+        readExact(dbf->fd(), header.data(), header.size(), 0, path);
         int fd = ::open(tmpDbf.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd < 0) throw StoreError("Cannot create " + tmpDbf + ": " + std::strerror(errno));
         std::unique_ptr<MemoFile> newMemo;
-        if (fptMemo) {
-            MemoFile::createFpt(tmpMemo, memo->blockSize());
-            newMemo = MemoFile::open(tmpMemo, MemoKind::Fpt, true);
-        }
+        std::vector<MemoDamage> damage;
         try {
+            if (fptMemo) {
+                MemoFile::createFpt(tmpMemo, memo->blockSize());
+                newMemo = MemoFile::open(tmpMemo, MemoKind::Fpt, true);
+            }
             const auto len = static_cast<std::size_t>(schema().recordLength);
             std::string out;
             out.reserve(1 << 20);
@@ -1550,12 +1771,25 @@ void Table::Impl::rewrite(bool keepRecords, const ProgressFn& progress) {
                         const FieldInfo& fi = schema().fields[f];
                         if (fi.type != 'M' && fi.type != 'G' && fi.type != 'P') continue;
                         const std::uint32_t b = memoBlockOf(p + fi.offset, fi.width);
-                        const std::uint32_t nb = b ? newMemo->write(memo->read(b)) : 0;
+                        std::uint32_t nb = 0;
+                        if (b != 0) {
+                            // A memo that cannot be read is noted; its record
+                            // keeps every other field.
+                            std::string problem = b == 0xFFFFFFFFu ? "the memo reference is garbled" : memo->problem(b);
+                            if (problem.empty()) {
+                                try {
+                                    nb = newMemo->write(memo->read(b));
+                                } catch (const FormatError& e) {
+                                    problem = e.what();
+                                }
+                            }
+                            if (!problem.empty()) damage.push_back({r, fi.name, problem});
+                        }
                         setMemoBlock(row.data() + fi.offset, fi.width, nb);
                     }
                 }
                 out += row;
-                ++kept;
+                ++result.kept;
                 if (out.size() >= (1u << 20)) {
                     writeExact(fd, out.data(), out.size(), offset, tmpDbf);
                     offset += out.size();
@@ -1570,12 +1804,17 @@ void Table::Impl::rewrite(bool keepRecords, const ProgressFn& progress) {
                 }
             }
             dbf->setTurbo(false);
+            if (!damage.empty() && !options.repairMemos) throw MemoDamageError(path, std::move(damage));
+            result.clearedMemos = std::move(damage);
             out.push_back('\x1A');
             writeExact(fd, out.data(), out.size(), offset, tmpDbf);
-            putLe32(reinterpret_cast<unsigned char*>(header.data()) + 4, kept);
+            putLe32(reinterpret_cast<unsigned char*>(header.data()) + 4, result.kept);
+            // The staged table carries the structural flag only with an index.
+            auto* h = reinterpret_cast<unsigned char*>(header.data());
+            h[28] = static_cast<unsigned char>(tags.empty() ? (h[28] & ~0x01) : (h[28] | 0x01));
             writeExact(fd, header.data(), header.size(), 0, tmpDbf);
             if (::ftruncate(fd, static_cast<off_t>(offset + out.size())) != 0) {
-                throw StoreError("Cannot write " + tmpDbf);
+                throw StoreError("Cannot write " + tmpDbf + ": " + std::strerror(errno));
             }
             syncFile(fd, tmpDbf);
             if (newMemo) newMemo->sync();
@@ -1585,29 +1824,44 @@ void Table::Impl::rewrite(bool keepRecords, const ProgressFn& progress) {
             throw;
         }
         ::close(fd);
+        result.removed = keepRecords ? count() - result.kept : count();
+        if (progress) progress(100);
+
+        // The copies, opened as a table of their own, get their index.
+        auto st = std::make_unique<Impl>();
+        st->dbf = DbfFile::open(tmpDbf, OpenMode::Exclusive);
+        if (fptMemo) {
+            st->memoPath = tmpMemo;
+            st->memo = MemoFile::open(tmpMemo, MemoKind::Fpt, true);
+        }
+        st->installMemoReader();
+        staged.reset(new Table(std::move(st)));
+        Impl& sm = *staged->impl_;
+        if (!tags.empty()) {
+            sm.cdxPath = tmpCdx;
+            sm.cdx = IndexFile::create(tmpCdx, IndexFile::Kind::Compound);
+            staged->indexTags(tags, options.indexProgress);
+            sm.cdx->sync();
+        }
     } catch (...) {
-        removeQuietly(tmpDbf);
-        if (!tmpMemo.empty()) removeQuietly(tmpMemo);
+        staged.reset();
+        discard();
         throw;
     }
 
-    // 2. The log makes the copies authoritative; 3. they replace the originals.
-    {
-        int fd = ::open(packLog(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            removeQuietly(tmpDbf);
-            if (!tmpMemo.empty()) removeQuietly(tmpMemo);
-            throw StoreError("Cannot write " + packLog(path) + ": " + std::strerror(errno));
-        }
-        ::fsync(fd);
-        ::close(fd);
-        syncFolderOf(path);
-    }
-    // The copies replace the originals; our lock moves to the new file before
-    // the old one is let go.
-    std::vector<TagDef> keepTags;
-    if (cdx) {
-        for (const auto& t : cdx->tags()) keepTags.push_back({t.name, t.expression});
+    // 2. The log makes the copies authoritative; 3. they replace the
+    //    originals. A crash after the log is finished by the next open.
+    const std::string cdxTarget = cdxPath.empty() ? siblingPath(path, ".CDX") : cdxPath;
+    std::vector<LogStep> steps{{true, tmpDbf, path}};
+    if (fptMemo) steps.push_back({true, tmpMemo, memoPath});
+    if (!tags.empty()) steps.push_back({true, tmpCdx, cdxTarget});
+    else steps.push_back({false, {}, cdxTarget});
+    try {
+        writePackLog(path, steps);
+    } catch (...) {
+        staged.reset();
+        discard();
+        throw;
     }
     activate(0);
     cdx.reset();
@@ -1616,34 +1870,95 @@ void Table::Impl::rewrite(bool keepRecords, const ProgressFn& progress) {
     temp.reset();
     tempExpr.reset();
     memo.reset();
-    auto oldDbf = std::move(dbf);
     recoverPack(path, memoPath);
-    dbf = DbfFile::open(path, OpenMode::Exclusive);
+    // The staged files are open (and exclusively locked) under their new
+    // names, so no other program can slip in between the renames and us.
+    Impl& sm = *staged->impl_;
+    auto oldDbf = std::move(dbf);
+    dbf = std::move(sm.dbf);
+    dbf->renamed(path);
+    if (sm.memo) {
+        memo = std::move(sm.memo);
+        memo->renamed(memoPath);
+    }
+    if (sm.cdx) {
+        cdx = std::move(sm.cdx);
+        cdx->renamed(cdxTarget);
+        cdxPath = cdxTarget;
+    }
+    staged.reset();
     oldDbf.reset();
+    indexProblem.clear();
     invalidateBitmaps();
-    const MemoKind mk = dbf->memoKind();
-    if (mk != MemoKind::None) memo = MemoFile::open(memoPath, mk, true);
-    removeQuietly(cdxPath.empty() ? siblingPath(path, ".CDX") : cdxPath);
-    if (keepTags.empty()) dbf->setStructuralFlag(false);
-    rebuildTags = std::move(keepTags);
+    loadTags();
+    return result;
 }
 
-void Table::pack(const ProgressFn& progress) {
+PackResult Table::pack(const ProgressFn& progress, const PackOptions& options) {
     Impl& m = *impl_;
     m.requireOpen();
-    m.rewrite(true, progress);
-    if (!m.rebuildTags.empty()) indexTags(m.rebuildTags);
-    m.rebuildTags.clear();
+    PackResult r = m.rewrite(true, options, progress);
+    if (m.cdx && m.structuralCount() > 0) m.activate(m.structuralCount());
     m.goFirst();
+    return r;
 }
 
 void Table::zap() {
     Impl& m = *impl_;
     m.requireOpen();
-    m.rewrite(false, {});
-    if (!m.rebuildTags.empty()) indexTags(m.rebuildTags);
-    m.rebuildTags.clear();
+    m.rewrite(false, {}, {});
+    if (m.cdx && m.structuralCount() > 0) m.activate(m.structuralCount());
     m.goFirst();
+}
+
+void Table::rebuildIndex(const std::vector<TagDef>& tags, const ProgressFn& progress) {
+    Impl& m = *impl_;
+    m.requireWritable();
+    if (m.dbf->mode() != OpenMode::Exclusive)
+        throw StoreError(m.dbf->path() + " must be open exclusively to rebuild its index");
+    if (m.editing || m.appending) throw StoreError("Post or cancel the edit before building an index");
+    const std::string path = m.dbf->path();
+    const std::string target = m.cdxPath.empty() ? siblingPath(path, ".CDX") : m.cdxPath;
+    if (tags.empty()) {
+        deleteIndexFile();
+        removeQuietly(target);
+        return;
+    }
+    const std::string staged = stagedIndexOf(path);
+    std::unique_ptr<IndexFile> built;
+    try {
+        built = IndexFile::create(staged, IndexFile::Kind::Compound);
+        m.buildTagsInto(*built, tags, progress);
+        built->sync();
+    } catch (...) {
+        built.reset();
+        removeQuietly(staged);
+        throw;
+    }
+    // The complete index replaces the old one in one rename.
+    m.activate(0);
+    m.cdx.reset();
+    m.tagExprs.clear();
+    m.tagFors.clear();
+    std::error_code ec;
+    fs::rename(staged, target, ec);
+    if (ec) {
+        built.reset();
+        removeQuietly(staged);
+        m.openIndex();
+        throw StoreError("Cannot replace " + target + ": " + ec.message());
+    }
+    syncFolderOf(target);
+    built->renamed(target);
+    m.cdx = std::move(built);
+    m.cdxPath = target;
+    m.indexProblem.clear();
+    m.dbf->setStructuralFlag(true);
+    m.invalidateBitmaps();
+    m.loadTags();
+    m.activate(tagArea(tags.back().name));
+    if (m.atEof) m.goFirst();
+    else if (m.recno >= 1 && m.recno <= m.count()) m.syncCursor();
 }
 
 // ---------- checks ----------
@@ -1663,7 +1978,6 @@ std::vector<std::string> Table::check(const ProgressFn& progress) {
                            " bytes follow the last record (an unfinished append?)");
     }
     if (!m.indexProblem.empty()) problems.push_back(m.indexProblem);
-    const int tagCount = m.structuralCount();
     const bool recordsReadable = size >= need;
     // Pass 1: deletion flags and memo references.
     m.dbf->setTurbo(true);
@@ -1684,7 +1998,19 @@ std::vector<std::string> Table::check(const ProgressFn& progress) {
     }
     m.dbf->setTurbo(false);
     if (!m.cdx || !recordsReadable) return problems;
+    // Damage that stops a walk through the index is one more problem found.
+    try {
+        checkIndex(problems, progress);
+    } catch (const FormatError& e) {
+        problems.push_back(e.what());
+    }
+    return problems;
+}
 
+void Table::checkIndex(std::vector<std::string>& problems, const ProgressFn& progress) {
+    Impl& m = *impl_;
+    const std::uint32_t n = m.count();
+    const int tagCount = m.structuralCount();
     // Pass 2: the index's own structure (order of entries, links, counts).
     m.cdx->verify(problems);
     const auto infos = m.cdx->tags();
@@ -1750,7 +2076,6 @@ std::vector<std::string> Table::check(const ProgressFn& progress) {
         }
         start = end;
     }
-    return problems;
 }
 
 }  // namespace brindle::store

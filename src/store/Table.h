@@ -6,8 +6,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "store/CodePage.h"
 #include "store/Expression.h"
 #include "store/IndexFile.h"
 #include "store/Schema.h"
@@ -32,8 +34,13 @@ struct FieldDef {
 };
 
 struct TagDef {
+    TagDef() = default;
+    TagDef(std::string tagName, std::string key, std::string condition = {}, bool descend = false)
+        : name(std::move(tagName)), expression(std::move(key)), forExpression(std::move(condition)), descending(descend) {}
     std::string name;
     std::string expression;
+    std::string forExpression;  // only records for which it is true get a key; empty for all
+    bool descending = false;
 };
 
 struct TableInfo {
@@ -47,6 +54,41 @@ struct TableInfo {
     bool hasMemo = false;
     bool structuralIndex = false;  // header flag says a .CDX belongs to the table
     std::string indexProblem;      // why the structural index was not opened; empty when fine
+};
+
+// A record whose memo text cannot be read (a reference past the end of the
+// memo file, an impossible length, a garbled pointer).
+struct MemoDamage {
+    std::uint32_t recno = 0;
+    std::string field;
+    std::string problem;
+};
+
+// A pack found memos it cannot read and was not asked to repair them; nothing
+// was changed. `damage()` lists the records.
+class MemoDamageError : public FormatError {
+public:
+    MemoDamageError(const std::string& path, std::vector<MemoDamage> damage);
+    const std::vector<MemoDamage>& damage() const { return damage_; }
+
+private:
+    std::vector<MemoDamage> damage_;
+};
+
+struct PackOptions {
+    // Tags of the new index; without them the table keeps its own tags.
+    std::optional<std::vector<TagDef>> tags;
+    // Records whose memo cannot be read keep their other fields and lose the
+    // memo reference; without it such records stop the pack (MemoDamageError).
+    bool repairMemos = false;
+    // Progress of the index build that follows the copy.
+    ProgressFn indexProgress;
+};
+
+struct PackResult {
+    std::uint32_t kept = 0;
+    std::uint32_t removed = 0;
+    std::vector<MemoDamage> clearedMemos;  // memo references cleared by repairMemos
 };
 
 class Table {
@@ -78,6 +120,11 @@ public:
     std::vector<FieldDef> fieldDefs() const;
     int fieldIndex(std::string_view name) const;  // -1 when missing
     TableInfo info() const;
+    // The code page the header names: text is stored in it, and read and
+    // written as UTF-8 through it (Windows-1252 for our own tables).
+    const TextCodec& codec() const;
+    // A field's text as UTF-8 (getString decoded through codec()).
+    std::string getText(std::string_view field) const;
 
     // ---- settings ----
     void setExact(bool on);
@@ -164,9 +211,17 @@ public:
     void deleteRecord();           // engine flag on the current record (posted at once)
     void recall();
 
-    // Drops flagged records / all records; rewrites through new files renamed into place.
-    void pack(const ProgressFn& progress = {});
+    // Drops flagged records / all records. The kept records, their memos and
+    // a new index are written under temporary names, then renamed into place
+    // together (a crash leaves either the old files or the new ones); any
+    // failure before that leaves the table as it was. `progress` follows the
+    // copy, options.indexProgress the index build.
+    PackResult pack(const ProgressFn& progress = {}, const PackOptions& options = {});
     void zap();
+    // Builds these tags into a new index file beside the table and renames it
+    // over the old one only when complete; the last tag becomes current. A
+    // failure leaves the old index as it was.
+    void rebuildIndex(const std::vector<TagDef>& tags, const ProgressFn& progress = {});
     // Writes everything cached (index pages, header) to disk.
     void flush();
 
@@ -179,6 +234,7 @@ public:
 
 private:
     explicit Table(std::unique_ptr<Impl> impl);
+    void checkIndex(std::vector<std::string>& problems, const ProgressFn& progress);
     std::unique_ptr<Impl> impl_;
 };
 

@@ -371,3 +371,127 @@ TEST(BrindleDb, ReindexRefusesATableThatIsNotAnAddressFileAndLeavesItsIndexAlone
     EXPECT_GT(t->tagArea("DESCRIPT"), 0);
     EXPECT_EQ(t->recordCount(), 1u);
 }
+
+TEST(BrindleDb, ReindexOverUnreadableMemosChangesNothingUnlessAskedToRepair) {
+    ScratchDir dir;
+    const std::string file = dir.file("m.dbf");
+    makeAddressFile(file, kPeople);
+    store::TableInfo info;
+    std::size_t at = 0;
+    {
+        auto t = store::Table::open(file, store::OpenMode::ReadOnly);
+        info = t->info();
+        const auto& memo = t->schema().fields[static_cast<std::size_t>(t->fieldIndex("MEMO"))];
+        at = static_cast<std::size_t>(info.headerLength) + static_cast<std::size_t>(memo.offset);  // record 1
+    }
+    std::string bytes = readFile(file);
+    bytes.replace(at, 10, "   7777777");  // past the end of the memo file
+    writeFile(file, bytes);
+    const std::string cdx = readFile(dir.file("m.cdx")), fpt = readFile(dir.file("m.fpt"));
+
+    RunResult r = db(dir, {"reindex", file});
+    EXPECT_EQ(r.status, 2) << diag(r);
+    EXPECT_NE(r.err.find("record 1, field MEMO"), std::string::npos) << diag(r);
+    EXPECT_NE(r.err.find("--repair"), std::string::npos) << diag(r);
+    EXPECT_EQ(readFile(file), bytes);
+    EXPECT_EQ(readFile(dir.file("m.cdx")), cdx);
+    EXPECT_EQ(readFile(dir.file("m.fpt")), fpt);
+    r = db(dir, {"dump", file, "--order", "LNAME", "--filter", "UPPER(STATE)=\"NY\""});
+    EXPECT_EQ(r.status, 0) << "the index still works: " << diag(r);
+    EXPECT_EQ(r.out, csvHeader() + csvRow(kPeople[2].values));
+
+    r = db(dir, {"reindex", "--repair", file});
+    ASSERT_EQ(r.status, 0) << diag(r);
+    EXPECT_NE(r.out.find("record 1, field MEMO"), std::string::npos) << diag(r);
+    r = db(dir, {"check", file});
+    EXPECT_EQ(r.status, 0) << diag(r);
+    auto t = store::Table::open(file, store::OpenMode::ReadOnly);
+    ASSERT_TRUE(t->go(1));
+    EXPECT_EQ(t->getString("LNAME"), kPeople[0].values.at("LNAME"));
+    EXPECT_EQ(t->getMemo("MEMO"), "");
+}
+
+TEST(BrindleDb, InfoCheckAndDumpSayWhatTheIndexHolds) {
+    ScratchDir dir;
+    const std::string file = dir.file("t.dbf");
+    store::Table::create(file, {{"NAME", 'C', 20, 0}, {"NOTES", 'M', 10, 0}});
+    {
+        auto t = store::Table::open(file, store::OpenMode::Exclusive);
+        for (int i = 0; i < 3000; ++i) {
+            t->append();
+            t->setString("NAME", "name" + std::to_string(i * 7919 % 3000));
+            if (i % 3 == 0) t->setMemo("NOTES", "has a memo " + std::to_string(i));
+            t->post();
+        }
+        t->indexTags({{"NAME", "UPPER(NAME)"}, {"WITHMEMO", "NAME", "LEN(NOTES)>0", true}});
+    }
+    RunResult r = db(dir, {"info", file});
+    ASSERT_EQ(r.status, 0) << diag(r);
+    EXPECT_NE(r.out.find("  WITHMEMO   NAME  FOR LEN(NOTES)>0  DESCENDING\n"), std::string::npos) << r.out;
+    r = db(dir, {"count", file, "--filter", "LEN(NOTES)>0"});
+    EXPECT_EQ(r.out, "1000\n") << diag(r);
+    int withTwo = 0;
+    for (int i = 0; i < 3000; i += 3) withTwo += std::to_string(i)[0] == '2';
+    r = db(dir, {"count", file, "--filter", "\"memo 2\" $ NOTES"});
+    EXPECT_EQ(r.out, std::to_string(withTwo) + "\n") << diag(r);
+    r = db(dir, {"dump", file, "--order", "WITHMEMO"});
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1001) << diag(r);
+
+    // A leaf that links back to itself: the structure is damaged, which check
+    // reports as a problem found (1), not as a failure to check (2).
+    std::string cdx = readFile(dir.file("t.cdx"));
+    bool patched = false;
+    for (std::size_t off = 1024; off + 512 <= cdx.size() && !patched; off += 512) {
+        const auto* p = reinterpret_cast<const unsigned char*>(cdx.data() + off);
+        const std::uint32_t right = p[8] | (p[9] << 8) | (p[10] << 16) | (static_cast<std::uint32_t>(p[11]) << 24);
+        if (p[0] == 2 && p[1] == 0 && right != 0xFFFFFFFFu && p[2] > 0) {
+            for (int i = 0; i < 4; ++i) cdx[off + 8 + i] = static_cast<char>((off >> (8 * i)) & 0xFF);
+            patched = true;
+        }
+    }
+    ASSERT_TRUE(patched);
+    writeFile(dir.file("t.cdx"), cdx);
+    r = db(dir, {"check", file});
+    EXPECT_EQ(r.status, 1) << diag(r);
+    EXPECT_NE(r.out.find("t.cdx"), std::string::npos) << diag(r);
+
+    // An index that cannot be opened at all: dump by one of its tags says why.
+    cdx.resize(700);
+    writeFile(dir.file("t.cdx"), cdx);
+    r = db(dir, {"dump", file, "--order", "NAME"});
+    EXPECT_EQ(r.status, 2) << diag(r);
+    EXPECT_NE(r.err.find("cannot use tag NAME: the index file cannot be read"), std::string::npos) << diag(r);
+    r = db(dir, {"check", file});
+    EXPECT_EQ(r.status, 1) << diag(r);
+}
+
+TEST(BrindleDb, CreatingNeverDestroysAnotherTable) {
+    ScratchDir dir;
+    const std::string file = dir.file("friends.dbf");
+    makeAddressFile(file, kPeople);
+    auto snapshot = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            if (e.path().filename().string()[0] != '.') files[e.path().filename().string()] = readFile(e.path());
+        return files;
+    };
+    const auto before = snapshot();
+    RunResult r = db(dir, {"create-address", dir.file("FRIENDS.DBF")});
+    EXPECT_EQ(r.status, 2) << diag(r);
+    EXPECT_NE(r.err.find("differ only in letter case"), std::string::npos) << diag(r);
+    r = db(dir, {"sample", dir.file("FRIENDS.DBF"), "--records", "10", "--overwrite"});
+    EXPECT_EQ(r.status, 2) << diag(r);
+    EXPECT_EQ(snapshot(), before);
+    {
+        // Held open by another program (here: this test) while sample overwrites it.
+        auto held = store::Table::open(file, store::OpenMode::Shared);
+        r = db(dir, {"sample", file, "--records", "10", "--overwrite"});
+        EXPECT_EQ(r.status, 2) << diag(r);
+        EXPECT_NE(r.err.find("in use"), std::string::npos) << diag(r);
+        EXPECT_EQ(snapshot(), before);
+    }
+    r = db(dir, {"sample", file, "--records", "10", "--overwrite"});
+    EXPECT_EQ(r.status, 0) << diag(r);
+    r = db(dir, {"check", file});
+    EXPECT_EQ(r.status, 0) << diag(r);
+}

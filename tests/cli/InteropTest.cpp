@@ -297,3 +297,43 @@ t.close()
     EXPECT_EQ(t->getString("STAMP"), "");
     EXPECT_EQ(t->getMemo("NOTE"), "");
 }
+
+// Tables in DOS, Macintosh and other Windows code pages, written by
+// python3-dbf: the store decodes them through the code page their header
+// names, and brindle-db dump prints UTF-8.
+TEST(Interop, TablesInOtherCodePagesReadAsUnicode) {
+    if (!pythonHasDbf()) GTEST_SKIP() << "/usr/bin/python3 cannot import dbf (python3-dbf)";
+    ScratchDir dir;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"cp437", "Müller José"}, {"cp850", "Müller Zoë"},  {"cp852", "Wałęsa Łukasz"},
+        {"cp866", "Иван Петров"}, {"cp1251", "Иван Петров"}, {"mac_roman", "Müller"},
+    };
+    const char* script = R"PY(
+import sys, dbf
+path, cp, text = sys.argv[1], sys.argv[2], sys.argv[3]
+t = dbf.Table(path, 'name C(20); notes M', dbf_type='fp', codepage=cp)
+t.open(dbf.READ_WRITE)
+t.append((text, text + ' memo'))
+t.close()
+)PY";
+    for (const auto& [cp, text] : cases) {
+        SCOPED_TRACE(cp);
+        const std::string file = dir.file(cp + ".dbf");
+        const RunResult py = runPython(dir, script, {file, cp, text});
+        ASSERT_EQ(py.status, 0) << py.err;
+        {
+            auto t = store::Table::open(file, store::OpenMode::ReadOnly);
+            EXPECT_TRUE(t->codec().supported());
+            EXPECT_FALSE(t->codec().isWindows1252());
+            ASSERT_TRUE(t->first());
+            EXPECT_EQ(t->getText("NAME"), text);
+            EXPECT_EQ(t->codec().toUtf8(t->getMemo("NOTES")), text + " memo");
+        }
+        const RunResult dump = brindle::clitest::runProgram(BRINDLE_DB_EXE, {"dump", file}, dir);
+        ASSERT_EQ(dump.status, 0) << dump.err;
+        EXPECT_EQ(dump.out, "NAME,NOTES\n" + text + "," + text + " memo\n");
+        const RunResult count =
+            brindle::clitest::runProgram(BRINDLE_DB_EXE, {"count", file, "--filter", "NAME=\"" + text.substr(0, 4) + "\""}, dir);
+        EXPECT_EQ(count.out, "1\n") << count.err;
+    }
+}

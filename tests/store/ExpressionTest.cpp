@@ -36,7 +36,7 @@ protected:
         set("BORN", "19990704");
         set("COUNT", "   -3");
         set("DATE", "19990704");
-        memo = [this](int) { return memoText; };
+        memo = [this](const char*, int) { return memoText; };
     }
 
     void add(const char* name, char type, int width, int decimals = 0) {
@@ -93,7 +93,7 @@ protected:
     Schema schema;
     std::string record;
     std::string memoText = "call back in May";
-    std::function<std::string(int)> memo;
+    std::function<std::string(const char*, int)> memo;
 };
 
 TEST_F(ExprTest, ConcatenationAndTheMinusBlankRule) {
@@ -541,3 +541,23 @@ TEST_F(ExprTest, CompiledExpressionIsReusableAcrossRecords) {
 }
 
 }  // namespace
+
+TEST_F(ExprTest, QuotedUserTextNeverBecomesSyntax) {
+    // Each hostile value must come back as one literal holding exactly itself,
+    // and a filter built from it must test a field, not change the expression.
+    const std::vector<std::string> hostile = {
+        "O\"Neil", "O'Neil", "X\".OR.LNAME=\"", "X'.OR.LNAME='", "a\"b'c", "[x]", "a]\"", "]'",
+        "Smith\" .OR. .T. .OR. \"", "", "M\xFCller", ".T.", "LNAME"};
+    for (const auto& v : hostile) {
+        const auto q = quoteStringLiteral(v);
+        ASSERT_TRUE(q.has_value()) << v;
+        EXPECT_EQ(str(*q), v) << *q;
+        set("LNAME", "Smith");
+        EXPECT_FALSE(yes("LNAME==" + *q)) << *q;
+    }
+    set("LNAME", "O\"Neil");
+    EXPECT_TRUE(yes("TRIM(LNAME)==" + *quoteStringLiteral("O\"Neil")));
+    // All three delimiters: no literal can hold it.
+    EXPECT_FALSE(quoteStringLiteral("a\"b'c]d").has_value());
+    EXPECT_TRUE(quoteStringLiteral("a\"b'c[d").has_value());  // an opening bracket is harmless inside [ ]
+}
