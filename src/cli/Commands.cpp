@@ -192,6 +192,7 @@ int cmdInfo(const std::vector<std::string>& words) {
         std::printf("  %-10s %c %4d %2d\n", f.name.c_str(), f.type, f.width, f.decimals);
     }
     const auto tags = t->tags();
+    if (!info.unfinishedWork.empty()) std::printf("Unfinished:     %s\n", info.unfinishedWork.c_str());
     if (!info.indexProblem.empty()) {
         std::printf("Index problem:  %s\n", info.indexProblem.c_str());
     } else if (!t->hasStructuralIndex()) {
@@ -269,6 +270,7 @@ int cmdCheck(const std::vector<std::string>& words) {
         problems = t->check(bar.callback());
     }
     const store::TableInfo info = t->info();
+    if (!info.unfinishedWork.empty()) problems.push_back(t->path() + ": " + info.unfinishedWork);
     if (!info.indexProblem.empty()) {
         const bool reported = std::any_of(problems.begin(), problems.end(),
                                           [&](const std::string& p) { return p.find(info.indexProblem) != std::string::npos; });

@@ -115,15 +115,30 @@ std::unique_ptr<Table> openSystemTable(SystemTable which, UserDialogs& dialogs) 
         }
     }
 
-    // A missing index file gets the table's tag; an existing one is left as it is.
+    // A missing index file gets the table's tag; an existing one is left as
+    // it is. Building an index needs the table to itself (another window or
+    // program sharing it could not follow), so the tag is made through a
+    // short exclusive open when nobody else holds the table; otherwise the
+    // table is used in record order until then.
     const std::string cdx = store::siblingPath(table->path(), ".CDX");
-    if (!QFileInfo::exists(QFile::decodeName(QByteArray::fromStdString(cdx)))) {
+    if (table->mode() == OpenMode::Shared && !QFileInfo::exists(QFile::decodeName(QByteArray::fromStdString(cdx)))) {
+        const std::string tablePath = table->path();
         const store::TagDef tag = systemTableTag(which);
-        try {
-            table->indexTag(tag.name, tag.expression);
-        } catch (const std::exception&) {
-            // The table is used in record order.
+        table.reset();
+        if (auto own = tryOpen(QFile::decodeName(QByteArray::fromStdString(tablePath)), OpenMode::Exclusive)) {
+            try {
+                own->indexTag(tag.name, tag.expression);
+            } catch (const std::exception&) {
+                // The table is used in record order.
+            }
         }
+        table = tryOpen(QFile::decodeName(QByteArray::fromStdString(tablePath)), OpenMode::Shared);
+        if (!table) {
+            dialogs.showInfo(QStringLiteral("Unable to Open or Create ") + fileName);
+            return nullptr;
+        }
+        // The new tag is the table's order, as building it would have made it.
+        if (const int area = table->tagArea(tag.name); area > 0) table->setOrder(area);
     }
     return table;
 }

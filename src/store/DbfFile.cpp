@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "store/Cp1252.h"
+#include "store/FileLock.h"
 
 namespace brindle::store {
 
@@ -21,25 +22,16 @@ namespace {
 
 std::string errnoText() { return std::strerror(errno); }
 
-// Every open of a table holds a lock on this byte (far past any real data):
-// a write lock for exclusive opens, a read lock for shared and read-only ones.
-// Open-file-description locks conflict between two opens in one process too,
-// so opening a file twice here is refused like an open by another program.
-constexpr off_t kOpenLockByte = 0x7FFFFFFE;
-// Shared opens serialise appends with a short write lock on this byte.
-constexpr off_t kAppendLockByte = 0x7FFFFFFD;
-
-bool ofdLock(int fd, short type, off_t where, bool wait) {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = where;
-    fl.l_len = 1;
-    for (;;) {
-        if (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
-        if (errno == EINTR) continue;
-        return false;
-    }
+// Takes the whole-file locks of an open in this mode: flock() as other
+// engines on Linux take it, and the open-mode byte. Throws InUseError naming
+// who holds the file when another open (here or elsewhere) conflicts.
+void lockOpenMode(int fd, OpenMode mode, const std::string& path) {
+    const bool exclusive = mode == OpenMode::Exclusive;
+    const bool ok = locks::tryFlock(fd, exclusive) &&
+                    locks::tryLock(fd, exclusive ? locks::Kind::Write : locks::Kind::Read, locks::kOpenModeByte);
+    if (ok) return;
+    if (errno == EAGAIN || errno == EACCES || errno == EWOULDBLOCK) throw InUseError(locks::inUseMessage(path, fd));
+    throw StoreError("Cannot lock " + path + ": " + errnoText());
 }
 
 bool knownType(char t) { return std::strchr("CNFLDMIBYTGP@+O0VWQ", t) != nullptr && t != 0; }
@@ -247,10 +239,9 @@ std::unique_ptr<DbfFile> DbfFile::create(const std::string& path, const std::vec
     struct stat st {};
     if (fstat(f->fd_, &st) != 0 || !S_ISREG(st.st_mode))
         throw StoreError("Cannot create " + path + ": it exists and is not a regular file");
-    if (!ofdLock(f->fd_, F_WRLCK, kOpenLockByte, false)) {
-        if (errno == EAGAIN || errno == EACCES) throw InUseError(path + " is in use by another program or user");
-        throw StoreError("Cannot lock " + path + ": " + errnoText());
-    }
+    lockOpenMode(f->fd_, OpenMode::Exclusive, path);
+    locks::noteOpen(f->fd_);
+    f->registered_ = true;
     if (::ftruncate(f->fd_, 0) != 0) throw StoreError("Cannot create " + path + ": " + errnoText());
     writeExact(f->fd_, header.data(), header.size(), 0, path);
     syncFile(f->fd_, path);
@@ -273,19 +264,26 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::string& path, OpenMode mode) {
     }
     struct stat st {};
     if (fstat(f->fd_, &st) == 0 && !S_ISREG(st.st_mode)) throw FormatError(path + " is not a table (not a regular file)");
-    const short type = mode == OpenMode::Exclusive ? F_WRLCK : F_RDLCK;
-    if (!ofdLock(f->fd_, type, kOpenLockByte, false)) {
-        if (errno == EAGAIN || errno == EACCES) throw InUseError(path + " is in use by another program or user");
-        throw StoreError("Cannot lock " + path + ": " + errnoText());
-    }
+    lockOpenMode(f->fd_, mode, path);
+    locks::noteOpen(f->fd_);
+    f->registered_ = true;
     f->parseHeader(fileSize(f->fd_, path));
     return f;
 }
 
 DbfFile::~DbfFile() {
     if (headerMap_) ::munmap(headerMap_, kHeaderMapBytes);
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) {
+        if (registered_) locks::noteClosed(fd_);
+        ::close(fd_);
+    }
 }
+
+bool DbfFile::lockRecord(std::uint32_t recno, std::chrono::milliseconds wait) {
+    return locks::lockWaiting(fd_, locks::Kind::Write, locks::recordByte(recno), 1, wait);
+}
+
+void DbfFile::unlockRecord(std::uint32_t recno) { locks::unlock(fd_, locks::recordByte(recno)); }
 
 void DbfFile::writeCount(std::uint32_t count) {
     // The header's first bytes are mapped shared, so the count reaches the
@@ -440,6 +438,8 @@ std::uint32_t DbfFile::refreshCount() {
 }
 
 const char* DbfFile::record(std::uint32_t recno) {
+    // Another program may have appended since the count was read.
+    if (recno > count_ && mode_ == OpenMode::Shared) refreshCount();
     if (recno < 1 || recno > count_) throw StoreError(path_ + ": record " + std::to_string(recno) + " does not exist");
     const auto len = static_cast<std::size_t>(schema_.recordLength);
     if (mode_ == OpenMode::Shared) {
@@ -485,18 +485,21 @@ void DbfFile::writeRecord(std::uint32_t recno, const char* data) {
         std::memcpy(cache_.data() + (recno - cacheFirst_) * len, data, len);
 }
 
+// Shared opens append under the header lock (the header byte, as other
+// programs lock it before they change the header), with the count re-read
+// under it.
 class DbfFile::AppendLock {
 public:
     explicit AppendLock(DbfFile& f) : f_(f) {
         if (f_.mode_ == OpenMode::Shared) {
-            if (!ofdLock(f_.fd_, F_WRLCK, kAppendLockByte, true))
-                throw StoreError("Cannot lock " + f_.path_ + " for appending: " + errnoText());
-            f_.refreshCount();
+            if (!locks::lockWaiting(f_.fd_, locks::Kind::Write, locks::kHeaderByte, 1, f_.lockWait_))
+                throw InUseError(f_.path_ + ": the header is locked by another user; the record was not added");
             locked_ = true;
+            f_.refreshCount();
         }
     }
     ~AppendLock() {
-        if (locked_) ofdLock(f_.fd_, F_UNLCK, kAppendLockByte, false);
+        if (locked_) locks::unlock(f_.fd_, locks::kHeaderByte);
     }
 
 private:

@@ -2,6 +2,7 @@
 // Low-level access to a .DBF file: header and field descriptors (validated on
 // open), record reads through a small cache, durable record writes, and the
 // file lock that makes exclusive and shared opens real.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -64,6 +65,11 @@ public:
 
     // Takes the short lock that serialises appends of shared opens.
     class AppendLock;
+    // Record locks of shared opens, at the conventional byte of each record
+    // (see FileLock.h); false when another user holds the record past `wait`.
+    bool lockRecord(std::uint32_t recno, std::chrono::milliseconds wait);
+    void unlockRecord(std::uint32_t recno);
+    void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
     int fd() const { return fd_; }
 
@@ -90,6 +96,8 @@ private:
     std::uint32_t count_ = 0;
     bool dateTouched_ = false;
     bool turbo_ = false;
+    bool registered_ = false;
+    std::chrono::milliseconds lockWait_{5000};
 
     std::vector<char> cache_;
     std::uint32_t cacheFirst_ = 0;

@@ -18,6 +18,7 @@
 #include <unordered_set>
 
 #include "store/CdxPage.h"
+#include "store/FileLock.h"
 
 namespace brindle::store {
 namespace {
@@ -352,8 +353,8 @@ private:
 
 class IndexFileImpl final : public IndexFile {
 public:
-    IndexFileImpl(std::string path, Kind kind, bool writable, int fd)
-        : path_(std::move(path)), kind_(kind), writable_(writable), fd_(fd) {}
+    IndexFileImpl(std::string path, Kind kind, OpenMode mode, int fd)
+        : path_(std::move(path)), kind_(kind), writable_(mode != OpenMode::ReadOnly), mode_(mode), fd_(fd) {}
     ~IndexFileImpl() override {
         try {
             flush();
@@ -388,6 +389,15 @@ public:
         if (writable_ && ::fsync(fd_) != 0) throw StoreError(path_ + ": cannot write: " + std::strerror(errno));
     }
     void renamed(const std::string& path) override { path_ = path; }
+    void beginAccess(bool write, std::chrono::milliseconds wait) override;
+    void endAccess(bool commit) override;
+    std::uint32_t changeCounter() const override { return counter_; }
+    void reload();
+    std::uint32_t readCounter() const {
+        std::uint8_t b[4];
+        readAt(locks::kCounterOffset, b, 4);
+        return le32(b);
+    }
     void verify(std::vector<std::string>& problems) override;
     void forEach(int tagIndex, const std::function<void(std::string_view, std::uint32_t)>& fn) override;
     void walk(TagImpl& t, const std::function<void(std::string_view, std::uint32_t)>& fn);
@@ -431,7 +441,11 @@ public:
     std::string path_;
     Kind kind_;
     bool writable_;
+    OpenMode mode_ = OpenMode::Exclusive;
     int fd_;
+    std::uint32_t counter_ = 0;  // change counter at offset 8, as last seen
+    bool accessHeld_ = false;
+    bool accessWrite_ = false;
     std::uint64_t fileSize_ = 0;
     std::unordered_map<std::uint32_t, NodePtr> cache_;
     std::size_t cacheBytes_ = 0;  // estimate; recounted by each sweep
@@ -629,6 +643,7 @@ void TagImpl::encodeHeader() {
 
 void IndexFileImpl::writeHeader(TagImpl& t) {
     t.encodeHeader();
+    if (t.headerOffset_ == 0) putLe32(t.header_.data() + locks::kCounterOffset, counter_);
     if (t.headerOffset_ == 0)
         std::memcpy(t.header_.data() + hDirtyMark, dirtyMarked_ ? kDirtyMagic : "\0\0\0\0", 4);
     writeAt(t.headerOffset_, t.header_.data(), kHeaderSize);
@@ -664,8 +679,94 @@ void IndexFileImpl::flush() {
     if (::fstat(fd_, &st) == 0 && std::uint64_t(st.st_size) < fileSize_) {
         if (::ftruncate(fd_, off_t(fileSize_)) != 0) throw StoreError(path_ + ": cannot extend the file");
     }
-    if (fileSize_ >= kHeaderSize) writeAt(hDirtyMark, "\0\0\0\0", 4);
+    // Every flush of changes moves the change counter on, so that other
+    // opens know their cached pages are stale.
+    if (fileSize_ >= kHeaderSize) {
+        ++counter_;
+        std::uint8_t b[4];
+        putLe32(b, counter_);
+        writeAt(locks::kCounterOffset, b, 4);
+        writeAt(hDirtyMark, "\0\0\0\0", 4);
+    }
     dirtyMarked_ = false;
+}
+
+void IndexFileImpl::beginAccess(bool write, std::chrono::milliseconds wait) {
+    if (mode_ != OpenMode::Shared || accessHeld_) return;
+    if (!locks::lockWaiting(fd_, write ? locks::Kind::Write : locks::Kind::Read, locks::kIndexByte, 1, wait))
+        throw InUseError(path_ + ": the index is locked by another user");
+    accessHeld_ = true;
+    accessWrite_ = write;
+    try {
+        const std::uint32_t now = readCounter();
+        if (now != counter_) {
+            reload();
+            counter_ = now;
+        }
+    } catch (...) {
+        locks::unlock(fd_, locks::kIndexByte);
+        accessHeld_ = false;
+        throw;
+    }
+}
+
+void IndexFileImpl::endAccess(bool commit) {
+    if (!accessHeld_) return;
+    if (!commit) {
+        // Half-done changes stay unwritten; pages already written carry the
+        // file's dirty mark, which the next reader reports.
+        cache_.clear();
+        cacheBytes_ = 0;
+        counter_ = ~readCounter();
+        locks::unlock(fd_, locks::kIndexByte);
+        accessHeld_ = false;
+        return;
+    }
+    try {
+        if (accessWrite_) flush();
+    } catch (...) {
+        locks::unlock(fd_, locks::kIndexByte);
+        accessHeld_ = false;
+        throw;
+    }
+    locks::unlock(fd_, locks::kIndexByte);
+    accessHeld_ = false;
+}
+
+// Another writer changed the file: nothing cached can be trusted. Pages,
+// free list and tag headers are read again; cursors notice the new version
+// and find their place again.
+void IndexFileImpl::reload() {
+    cache_.clear();
+    cacheBytes_ = 0;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) throw StoreError(path_ + ": cannot read file size");
+    fileSize_ = std::uint64_t(st.st_size);
+    if (fileSize_ < kHeaderSize + kPageSize) fail("file is too short to be an index");
+    std::uint8_t head[kPageSize];
+    readAt(0, head, kPageSize);
+    if (std::memcmp(head + hDirtyMark, kDirtyMagic, 4) == 0)
+        fail("another writer left it unfinished; rebuild the index (brindle-db reindex, or Reindex in the program)");
+    freeHead_ = le32(head + hFree);
+    freeLoaded_ = false;
+    freeDirty_ = false;
+    freePages_.clear();
+    if (directory_) {
+        readTagHeader(*directory_, true);
+        ++directory_->version_;
+        std::vector<std::pair<std::uint32_t, std::string>> entries;
+        walk(*directory_, [&](std::string_view key, std::uint32_t recno) { entries.emplace_back(recno, trimName(key)); });
+        std::sort(entries.begin(), entries.end());
+        bool same = entries.size() == tags_.size();
+        for (std::size_t i = 0; same && i < entries.size(); ++i)
+            same = entries[i].first == tags_[i]->headerOffset_ && upperAscii(entries[i].second) == tags_[i]->info_.name;
+        if (!same) throw StoreError(path_ + ": another program added or removed index tags; open the table again");
+    }
+    for (auto& t : tags_) {
+        readTagHeader(*t, false);
+        t->count_ = -1;
+        ++t->version_;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -727,9 +828,11 @@ void IndexFileImpl::openExisting() {
     std::uint8_t head[kPageSize];
     readAt(0, head, kPageSize);
     if (!(head[hOptions] & kOptCompact)) fail("not a compact index file");
-    if (std::memcmp(head + hDirtyMark, kDirtyMagic, 4) == 0) fail("was not closed properly; rebuild the index");
+    if (std::memcmp(head + hDirtyMark, kDirtyMagic, 4) == 0)
+        fail("was not closed properly; rebuild the index (brindle-db reindex, or Reindex in the program)");
     kind_ = (head[hOptions] & kOptCompound) ? Kind::Compound : Kind::Single;
     freeHead_ = le32(head + hFree);
+    counter_ = le32(head + locks::kCounterOffset);
     if (kind_ == Kind::Single) {
         IndexTagInfo info;
         info.name = fileStem();
@@ -1511,19 +1614,40 @@ void IndexFileImpl::verify(std::vector<std::string>& problems) {
 // ---------------------------------------------------------------------------
 
 std::unique_ptr<IndexFile> IndexFile::create(const std::string& path, Kind kind) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Not truncated before the whole-file lock says nobody else holds it.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) throw StoreError(path + ": cannot create: " + std::strerror(errno));
-    auto f = std::make_unique<IndexFileImpl>(path, kind, true, fd);
+    auto f = std::make_unique<IndexFileImpl>(path, kind, OpenMode::Exclusive, fd);
+    if (!locks::tryFlock(fd, true)) throw InUseError(locks::inUseMessage(path, fd));
+    if (::ftruncate(fd, 0) != 0) throw StoreError(path + ": cannot create: " + std::strerror(errno));
     f->createEmpty();
     return f;
 }
 
 std::unique_ptr<IndexFile> IndexFile::open(const std::string& path, bool writable, const KeyTypeFn& keyType) {
-    const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    return open(path, writable ? OpenMode::Exclusive : OpenMode::ReadOnly, keyType);
+}
+
+std::unique_ptr<IndexFile> IndexFile::open(const std::string& path, OpenMode mode, const KeyTypeFn& keyType) {
+    const int fd = ::open(path.c_str(), (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (fd < 0) throw StoreError(path + ": cannot open: " + std::strerror(errno));
-    auto f = std::make_unique<IndexFileImpl>(path, Kind::Compound, writable, fd);
+    auto f = std::make_unique<IndexFileImpl>(path, Kind::Compound, mode, fd);
+    if (!locks::tryFlock(fd, mode == OpenMode::Exclusive)) throw InUseError(locks::inUseMessage(path, fd));
     f->keyType_ = keyType;
-    f->openExisting();
+    if (mode == OpenMode::Shared) {
+        // Read under the index lock, so that no writer is half-way through.
+        if (!locks::lockWaiting(fd, locks::Kind::Read, locks::kIndexByte, 1, std::chrono::milliseconds(5000)))
+            throw InUseError(path + ": the index is locked by another user");
+        try {
+            f->openExisting();
+        } catch (...) {
+            locks::unlock(fd, locks::kIndexByte);
+            throw;
+        }
+        locks::unlock(fd, locks::kIndexByte);
+    } else {
+        f->openExisting();
+    }
     return f;
 }
 

@@ -2,6 +2,7 @@
 // Compact xBase index files: compound (.CDX, many named tags) and single-tag
 // (.IDX), in the published compact format with 512-byte pages and compressed
 // leaf entries, so other xBase tools read them.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/OpenMode.h"
 #include "store/StoreError.h"
 
 namespace brindle::store {
@@ -90,8 +92,10 @@ public:
     // Throws FormatError naming the file and the damage, including a file left
     // dirty by a writer that did not close it (a crash mid-update).
     // Tags whose file does not record the key type take it from `keyType`
-    // (character keys when it is empty or cannot tell).
+    // (character keys when it is empty or cannot tell). The file gets the
+    // whole-file lock of its mode (flock); writable means Exclusive.
     static std::unique_ptr<IndexFile> open(const std::string& path, bool writable, const KeyTypeFn& keyType = {});
+    static std::unique_ptr<IndexFile> open(const std::string& path, OpenMode mode, const KeyTypeFn& keyType = {});
 
     virtual const std::string& path() const = 0;
     virtual Kind kind() const = 0;
@@ -111,6 +115,20 @@ public:
     virtual void sync() = 0;
     // The file was renamed while open.
     virtual void renamed(const std::string& path) = 0;
+
+    // Files opened Shared are read and changed only between beginAccess and
+    // endAccess, under the index lock (a read lock for reading, a write lock
+    // for changes). beginAccess reloads everything cached when the change
+    // counter (offset 8) shows that another writer changed the file;
+    // endAccess writes what changed, moves the counter on and lets the lock
+    // go. Both do nothing for other modes. Throws InUseError when the lock
+    // cannot be had within `wait`.
+    virtual void beginAccess(bool write, std::chrono::milliseconds wait) = 0;
+    // `commit` false (a change failed half-way): nothing more is written, the
+    // lock goes, and the next access reads everything anew.
+    virtual void endAccess(bool commit = true) = 0;
+    // The change counter as last read or written.
+    virtual std::uint32_t changeCounter() const = 0;
     // Structural check of every tag: pages in range, entries in order, sibling
     // links, counts. Appends one line per problem.
     virtual void verify(std::vector<std::string>& problems) = 0;

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "store/FileLock.h"
+
 namespace brindle::store {
 namespace {
 // Memos longer than this are refused as damage rather than allocated.
@@ -60,31 +62,28 @@ void MemoFile::createFpt(const std::string& path, std::uint32_t blockSize) {
     ::close(fd);
 }
 
-std::unique_ptr<MemoFile> MemoFile::open(const std::string& path, MemoKind kind, bool writable) {
+std::unique_ptr<MemoFile> MemoFile::open(const std::string& path, MemoKind kind, OpenMode mode) {
     std::unique_ptr<MemoFile> m(new MemoFile());
     m->path_ = path;
     m->kind_ = kind;
-    m->writable_ = writable && kind == MemoKind::Fpt;
+    m->writable_ = mode != OpenMode::ReadOnly && kind == MemoKind::Fpt;
+    m->shared_ = mode == OpenMode::Shared;
     m->fd_ = ::open(path.c_str(), (m->writable_ ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (m->fd_ < 0) {
         if (errno == ENOENT) throw StoreError("The memo file " + path + " is missing");
         throw StoreError("Cannot open " + path + ": " + std::strerror(errno));
     }
+    if (!locks::tryFlock(m->fd_, mode == OpenMode::Exclusive)) throw InUseError(locks::inUseMessage(path, m->fd_));
     const std::uint64_t size = fileSize(m->fd_, path);
     if (size < 512) throw FormatError(path + " is not a memo file: it is shorter than its header");
     unsigned char h[32];
     readExact(m->fd_, h, sizeof h, 0, path);
     if (kind == MemoKind::Fpt) {
-        m->nextFree_ = be32(h);
         m->blockSize_ = (static_cast<std::uint32_t>(h[6]) << 8) | h[7];
         if (m->blockSize_ == 0) m->blockSize_ = 512;  // some writers leave it unset
         if (m->blockSize_ > 16384)
             throw FormatError(path + " is damaged: block size " + std::to_string(m->blockSize_) + " is invalid");
-        const std::uint64_t blocks = (size + m->blockSize_ - 1) / m->blockSize_;
-        if (m->nextFree_ > blocks + 1 || m->nextFree_ == 0) {
-            // The header's free pointer lies; appends go after the real end.
-            m->nextFree_ = static_cast<std::uint32_t>(blocks);
-        }
+        m->nextFree_ = m->sanerNextFree(be32(h), size);
     } else {
         m->nextFree_ = le32(h);
         m->blockSize_ = 512;
@@ -154,10 +153,32 @@ std::string MemoFile::read(std::uint32_t block) const {
     return text;
 }
 
+std::uint32_t MemoFile::sanerNextFree(std::uint32_t header, std::uint64_t size) const {
+    // A header whose free pointer lies: appends go after the real end.
+    const std::uint64_t blocks = (size + blockSize_ - 1) / blockSize_;
+    if (header > blocks + 1 || header == 0) return static_cast<std::uint32_t>(blocks);
+    return header;
+}
+
 std::uint32_t MemoFile::write(std::string_view text) {
     if (!writable_) throw StoreError(path_ + " is open read-only");
     if (text.empty()) return 0;
     if (text.size() > kMaxMemo) throw StoreError("A memo text may hold at most 256 MB");
+    struct Allocation {
+        int fd;
+        bool held;
+        ~Allocation() {
+            if (held) locks::unlock(fd, locks::kMemoAllocationByte);
+        }
+    } allocation{fd_, false};
+    if (shared_) {
+        if (!locks::lockWaiting(fd_, locks::Kind::Write, locks::kMemoAllocationByte, 1, lockWait_))
+            throw InUseError(path_ + ": the memo file is locked by another user; the memo was not written");
+        allocation.held = true;
+        unsigned char h[4];
+        readExact(fd_, h, 4, 0, path_);
+        nextFree_ = sanerNextFree(be32(h), fileSize(fd_, path_));
+    }
     const std::uint32_t block = nextFree_;
     const std::uint64_t total = 8 + text.size();
     const std::uint64_t blocks = (total + blockSize_ - 1) / blockSize_;

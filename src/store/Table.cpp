@@ -159,6 +159,22 @@ void recoverPack(const std::string& dbfPath, const std::string& legacyMemo) {
     removeQuietly(stagedIndexOf(dbfPath));
 }
 
+// What an interrupted pack or index rebuild left beside the table, and what
+// finishes or clears it; empty when nothing is left.
+std::string unfinishedWorkOf(const std::string& dbfPath) {
+    std::error_code ec;
+    if (fs::exists(packLog(dbfPath), ec))
+        return "an interrupted pack is complete but not yet in place; opening the table for writing "
+               "(brindle-db reindex, or opening it in the program) finishes it";
+    std::string left;
+    for (const auto& p : {packTemp(dbfPath), packTempMemo(dbfPath), packTempIndex(dbfPath), stagedIndexOf(dbfPath)}) {
+        if (fs::exists(p, ec)) left += (left.empty() ? "" : ", ") + fs::path(p).filename().string();
+    }
+    if (left.empty()) return {};
+    return "work files of an unfinished pack or index rebuild lie beside the table (" + left +
+           "); opening the table for writing removes them";
+}
+
 bool isCompare(const std::string& op) {
     return op == "=" || op == "<" || op == "<=" || op == ">" || op == ">=";
 }
@@ -237,6 +253,45 @@ struct Table::Impl {
     // record's original bytes still find their text after a post).
     std::function<std::string(const char*, int)> memoReader;
 
+    // Shared opens: how long to wait for another user's lock, and the record
+    // this open holds locked while it edits.
+    std::chrono::milliseconds lockWait{5000};
+    std::uint32_t lockedRecord = 0;
+
+    // The index lock of a shared open for the span of one operation (a read
+    // lock to move through the index, a write lock to change it); nothing for
+    // other opens. finish() commits; leaving without it (an exception) lets
+    // the lock go without writing a half-done change.
+    class IndexAccess {
+    public:
+        IndexAccess(Impl& m, bool write) : m_(m) {
+            if (m.dbf && m.dbf->mode() == OpenMode::Shared && m.cdx) {
+                m.cdx->beginAccess(write, m.lockWait);
+                held_ = true;
+            }
+        }
+        void finish() {
+            if (held_) {
+                held_ = false;
+                m_.cdx->endAccess(true);
+            }
+        }
+        ~IndexAccess() {
+            if (held_ && m_.cdx) {
+                try {
+                    m_.cdx->endAccess(false);
+                } catch (...) {
+                }
+            }
+        }
+        IndexAccess(const IndexAccess&) = delete;
+        IndexAccess& operator=(const IndexAccess&) = delete;
+
+    private:
+        Impl& m_;
+        bool held_ = false;
+    };
+
     // ---------- helpers ----------
     const Schema& schema() const { return dbf->schema(); }
     std::uint32_t count() const { return dbf->recordCount(); }
@@ -309,7 +364,7 @@ struct Table::Impl {
             return;
         }
         try {
-            cdx = IndexFile::open(cdxPath, dbf->writable(), keyTypeJudge());
+            cdx = IndexFile::open(cdxPath, dbf->mode(), keyTypeJudge());
         } catch (const StoreError& e) {
             indexProblem = e.what();
             cdx.reset();
@@ -411,6 +466,9 @@ struct Table::Impl {
     }
 
     bool isVisible(std::uint32_t r) {
+        // A shared open may meet records another program appended since it
+        // last read the count (through the index, or stepping past the end).
+        if (r > count() && !cacheable()) dbf->refreshCount();
         if (r < 1 || r > count()) return false;
         if (useBitmap()) {
             if (!visibleValid) computeVisible();
@@ -729,6 +787,7 @@ struct Table::Impl {
                 if (!visibleValid) computeVisible();
                 r = forward ? visible.nextSet(r + 1) : (r > 1 ? visible.prevSet(r - 1) : 0);
             } else {
+                if (forward && r >= count() && !cacheable()) dbf->refreshCount();
                 do {
                     r = forward ? r + 1 : r - 1;
                 } while (r >= 1 && r <= count() && !isVisible(r));
@@ -835,23 +894,44 @@ struct Table::Impl {
         // Memo texts first, then the record that points at them, then keys:
         // a process killed at any step leaves every record posted before
         // intact (the kernel keeps what was written; flush() syncs to disk).
+        // Shared opens hold the record's lock from edit() to here, append
+        // under the header lock and change the index under its lock.
         writeMemos();
         std::uint32_t r;
         if (appending) {
             r = dbf->appendRecord(rec.data());
-            updateKeys(nullptr, rec.data(), r);
         } else {
             r = recno;
             dbf->writeRecord(r, rec.data());
-            updateKeys(orig.data(), rec.data(), r);
         }
-        noteChanged(r, rec.data());
-        editing = false;
-        appending = false;
-        recno = r;
-        atEof = false;
-        atBof = false;
-        if (active) syncCursor();
+        {
+            IndexAccess access(*this, true);
+            updateKeys(appending ? nullptr : orig.data(), rec.data(), r);
+            noteChanged(r, rec.data());
+            editing = false;
+            appending = false;
+            recno = r;
+            atEof = false;
+            atBof = false;
+            if (active) syncCursor();
+            access.finish();
+        }
+        releaseRecordLock();
+    }
+
+    // ---------- shared opens ----------
+    bool shared() const { return dbf && dbf->mode() == OpenMode::Shared; }
+
+    void releaseRecordLock() {
+        if (lockedRecord && dbf) dbf->unlockRecord(lockedRecord);
+        lockedRecord = 0;
+    }
+
+    void requireExclusive(const char* what) const {
+        requireWritable();
+        if (dbf->mode() != OpenMode::Exclusive)
+            throw StoreError(dbf->path() + " must be open exclusively to " + what +
+                             " (other programs sharing the table could not follow the change)");
     }
 
     void blankRecord() {
@@ -964,7 +1044,7 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
     const MemoKind mk = impl->dbf->memoKind();
     if (mk != MemoKind::None) {
         impl->memoPath = siblingPath(path, mk == MemoKind::Fpt ? ".FPT" : ".DBT");
-        impl->memo = MemoFile::open(impl->memoPath, mk, impl->dbf->writable());
+        impl->memo = MemoFile::open(impl->memoPath, mk, mode);
     }
     impl->openIndex();
     std::unique_ptr<Table> t(new Table(std::move(impl)));
@@ -980,6 +1060,7 @@ void Table::copyStructure(const std::string& path) const {
 void Table::close() {
     if (!impl_ || !impl_->dbf) return;
     Impl& m = *impl_;
+    m.releaseRecordLock();
     m.editing = m.appending = false;
     m.pendingMemos.clear();
     m.cursor.reset();
@@ -1039,7 +1120,16 @@ TableInfo Table::info() const {
     i.hasMemo = d.memoKind() != MemoKind::None;
     i.structuralIndex = d.structuralFlag();
     i.indexProblem = impl_->indexProblem;
+    i.unfinishedWork = unfinishedWorkOf(d.path());
     return i;
+}
+
+void Table::setLockWait(std::chrono::milliseconds wait) {
+    Impl& m = *impl_;
+    m.requireOpen();
+    m.lockWait = wait;
+    m.dbf->setLockWait(wait);
+    if (m.memo) m.memo->setLockWait(wait);
 }
 
 const TextCodec& Table::codec() const {
@@ -1168,7 +1258,7 @@ void Table::Impl::buildTagsInto(IndexFile& file, const std::vector<TagDef>& defs
 
 void Table::indexTags(const std::vector<TagDef>& defs, const ProgressFn& progress) {
     Impl& m = *impl_;
-    m.requireWritable();
+    m.requireExclusive("build index tags");
     if (defs.empty()) return;
     if (m.editing || m.appending) throw StoreError("Post or cancel the edit before building an index");
     compileTags(defs, m.schema());  // a bad expression fails before any file is touched
@@ -1247,7 +1337,7 @@ void Table::closeIndexes() {
 
 void Table::deleteIndexFile() {
     Impl& m = *impl_;
-    m.requireWritable();
+    m.requireExclusive("delete its index");
     const std::string path = m.cdxPath.empty() ? siblingPath(m.dbf->path(), ".CDX") : m.cdxPath;
     m.activate(0);
     m.cdx.reset();
@@ -1319,20 +1409,32 @@ void Table::keyAdd(std::uint32_t recno) {
 bool Table::first() {
     impl_->requireOpen();
     if (impl_->dbf->mode() == OpenMode::Shared) impl_->dbf->refreshCount();
-    return impl_->goFirst();
+    Impl::IndexAccess access(*impl_, false);
+    const bool ok = impl_->goFirst();
+    access.finish();
+    return ok;
 }
 bool Table::last() {
     impl_->requireOpen();
     if (impl_->dbf->mode() == OpenMode::Shared) impl_->dbf->refreshCount();
-    return impl_->goLast();
+    Impl::IndexAccess access(*impl_, false);
+    const bool ok = impl_->goLast();
+    access.finish();
+    return ok;
 }
 bool Table::next() {
     impl_->requireOpen();
-    return impl_->skip(true);
+    Impl::IndexAccess access(*impl_, false);
+    const bool ok = impl_->skip(true);
+    access.finish();
+    return ok;
 }
 bool Table::prior() {
     impl_->requireOpen();
-    return impl_->skip(false);
+    Impl::IndexAccess access(*impl_, false);
+    const bool ok = impl_->skip(false);
+    access.finish();
+    return ok;
 }
 bool Table::eof() const { return impl_->atEof; }
 bool Table::bof() const { return impl_->atBof; }
@@ -1362,6 +1464,13 @@ std::uint32_t Table::recordCount() const {
 }
 
 bool Table::seek(std::string_view keyIn) {
+    Impl::IndexAccess access(*impl_, false);
+    const bool ok = seekLocked(keyIn);
+    access.finish();
+    return ok;
+}
+
+bool Table::seekLocked(std::string_view keyIn) {
     Impl& m = *impl_;
     m.requireOpen();
     if (!m.active) throw StoreError("Seek needs an index order");
@@ -1590,7 +1699,16 @@ void Table::edit() {
     m.requireWritable();
     if (m.appending || m.editing) return;
     if (!hasRecord()) throw StoreError("There is no current record to edit");
-    if (m.dbf->mode() == OpenMode::Shared) m.loadCurrent();
+    if (m.shared()) {
+        // The record's lock, held until post or cancel, keeps other users
+        // (here or in other programs) from changing it at the same time; the
+        // record is read again under it.
+        if (!m.dbf->lockRecord(m.recno, m.lockWait))
+            throw InUseError("Record " + std::to_string(m.recno) + " of " + m.dbf->path() +
+                             " is being changed by another user");
+        m.lockedRecord = m.recno;
+        m.loadCurrent();
+    }
     m.orig = m.rec;
     m.editing = true;
 }
@@ -1678,6 +1796,7 @@ void Table::cancel() {
     m.editing = false;
     m.appending = false;
     m.pendingMemos.clear();
+    m.releaseRecordLock();
     if (wasAppending) {
         if (m.beforeAppend >= 1 && m.beforeAppend <= m.count()) m.settle(m.beforeAppend);
         else m.setEof();
@@ -1753,7 +1872,7 @@ PackResult Table::Impl::rewrite(bool keepRecords, const PackOptions& options, co
         try {
             if (fptMemo) {
                 MemoFile::createFpt(tmpMemo, memo->blockSize());
-                newMemo = MemoFile::open(tmpMemo, MemoKind::Fpt, true);
+                newMemo = MemoFile::open(tmpMemo, MemoKind::Fpt, OpenMode::Exclusive);
             }
             const auto len = static_cast<std::size_t>(schema().recordLength);
             std::string out;
@@ -1824,6 +1943,7 @@ PackResult Table::Impl::rewrite(bool keepRecords, const PackOptions& options, co
             throw;
         }
         ::close(fd);
+        newMemo.reset();
         result.removed = keepRecords ? count() - result.kept : count();
         if (progress) progress(100);
 
@@ -1832,7 +1952,7 @@ PackResult Table::Impl::rewrite(bool keepRecords, const PackOptions& options, co
         st->dbf = DbfFile::open(tmpDbf, OpenMode::Exclusive);
         if (fptMemo) {
             st->memoPath = tmpMemo;
-            st->memo = MemoFile::open(tmpMemo, MemoKind::Fpt, true);
+            st->memo = MemoFile::open(tmpMemo, MemoKind::Fpt, OpenMode::Exclusive);
         }
         st->installMemoReader();
         staged.reset(new Table(std::move(st)));
@@ -2000,7 +2120,9 @@ std::vector<std::string> Table::check(const ProgressFn& progress) {
     if (!m.cdx || !recordsReadable) return problems;
     // Damage that stops a walk through the index is one more problem found.
     try {
+        Impl::IndexAccess access(m, false);
         checkIndex(problems, progress);
+        access.finish();
     } catch (const FormatError& e) {
         problems.push_back(e.what());
     }

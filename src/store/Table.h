@@ -1,6 +1,7 @@
 #pragma once
 // A DBF table with its memo file and its structural compound index: the
 // record store the whole program works through.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,12 +13,12 @@
 #include "store/CodePage.h"
 #include "store/Expression.h"
 #include "store/IndexFile.h"
+#include "store/OpenMode.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
 
 namespace brindle::store {
 
-enum class OpenMode { Exclusive, Shared, ReadOnly };
 
 enum class TableType {
     FoxPro,      // 0xF5 with a memo (.FPT), 0x03 without; what the program creates
@@ -54,6 +55,7 @@ struct TableInfo {
     bool hasMemo = false;
     bool structuralIndex = false;  // header flag says a .CDX belongs to the table
     std::string indexProblem;      // why the structural index was not opened; empty when fine
+    std::string unfinishedWork;    // what an interrupted pack left and what finishes it; empty when nothing
 };
 
 // A record whose memo text cannot be read (a reference past the end of the
@@ -133,6 +135,9 @@ public:
     void setHideDeleted(bool on);   // engine-deleted records hidden (default on)
     bool hideDeleted() const;
     void setTurboRead(bool on);     // hint: long sequential scan ahead
+    // Shared opens: how long to wait for another user's record, header, memo
+    // or index lock before giving up with InUseError (default 5 s).
+    void setLockWait(std::chrono::milliseconds wait);
 
     // ---- orders ----
     // Creates or replaces a tag in the structural index (creating the .CDX when
@@ -235,6 +240,7 @@ public:
 private:
     explicit Table(std::unique_ptr<Impl> impl);
     void checkIndex(std::vector<std::string>& problems, const ProgressFn& progress);
+    bool seekLocked(std::string_view key);
     std::unique_ptr<Impl> impl_;
 };
 

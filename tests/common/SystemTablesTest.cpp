@@ -182,3 +182,29 @@ TEST_F(SystemTablesTest, ReindexOrder) {
 }
 
 }  // namespace
+
+TEST_F(SystemTablesTest, TwoWindowsHoldAndChangeOneTableTogether) {
+    auto first = openLetterTable(dialogs);
+    auto second = openLetterTable(dialogs);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->mode(), OpenMode::Shared);
+    for (int i = 0; i < 3; ++i) {
+        for (Table* t : {first.get(), second.get()}) {
+            t->append();
+            t->setString("DESCRIPT", (t == first.get() ? "First " : "Second ") + std::to_string(i));
+            t->setMemo("RTF", std::string(100 + i, t == first.get() ? 'f' : 's'));
+            t->post();
+        }
+    }
+    // Each sees the other's records through the shared index.
+    second->setOrder(second->tagArea("DESCRIPT"));
+    EXPECT_TRUE(first->seek("SECOND 2"));
+    EXPECT_EQ(first->getMemo("RTF"), std::string(102, 's'));
+    EXPECT_TRUE(second->seek("FIRST 1"));
+    EXPECT_EQ(second->getMemo("RTF"), std::string(101, 'f'));
+    first.reset();
+    second.reset();
+    auto t = Table::open(path("LETTER.DBF"), OpenMode::Exclusive);
+    EXPECT_EQ(t->recordCount(), 6u);
+    EXPECT_TRUE(t->check().empty());
+}

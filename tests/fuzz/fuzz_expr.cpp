@@ -15,7 +15,7 @@ namespace {
 struct Fixture {
     Schema schema;
     std::string record;
-    std::function<std::string(int)> memo = [](int) { return std::string("memo text\r\nsecond line"); };
+    std::function<std::string(const char*, int)> memo = [](const char*, int) { return std::string("memo text\r\nsecond line"); };
 
     Fixture() {
         const struct {

@@ -352,6 +352,10 @@ TEST_F(IndexFileTest, FileLeftDirtyByACrashIsRefused) {
     writer->flush();
     fs::copy_file(path, file("flushed.idx"));
     EXPECT_NO_THROW(IndexFile::open(file("flushed.idx"), false));
+    // While the writer holds the file, nobody else opens it; afterwards a
+    // reader cannot change it.
+    EXPECT_THROW(IndexFile::open(path, false), InUseError);
+    writer.reset();
     auto reader = IndexFile::open(path, false);
     EXPECT_THROW(reader->tag(0)->insert("KEY000000", 1), StoreError);
 }
