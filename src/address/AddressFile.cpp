@@ -185,7 +185,8 @@ bool AddressFile::openBRWDBF(const QString& path) {
     } else {
         currentFilePath_.clear();
     }
-    caption_ = QStringLiteral("Brindle - ") + path;
+    // The caption names a file only while one is open.
+    caption_ = isOpen() ? QStringLiteral("Brindle - ") + path : QStringLiteral("Brindle");
     notify();
     return opened;
 }
@@ -255,12 +256,29 @@ QString AddressFile::sortStatus() const { return sortName_.isEmpty() ? QString()
 void AddressFile::clearQueryVars() {
     queryVars_.clear();
     queryString_.clear();
+    queryExpression_.clear();
 }
 
 int AddressFile::applyQuery() {
     common::BusyScope busy(dialogs_);
-    queryString_ = buildQueryString(queryVars_, globalTagId_);
+    lastQueryRefused_ = false;
+    QString refusal;
+    try {
+        // Values are compared in the open file's code page (Windows-1252 with none open).
+        const FileText text = this->text();
+        queryExpression_ = buildQueryExpression(queryVars_, globalTagId_, text);
+        queryString_ = text.decode(queryExpression_);
+        if (queryTooLong(queryString_) || expressionTooLong(queryExpression_)) refusal = tooComplexMessage();
+    } catch (const QueryValueError& e) {
+        refusal = unquotableValueMessage(e.value());
+    }
     countValid_ = false;
+    if (!refusal.isEmpty()) {
+        // Refused values never reach the engine, not even when no file is open.
+        lastQueryRefused_ = true;
+        dialogs_.showInfo(refusal);
+        clearQueryVars();
+    }
     if (!table_) return 0;
     const auto plain = [this] {
         table_->setFilter(common::toStore(notDeletedCondition()));
@@ -271,14 +289,7 @@ int AddressFile::applyQuery() {
         notify();
         return 0;
     }
-    if (queryTooLong(queryString_)) {
-        dialogs_.showInfo(tooComplexMessage());
-        clearQueryVars();
-        plain();
-        notify();
-        return 0;
-    }
-    const std::string expression = common::toStore(engineFilter(queryString_));
+    const std::string expression = engineExpression(queryExpression_);
     std::string error;
     if (!table_->testExpression(expression, &error)) {
         // A value the engine cannot read (a stray quote) is dropped like a filter without matches.
@@ -297,6 +308,27 @@ int AddressFile::applyQuery() {
     }
     notify();
     return static_cast<int>(n);
+}
+
+bool AddressFile::currentMatches() const {
+    if (!table_ || !table_->hasRecord() || table_->appending()) return false;
+    try {
+        return table_->evalLogical(engineExpression(queryExpression_));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void AddressFile::showMatchingRecord() {
+    if (!table_ || currentMatches()) return;
+    first();
+}
+
+int AddressFile::restoreFilter(const QueryVars& vars) {
+    setQueryVars(vars);
+    const int n = applyQuery();
+    showMatchingRecord();
+    return n;
 }
 
 std::uint32_t AddressFile::filterCount() {
@@ -351,7 +383,7 @@ bool AddressFile::step(bool forward) {
 
 QString AddressFile::field(const char* name) const {
     if (!table_ || !table_->hasRecord()) return {};
-    return common::fromStore(table_->getString(name));
+    return text().decode(table_->getString(name));
 }
 
 int AddressFile::fieldWidth(const char* name) const {
@@ -363,7 +395,7 @@ int AddressFile::fieldWidth(const char* name) const {
 
 QString AddressFile::memo() const {
     if (!table_ || !table_->hasRecord()) return {};
-    return common::fromStore(table_->getMemo("MEMO"));
+    return text().decode(table_->getMemo("MEMO"));
 }
 
 std::uint32_t AddressFile::recordCount() const { return table_ ? table_->recordCount() : 0; }

@@ -107,12 +107,25 @@ public:
     // The user's query as last built ("" for none); the engine filter adds the
     // condition that ISDEL is false.
     const QString& queryString() const { return queryString_; }
+    // The same query as the engine gets it, in the open file's code page.
+    const std::string& queryExpression() const { return queryExpression_; }
     bool filterSet() const { return !queryString_.isEmpty(); }
+    // Whether the last applyQuery refused the values (too long, or a value
+    // that cannot be quoted) with a message.
+    bool lastQueryRefused() const { return lastQueryRefused_; }
     // Builds the query string and sets the engine filter; returns the number of
-    // matching records (0 when no filter is set). A query that is too long is
-    // refused with a message, and one that matches nothing is dropped: both
-    // leave the plain filter. The record pointer does not move.
+    // matching records (0 when no filter is set). A query that is too long or
+    // holds a value that cannot be quoted is refused with a message, and one
+    // that matches nothing is dropped: both leave the plain filter. The record
+    // pointer does not move.
     int applyQuery();
+    // Whether the current record is one the filter shows.
+    bool currentMatches() const;
+    // Makes the first record of the filter current unless the current one matches.
+    void showMatchingRecord();
+    // A restored filter: takes the values, applies them and shows a matching
+    // record; returns the number of matches (0 when the filter was dropped).
+    int restoreFilter(const QueryVars& vars);
     // The filter status panel: "<n> filter matches", "<n> records (no filter)",
     // "No records"; empty when no file is open. Uses the count kept since the
     // last change of filter or data.
@@ -148,6 +161,9 @@ public:
     QString memo() const;
     std::uint32_t recordCount() const;
     std::uint32_t recNo() const;
+    // The open file's text conversion (its code page; Windows-1252 when none
+    // is open). Fields, memos and typed values pass through it.
+    FileText text() const { return FileText::of(table_.get()); }
 
     // ---- computed fields ----
     const QString& globalTagId() const { return globalTagId_; }
@@ -182,9 +198,11 @@ private:
     QString currentTag_;
     QString sortName_;
     QString queryString_;
+    std::string queryExpression_;
     QueryVars queryVars_;
     std::uint32_t count_ = 0;
     bool countValid_ = false;
+    bool lastQueryRefused_ = false;
     int suspended_ = 0;
     QString globalTagId_;
     bool extraFields_ = false;

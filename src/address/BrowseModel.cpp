@@ -131,11 +131,12 @@ bool AddressTableModel::canFetchMore(const QModelIndex& parent) const { return !
 
 QStringList AddressTableModel::readRow() const {
     const ComputedFields c = file_.calcFields();
+    const FileText text = file_.text();
     QStringList row;
     for (const QString& n : shown_) {
         if (n == QLatin1String("Tagged")) row << (c.tagged ? QStringLiteral("T") : QString());
         else if (n == QLatin1String("DisplayDate")) row << c.displayDate;
-        else row << common::fromStore(file_.table()->getString(n.toLatin1().constData()));
+        else row << text.decode(file_.table()->getString(n.toLatin1().constData()));
     }
     return row;
 }

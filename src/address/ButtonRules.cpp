@@ -11,10 +11,13 @@ Enabling computeEnabling(const WindowState& s) {
     e.add = s.open && !s.editing;
     e.editDelete = idle;
     e.idleEntries = idle;
-    e.filterEntries = s.filterSet;
-    e.clearFilterButtonShown = s.filterSet;
-    e.clearFilterButtonEnabled = s.filterSet && !s.editing;
-    e.setFilter = s.filterSet || idle;
+    // Filter values outlive the file, but without an open file there is
+    // nothing to filter: the filter entries need one.
+    const bool filtered = s.open && s.filterSet;
+    e.filterEntries = filtered;
+    e.clearFilterButtonShown = filtered;
+    e.clearFilterButtonEnabled = filtered && !s.editing;
+    e.setFilter = filtered || idle;
     e.fileMenu = !s.editing;
     e.recordMenu = s.open && !s.editing;
     e.findNextAllowed = !s.editing;

@@ -23,6 +23,7 @@ struct Enabling {
     // Search, Browse, Export, navigation, Clone, Copy to clipboard, Sort, Print,
     // Utilities, dialling, "Search &Memo", Labels, Letters, Envelopes, Reports, Date.
     bool idleEntries = false;
+    // The filter entries need an open file: filter values outlive the file.
     bool filterEntries = false;       // "&Save Filter", "&Clear Filter", "&Tag All Filter Matches"
     bool clearFilterButtonShown = false;
     bool clearFilterButtonEnabled = false;

@@ -37,6 +37,7 @@ QString configurationReport(const AddressFile* file, int aggressiveSave) {
     if (file && file->isOpen()) {
         lines << QStringLiteral("File:        \t") + file->currentFilePath();
         lines << QStringLiteral("Records:     \t") + QString::number(file->recordCount());
+        lines << QStringLiteral("Code page:   \t") + file->text().codePageName();
         lines << QStringLiteral("Order:       \t") + file->sortName();
         lines << QStringLiteral("Filter:      \t") + file->queryString();
     } else {

@@ -27,10 +27,15 @@ QByteArray dialCommand(const QString& number, DialMethod method) {
     return cmd + stripControlCharacters(number).toLatin1() + "\r\n";
 }
 
+QString unableToOpenPortMessage(const QString& portName, const QString& device, const QString& reason) {
+    return QStringLiteral("Unable to open ") + portName + QStringLiteral(" (") + device +
+           (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason) + QStringLiteral(")");
+}
+
 DialOutcome dialNumber(const DialRequest& request, DialerPort& port, common::UserDialogs& dialogs,
                        const std::function<void(int ms)>& wait) {
     if (!port.open(request.device)) {
-        dialogs.showError(QStringLiteral("Unable to open ") + request.portName);
+        dialogs.showError(unableToOpenPortMessage(request.portName, request.device, port.errorString()));
         return DialOutcome::OpenFailed;
     }
     // The port is closed on every path, including a failed write.

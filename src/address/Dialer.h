@@ -19,6 +19,8 @@ public:
     virtual ~DialerPort() = default;
     // Opens an existing device for writing; false when it cannot.
     virtual bool open(const QString& device) = 0;
+    // Why the last open failed, in the system's words; empty when unknown.
+    virtual QString errorString() const { return {}; }
     // Writes all bytes; false on failure or when the device does not take them in time.
     virtual bool write(const QByteArray& bytes) = 0;
     virtual void close() = 0;
@@ -42,6 +44,10 @@ struct DialRequest {
 };
 
 enum class DialOutcome { OpenFailed, WriteFailed, Dialed };
+
+// "Unable to open COM2 (/dev/ttyS1: Permission denied)"; without a reason
+// "Unable to open COM2 (/dev/ttyS1)".
+QString unableToOpenPortMessage(const QString& portName, const QString& device, const QString& reason);
 
 // Runs the whole sequence: open, init line and the wait, dial command,
 // "Pick up phone", "ATH", close. `wait` is called with 1500 after the init

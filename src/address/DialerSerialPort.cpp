@@ -14,24 +14,38 @@
 
 namespace brindle::address {
 
+namespace {
+// The system's reason for an errno, with a plain word for a device in use.
+QString reasonFor(int error) {
+    if (error == EBUSY || error == EWOULDBLOCK) return QStringLiteral("in use by another program");
+    return qt_error_string(error);
+}
+}  // namespace
+
 bool SerialDialerPort::open(const QString& device) {
     close();
     failed_ = false;
+    error_.clear();
     const QByteArray path = QFile::encodeName(device);
-    if (path.isEmpty()) return false;
-    // No O_CREAT: a missing device is an error, never a new file.
-    const int fd = ::open(path.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    // Another program holding the device (or its advisory lock) wins.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
+    if (path.isEmpty()) {
+        error_ = qt_error_string(ENOENT);
         return false;
     }
+    // No O_CREAT: a missing device is an error, never a new file.
+    const int fd = ::open(path.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error_ = reasonFor(errno);
+        return false;
+    }
+    const auto fail = [&](int error) {
+        error_ = reasonFor(error);
+        ::close(fd);
+        return false;
+    };
+    // Another program holding the device (or its advisory lock) wins.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno);
     if (::isatty(fd)) {
-        if (::ioctl(fd, TIOCEXCL) != 0) {
-            ::close(fd);
-            return false;
-        }
+        if (::ioctl(fd, TIOCEXCL) != 0) return fail(errno);
         termios t{};
         if (::tcgetattr(fd, &t) == 0) {
             t.c_oflag &= ~static_cast<tcflag_t>(OPOST);

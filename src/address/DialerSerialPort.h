@@ -15,6 +15,7 @@ public:
     // controlling terminal and without waiting for carrier. Speed and framing
     // stay as they are; output processing is turned off so bytes go out unchanged.
     bool open(const QString& device) override;
+    QString errorString() const override { return error_; }
     bool write(const QByteArray& bytes) override;
     void close() override;
     bool isOpen() const { return fd_ >= 0; }
@@ -23,6 +24,7 @@ private:
     int fd_ = -1;
     int timeoutMs_;
     bool failed_ = false;
+    QString error_;
 };
 
 }  // namespace brindle::address

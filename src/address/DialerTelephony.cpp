@@ -35,6 +35,10 @@ bool serviceRegistered(const QDBusConnection& bus, const QString& name) {
 }
 }  // namespace
 
+QString noTelephonyServiceText() {
+    return QStringLiteral("No telephony service (oFono or ModemManager) was found");
+}
+
 QDBusConnection telephonyBus() {
     const QString choice = qEnvironmentVariable("BRINDLE_TELEPHONY_BUS").trimmed();
     if (choice.isEmpty()) return QDBusConnection::systemBus();
@@ -48,6 +52,7 @@ TelephonyClient::~TelephonyClient() { shutdown(); }
 
 bool TelephonyClient::initialize() {
     backend_ = Backend::None;
+    serviceFound_ = serviceRegistered(bus_, kOfono) || serviceRegistered(bus_, kMm);
     if (findOfonoModem()) backend_ = Backend::OFono;
     else if (findModemManagerModem()) backend_ = Backend::ModemManager;
     return backend_ != Backend::None;

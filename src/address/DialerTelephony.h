@@ -18,6 +18,9 @@ namespace brindle::address {
 // for set-ups whose telephony service lives elsewhere.
 QDBusConnection telephonyBus();
 
+// "No telephony service (oFono or ModemManager) was found"
+QString noTelephonyServiceText();
+
 enum class CallState { Dialing, Proceeding, Connected, Busy, Disconnected, Idle };
 enum class DisconnectMode { Normal, Busy, Other };
 
@@ -32,6 +35,8 @@ public:
     // Looks for a modem that can place voice calls; false when no service or
     // no such modem answers.
     bool initialize();
+    // Whether initialize() found a telephony service on the bus at all.
+    bool serviceFound() const { return serviceFound_; }
     Backend backend() const { return backend_; }
     QString modemPath() const { return modem_; }
     bool hasCall() const { return !call_.isEmpty(); }
@@ -68,6 +73,7 @@ private:
 
     QDBusConnection bus_;
     Backend backend_ = Backend::None;
+    bool serviceFound_ = false;
     QString service_;
     QString modem_;
     QString call_;

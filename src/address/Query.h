@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <stdexcept>
+#include <string>
+
+#include "address/FileText.h"
 
 namespace brindle::address {
 
@@ -31,30 +35,68 @@ struct QueryVars {
 
     void clear() { *this = QueryVars(); }
     bool operator==(const QueryVars&) const = default;
+    // Whether these values make a query: a text that is not only blanks, or the tagged-only flag.
+    bool setsFilter() const;
 };
+
+// A typed value as the store compares it with the text of a file in this
+// code page (FileText::key): letters the file cannot hold spelled as such
+// names are stored, encoded, folded to upper case as the store's UPPER() does.
+std::string storeKey(const QString& typed, const FileText& text = FileText());
+
+// A typed value that cannot be written as one string literal: it holds all
+// three delimiters of the language (", ' and ]).
+class QueryValueError : public std::runtime_error {
+public:
+    explicit QueryValueError(const QString& value)
+        : std::runtime_error("value cannot be quoted"), value_(value) {}
+    const QString& value() const { return value_; }
+
+private:
+    QString value_;
+};
+
+// "A filter value cannot hold all three of the characters " ' ]: ..." for a refused value.
+QString unquotableValueMessage(const QString& value);
 
 // Every part of `text` between the separators; separators at either end or
 // side by side give empty parts.
 QStringList splitOn(const QString& text, QChar separator);
 
 // The condition for one field: ";" (or), "+" (and), "^" (and not) split the
-// value, loosest first; each part may start with >=, <=, >, < or $.
-QString fieldCondition(const QString& expression, const QString& value);
+// value, loosest first; each part may start with >=, <=, >, < or $. Every
+// value becomes one string literal of the language (storeKey in the file's
+// code page, quoted by the store's quoting routine), so typed text never
+// becomes expression syntax. The result is the condition as text (the bytes
+// decoded). Throws QueryValueError for a value that cannot be quoted.
+QString fieldCondition(const QString& expression, const QString& value, const FileText& text = FileText());
 
-// The query string of the variables ("" when none is set); `tagId` is the
-// current tag identifier used by the tagged-only flag.
-QString buildQueryString(const QueryVars& vars, const QString& tagId);
+// The query of the variables as the engine gets it: bytes in the file's code
+// page, "" when none is set; `tagId` is the current tag identifier used by
+// the tagged-only flag. Throws QueryValueError.
+std::string buildQueryExpression(const QueryVars& vars, const QString& tagId, const FileText& text = FileText());
+// The same query as text (buildQueryExpression decoded), for showing it.
+QString buildQueryString(const QueryVars& vars, const QString& tagId, const FileText& text = FileText());
 
 // The expression given to the engine: query + ".and. !ISDEL", or "!ISDEL".
 QString engineFilter(const QString& queryString);
-// True when the engine filter of this query string is too long.
+std::string engineExpression(const std::string& queryExpression);
+// True when the engine filter of this query is too long (the second counts
+// the engine's bytes, which is what matters where a character takes more).
 bool queryTooLong(const QString& queryString);
+bool expressionTooLong(const std::string& queryExpression);
 
-// Filter files: 18 lines of texts, then "T"/"F" for the two flags, CR LF after each.
-// Throws std::runtime_error when the file cannot be written.
+// Filter files: 18 lines of texts, then "T"/"F" for the two flags, CR LF
+// after each. They are Windows-1252 whenever that holds every value as typed
+// (and the bytes could not be taken for UTF-8); otherwise UTF-8 behind a
+// byte-order mark, so a value typed for a file of another code page (a
+// Cyrillic name for a Windows-1251 file) comes back as typed. Throws
+// std::runtime_error when the file cannot be written.
 void saveFilterTo(const QString& path, const QueryVars& vars);
-// Missing lines are empty values and false flags. Throws std::runtime_error
-// when the file cannot be read.
+// Missing lines are empty values and false flags; of a very long line the
+// first 4096 bytes are kept. A file that is valid UTF-8 with bytes above 127
+// (a byte-order mark aside) is read as UTF-8, any other as Windows-1252.
+// Throws std::runtime_error when the file cannot be read.
 QueryVars restoreFilterFrom(const QString& path);
 
 // The name a save dialog's answer is stored under: ".FLT" added when the

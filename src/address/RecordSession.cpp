@@ -1,10 +1,16 @@
 #include "address/RecordSession.h"
 
+#include <QClipboard>
 #include <QDate>
+#include <QGuiApplication>
+#include <algorithm>
 
 #include "address/AddressFile.h"
 #include "address/MruList.h"
+#include "address/Query.h"
+#include "address/RecordFields.h"
 #include "common/Common.h"
+#include "common/LatinText.h"
 #include "common/ProfileFile.h"
 #include "common/UserDialogs.h"
 #include "store/Cp1252.h"
@@ -58,7 +64,10 @@ const std::map<QString, QString>& skipKeyOfField() {
     return m;
 }
 
-QString padOrCut(const QString& s, int width) { return s.left(width).leftJustified(width, QLatin1Char(' ')); }
+std::string padOrCut(std::string s, int width) {
+    s.resize(static_cast<std::size_t>(std::max(width, 0)), ' ');
+    return s;
+}
 
 const char* const kCloneFields[] = {"LNAME", "FNAME",   "MIDDLE", "PREFIX", "TITLE", "ORG",   "STREET",
                                     "STREET2", "CITY",  "STATE",  "ZIP",    "COUNTRY", "PHONE", "PHONE2",
@@ -66,20 +75,36 @@ const char* const kCloneFields[] = {"LNAME", "FNAME",   "MIDDLE", "PREFIX", "TIT
 
 }  // namespace
 
-std::string storedMemo(const QString& text) {
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    std::string bytes = common::toStore(t);
-    if (!bytes.empty() && bytes.size() % 4 == 0) bytes += ' ';
-    return bytes;
+QString unstorableQuestion(const QList<UnstorableField>& fields, const FileText& fileText) {
+    // Our own files are Windows-1252; a file of another code page is named.
+    QString text = fileText.isWindows1252()
+                       ? QStringLiteral("Some characters cannot be stored in an address file:\r\n\r\n")
+                       : QStringLiteral("Some characters cannot be stored in this address file (") +
+                             fileText.codePageName() + QStringLiteral("):\r\n\r\n");
+    QList<char32_t> all;
+    for (const UnstorableField& f : fields) {
+        QStringList chars;
+        for (char32_t c : f.characters) {
+            chars << common::characterText(c);
+            if (!all.contains(c)) all << c;
+        }
+        text += recordFieldCaption(f.field) + QStringLiteral(": ") + chars.join(QLatin1Char(' ')) +
+                QStringLiteral("\r\n");
+    }
+    QStringList replacements;
+    for (char32_t c : all) {
+        const QString latin = fileText.nearestSpelling(c);
+        replacements << common::characterText(c) + QStringLiteral(" \u2192 ") +
+                            (latin.isEmpty() ? QStringLiteral("(left out)") : latin);
+    }
+    text += QStringLiteral("\r\nReplace them with the nearest Latin letters?\r\n") +
+            replacements.join(QStringLiteral(", ")) + QStringLiteral("\r\n\r\nChoose No to go back to editing.");
+    return text;
 }
 
-QString memoForDisplay(const std::string& stored) {
-    QString t = common::fromStore(stored);
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return t;
-}
+std::string storedMemo(const QString& text, const FileText& fileText) { return fileText.storedMemo(text); }
+
+QString memoForDisplay(const std::string& stored, const FileText& fileText) { return fileText.memoForDisplay(stored); }
 
 RecordSession::RecordSession(AddressFile& file, common::UserDialogs& dialogs) : file_(file), dialogs_(dialogs) {}
 
@@ -123,7 +148,9 @@ bool RecordSession::add() {
     if (!checkDupName(answer.first, answer.last)) return false;
 
     t->append();
-    auto put = [&](const char* f, const QString& v) { t->setString(f, common::toStore(v)); };
+    clearTyped();
+    // Everything goes in as typed: the box's names are checked like the edits on saving.
+    auto put = [&](const char* f, const QString& v) { setField(QString::fromLatin1(f), v); };
     auto flag = [&](const char* k) { return prefs.flag(QString::fromLatin1(k)); };
     if (!answer.first.isEmpty()) put("FNAME", answer.first);
     if (!answer.last.isEmpty()) put("LNAME", answer.last);
@@ -154,8 +181,11 @@ QString RecordSession::addFocusField() const {
 bool RecordSession::checkDupName(const QString& first, const QString& last) {
     if (first.isEmpty() || last.isEmpty() || !file_.isOpen()) return true;
     auto* t = file_.table();
-    const std::string key = store::toUpper1252(common::toStore(padOrCut(last, file_.fieldWidth("LNAME")) +
-                                                               padOrCut(first, file_.fieldWidth("FNAME"))));
+    // Compared in the spelling and the bytes the names would be stored in,
+    // each padded or cut to its field's width.
+    const FileText text = file_.text();
+    const std::string key = store::toUpper1252(padOrCut(text.encode(text.toStorable(last)), file_.fieldWidth("LNAME")) +
+                                               padOrCut(text.encode(text.toStorable(first)), file_.fieldWidth("FNAME")));
     const std::uint32_t here = t->recNo();
     const int order = t->order();
     const bool exact = t->exact();
@@ -197,7 +227,7 @@ std::pair<QString, QString> RecordSession::fillCityState(const QString& zip) {
     try {
         t->setOrder(t->tagArea("ZIP"));
         t->setExact(false);
-        if (t->seek(store::toUpper1252(common::toStore(zip))))
+        if (t->seek(storeKey(zip, file_.text())))
             result = {file_.field("CITY"), file_.field("STATE")};
     } catch (const std::exception&) {
     }
@@ -213,6 +243,7 @@ std::pair<QString, QString> RecordSession::fillCityState(const QString& zip) {
 bool RecordSession::startEdit() {
     if (!file_.hasRecord()) return false;
     if (editing()) return true;
+    clearTyped();
     file_.table()->edit();
     file_.refresh();
     return true;
@@ -220,32 +251,63 @@ bool RecordSession::startEdit() {
 
 void RecordSession::setField(const QString& name, const QString& value) {
     if (!editing()) return;
+    const QString text = common::storableForm(value);
+    typed_[name] = text;
     const QByteArray n = name.toLatin1();
-    file_.table()->setString(n.constData(), common::toStore(value));
+    file_.table()->setString(n.constData(), file_.text().encode(text));
 }
 
 QString RecordSession::field(const QString& name) const {
     const auto* t = file_.table();
     if (!t || !t->hasRecord()) return {};
-    return common::fromStore(t->getString(name.toLatin1().constData()));
+    if (editing()) {
+        const auto it = typed_.find(name);
+        if (it != typed_.end()) return it->second;
+    }
+    return file_.text().decode(t->getString(name.toLatin1().constData()));
 }
 
 QString RecordSession::memoText() const {
     const auto* t = file_.table();
     if (!t || !t->hasRecord() || t->appending()) return {};
-    return memoForDisplay(t->getMemo("MEMO"));
+    return file_.text().memoForDisplay(t->getMemo("MEMO"));
 }
 
 void RecordSession::post() {
     file_.table()->post();
+    clearTyped();
     file_.dataChanged();
     if (afterPost) afterPost();
     if (prefs.aggressiveSave > 0 && !bulkOperation) checkCloseAndOpen();
 }
 
-bool RecordSession::save(const QString& memo) {
+bool RecordSession::save(const QString& memoText) {
     if (!editing()) return false;
-    file_.table()->setMemo("MEMO", storedMemo(memo));
+    QString memo = common::storableForm(memoText);
+    // What the file can hold depends on the code page its header names.
+    const FileText fileText = file_.text();
+    QList<UnstorableField> unstorable;
+    const auto check = [&](const QString& field, const QString& text) {
+        const QList<char32_t> chars = fileText.unstorableCharacters(text);
+        if (!chars.isEmpty()) unstorable << UnstorableField{field, chars};
+    };
+    // In the order the window shows the fields, then any others.
+    QStringList order;
+    for (auto fields : {nameFields(), addressPageFields()})
+        for (const RecordField& f : fields) order << QString::fromLatin1(f.field);
+    for (const auto& [name, text] : typed_)
+        if (!order.contains(name)) order << name;
+    for (const QString& name : order)
+        if (const auto it = typed_.find(name); it != typed_.end()) check(name, it->second);
+    check(QStringLiteral("MEMO"), memo);
+    if (!unstorable.isEmpty()) {
+        // Nothing is written unless the user agrees to the replacements.
+        if (!dialogs_.askYesNo(unstorableQuestion(unstorable, fileText), QStringLiteral("Save"))) return false;
+        const std::map<QString, QString> typed = typed_;
+        for (const auto& [name, text] : typed) setField(name, fileText.toStorable(text));
+        memo = fileText.toStorable(memo);
+    }
+    file_.table()->setMemo("MEMO", fileText.storedMemo(memo));
     post();
     if (file_.isOpen() && file_.filterSet() && file_.filterCount() == 0) file_.applyQuery();
     file_.refresh();
@@ -254,6 +316,7 @@ bool RecordSession::save(const QString& memo) {
 
 void RecordSession::cancel() {
     if (!editing()) return;
+    clearTyped();
     file_.table()->cancel();
     file_.refresh();
 }
@@ -323,7 +386,7 @@ bool RecordSession::setDate(const QString& stored) {
         return false;
     }
     if (!editing()) file_.table()->edit();
-    file_.table()->setString("DATE", common::toStore(stored));
+    file_.table()->setString("DATE", file_.text().encode(stored));
     file_.refresh();
     return true;
 }
@@ -339,7 +402,7 @@ bool RecordSession::toggleTag() {
     {
         Suspend suspend(file_);
         if (!wasEditing) t->edit();
-        t->setString("TAG", common::toStore(field(QStringLiteral("TAG")) != id ? id : QString()));
+        t->setString("TAG", file_.text().encode(field(QStringLiteral("TAG")) != id ? id : QString()));
         if (!wasEditing) {
             Restore<bool> bulk(bulkOperation, true);
             post();
@@ -374,7 +437,7 @@ RecordSession::TagAllResult RecordSession::tagAll(const std::function<bool(int)>
         // filter (a "Tagged" plus "Reverse" filter), which would upset a walk.
         std::vector<std::uint32_t> recnos;
         for (bool ok = t->first(); ok && !t->eof(); ok = t->next()) recnos.push_back(t->recNo());
-        const std::string id = common::toStore(file_.globalTagId());
+        const std::string id = file_.text().encode(file_.globalTagId());
         for (std::uint32_t r : recnos) {
             t->go(r);
             t->edit();
@@ -434,7 +497,7 @@ void RecordSession::searchFor(const QString& sortName, const QString& text) {
     try {
         t->setExact(false);
         t->setSoftSeek(true);
-        if (!t->seek(store::toUpper1252(common::toStore(text)))) t->go(here);
+        if (!t->seek(storeKey(text, file_.text()))) t->go(here);
     } catch (const std::exception&) {
         t->go(here);
     }
@@ -451,9 +514,12 @@ bool RecordSession::findTextInMemo(bool fromStart, const std::function<bool()>& 
     bool found = false;
     {
         Suspend suspend(file_);
+        // Memos hold what the file can store; the text is looked for in that spelling.
+        const FileText text = file_.text();
+        const QString wanted = text.toStorable(memoSearchText);
         bool ok = fromStart ? t->first() : (had && t->next());
         while (ok && !t->eof()) {
-            if (memoContains(common::fromStore(t->getMemo("MEMO")), memoSearchText)) {
+            if (memoContains(text.decode(t->getMemo("MEMO")), wanted)) {
                 found = true;
                 break;
             }
@@ -466,6 +532,12 @@ bool RecordSession::findTextInMemo(bool fromStart, const std::function<bool()>& 
     if (!found) dialogs_.beep();
     file_.refresh();
     return found;
+}
+
+void RecordSession::copyToClipboard(const RecordTextParts& parts) {
+    if (!file_.hasRecord()) return;
+    QGuiApplication::clipboard()->setText(getRecordAsString([this](const char* f) { return file_.field(f); }, parts));
+    dialogs_.showInfo(QStringLiteral("Record copied to the clipboard"));
 }
 
 QString getRecordAsString(const std::function<QString(const char*)>& value, const RecordTextParts& parts) {

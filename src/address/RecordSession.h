@@ -3,11 +3,13 @@
 // adding preferences, editing, saving, cancelling, deleting, cloning, tags,
 // the date, aggressive saving, the search box and the memo search. The window
 // only gathers input and shows the state; every rule lives here.
+#include <QList>
 #include <QString>
 #include <functional>
 #include <map>
 #include <optional>
 
+#include "address/FileText.h"
 #include "address/Preferences.h"
 
 namespace brindle::common {
@@ -17,6 +19,7 @@ class UserDialogs;
 namespace brindle::address {
 
 class AddressFile;
+struct RecordTextParts;
 
 // What the "New Record" box returned.
 struct NewRecordAnswer {
@@ -66,12 +69,18 @@ public:
     // ---- editing ----
     // Puts the current record into edit state; false when there is none.
     bool startEdit();
-    // Changes a field of the record being edited or added.
+    // Changes a field of the record being edited or added. The text is kept
+    // as typed until the record is saved or cancelled, so characters the file
+    // cannot hold are not lost while the edit lasts.
     void setField(const QString& field, const QString& value);
+    // A field of the current record: while editing, the text as typed.
     QString field(const QString& field) const;
     // Saves the edit with this memo text (a length that is a positive multiple
     // of 4 in the stored text gets one blank at its end). Falls back to the
-    // plain filter when the filter no longer matches anything.
+    // plain filter when the filter no longer matches anything. When a field or
+    // the memo holds characters the file cannot store, the user is told which
+    // and asked whether to store the nearest Latin letters instead; No keeps
+    // the edit going and writes nothing (the result is then false).
     bool save(const QString& memoText);
     void cancel();
     // The memo text the control shows for the current record.
@@ -113,16 +122,30 @@ public:
     // returns false to cancel. Beeps and keeps the current record when none is found.
     bool findTextInMemo(bool fromStart, const std::function<bool()>& step = {});
 
+    // Puts the current record's text (the chosen parts) on the clipboard and says so.
+    void copyToClipboard(const RecordTextParts& parts);
+
     // Called after every post (the window updates its buttons).
     std::function<void()> afterPost;
 
 private:
     void post();
+    void clearTyped() { typed_.clear(); }
 
     AddressFile& file_;
     common::UserDialogs& dialogs_;
     std::map<QString, QString> carried_;
+    std::map<QString, QString> typed_;  // field -> text as typed in the current edit
 };
+
+// A field (or "MEMO") whose text holds characters an address file cannot store.
+struct UnstorableField {
+    QString field;
+    QList<char32_t> characters;
+};
+// The question asked before such text is saved: which characters, in which
+// fields, and their replacements in a file of this code page.
+QString unstorableQuestion(const QList<UnstorableField>& fields, const FileText& fileText = FileText());
 
 // The record's text for the clipboard and for reports: lines ended by CR LF,
 // empty lines left out, at most 1000 characters.
@@ -138,9 +161,10 @@ constexpr int kRecordTextLimit = 1000;
 QString getRecordAsString(const std::function<QString(const char*)>& value, const RecordTextParts& parts);
 
 // The stored form of a memo typed in the window: CR LF line ends, and one
-// blank added when the stored length is a positive multiple of 4.
-std::string storedMemo(const QString& text);
+// blank added when the stored length is a positive multiple of 4 (in the
+// file's code page).
+std::string storedMemo(const QString& text, const FileText& fileText = FileText());
 // The window's form of a stored memo.
-QString memoForDisplay(const std::string& stored);
+QString memoForDisplay(const std::string& stored, const FileText& fileText = FileText());
 
 }  // namespace brindle::address

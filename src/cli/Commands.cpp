@@ -395,6 +395,10 @@ int cmdSample(const std::vector<std::string>& words) {
 // corner at the paper's corner, through the same objects and page canvas as
 // the program. Needs fonts and painting, so it runs a GUI application on the
 // offscreen platform for this command only.
+//
+// A run that ends with status 0 has written the PDF (a design that prints
+// nothing gives one empty page); any other run leaves every file as it was:
+// the PDF is written beside its name and only renamed into place at the end.
 int cmdRender(const std::vector<std::string>& words) {
     Arguments args(words, {"--db", "--record", "--out"}, withHelp({}));
     args.expectPositional(1, "DESIGN");
@@ -402,6 +406,13 @@ int cmdRender(const std::vector<std::string>& words) {
     if (!args.has("--out")) throw UsageError("missing --out OUT.pdf");
     const QString design = QString::fromStdString(args.positional()[0]);
     if (!QFileInfo(design).isFile()) throw std::runtime_error("design file not found: " + args.positional()[0]);
+    const QString out = QString::fromStdString(args.value("--out"));
+    // The PDF replaces whatever --out names, so it must not name an input.
+    for (const std::string& input : {args.positional()[0], args.value("--db")}) {
+        const QFileInfo in(QString::fromStdString(input)), target(out);
+        if (target.exists() && in.exists() && target.canonicalFilePath() == in.canonicalFilePath())
+            throw std::runtime_error("--out " + args.value("--out") + " would overwrite " + input);
+    }
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
@@ -431,21 +442,41 @@ int cmdRender(const std::vector<std::string>& words) {
     surface.setRegisteredClasses(classes);
     const auto loaded = surface.loadFromFile(design);
     if (!loaded.ok) {
-        std::fprintf(stderr, "brindle-db render: %s\n", surface.lastError().toLocal8Bit().constData());
+        // A design read only in part is not printed: say why and what was read.
+        const QString read = loaded.objectsRead.isEmpty() ? QStringLiteral("nothing")
+                                                          : loaded.objectsRead.join(QStringLiteral(", "));
+        std::fprintf(stderr, "brindle-db render: %s: %s\nRead before the error: %s. Nothing was printed.\n",
+                     design.toLocal8Bit().constData(), loaded.error.toLocal8Bit().constData(),
+                     read.toLocal8Bit().constData());
         return kExitError;
     }
-    printing::PdfCanvas pdf(QString::fromStdString(args.value("--out")));
-    surface.setPrinting(true);
-    surface.resetCounters();
-    surface.refreshData();
-    surface.printObjects(pdf, 0.0, 0.0);
-    surface.setPrinting(false);
-    const bool drew = pdf.started();
+    printing::PdfCanvas pdf(out);
+    bool drew = false;
+    try {
+        surface.setPrinting(true);
+        surface.resetCounters();
+        surface.refreshData();
+        surface.printObjects(pdf, 0.0, 0.0);
+        surface.setPrinting(false);
+        drew = pdf.started();
+        // The canvas opens its file with the first drawing. A pen that draws
+        // nothing opens it for a page without marks, so that a design that
+        // prints nothing still replaces the file like any other.
+        if (!drew) {
+            pdf.setPen(0x000000, printing::PenStyle::Solid, printing::PenMode::Nop);
+            pdf.line(0.0, 0.0, 0.0, 0.0);
+        }
+    } catch (...) {
+        pdf.abort();  // a half-drawn PDF never takes the old file's place
+        throw;
+    }
     if (!pdf.end()) {
         std::fprintf(stderr, "brindle-db render: %s\n", pdf.errorString().toLocal8Bit().constData());
         return kExitError;
     }
-    if (!drew) std::fprintf(stderr, "brindle-db render: the design prints nothing; no PDF written\n");
+    if (!drew)
+        std::fprintf(stderr, "brindle-db render: the design prints nothing; an empty page was written to %s\n",
+                     args.value("--out").c_str());
     else std::fprintf(stderr, "%zu objects printed to %s\n", surface.objects().size(), args.value("--out").c_str());
     return kExitOk;
 }

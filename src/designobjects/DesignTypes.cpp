@@ -5,6 +5,8 @@
 #include <cfenv>
 #include <cmath>
 
+#include "printing/PageCanvas.h"
+
 namespace brindle::designobjects {
 
 int roundHalfEven(double v) {
@@ -43,13 +45,6 @@ const char* const kSystemColors[] = {
 };
 constexpr std::uint32_t kSystemBase = 0x80000000u;
 
-// Fixed stand-ins for the system colours, so a design looks the same everywhere.
-const std::uint32_t kSystemRgb[] = {
-    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000, 0x000000,
-    0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xFF9933, 0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D,
-    0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000, 0xE1FFFF,
-};
-
 }  // namespace
 
 std::optional<QString> colorName(DesignColor c) {
@@ -71,11 +66,11 @@ std::optional<DesignColor> colorFromName(const QString& name) {
 }
 
 QColor toQColor(DesignColor c) {
-    auto u = static_cast<std::uint32_t>(c);
-    if (u >= kSystemBase) {
-        const auto i = u - kSystemBase;
-        u = i < std::size(kSystemRgb) ? kSystemRgb[i] : 0;
-    }
+    const auto u = static_cast<std::uint32_t>(c);
+    // System colours resolve through the page canvas's one table, so text
+    // (drawn here) and pens and brushes (handed to the canvas as stored
+    // values) agree on screen and on paper, whatever the desktop's theme.
+    if (u >= kSystemBase) return printing::colourFromInt(u);
     if (u == static_cast<std::uint32_t>(clNone)) return QColor(Qt::transparent);
     return QColor(int(u & 0xFF), int((u >> 8) & 0xFF), int((u >> 16) & 0xFF));
 }

@@ -34,7 +34,8 @@ inline constexpr DesignColor clNone = 0x1FFFFFFF;
 std::optional<QString> colorName(DesignColor c);
 // The value of a colour identifier (any case), or nothing.
 std::optional<DesignColor> colorFromName(const QString& name);
-// Screen colour: system colours map to fixed stand-ins (window white, text black, ...).
+// Screen colour: system colours map to the fixed values of the page
+// canvas (printing::colourFromInt), the same for text, pens and brushes.
 QColor toQColor(DesignColor c);
 DesignColor fromQColor(const QColor& c);
 

@@ -11,7 +11,8 @@
 // zero; a font shown at zoom z uses Trunc(points × z) points.
 //
 // "Arial", "Times New Roman" and "Courier New" resolve to the metric-compatible
-// Liberation fonts; symbol fonts draw through the table of SymbolFont.h.
+// Liberation fonts; symbol fonts draw through the table of SymbolFont.h. An
+// empty or unknown name draws in the default face.
 #include <QFont>
 #include <QString>
 
@@ -21,6 +22,10 @@ namespace brindle::designobjects {
 
 // The font that draws `font` at `zoom`.
 QFont drawingFont(const DesignFont& font, float zoom = 1.0f);
+// The family that draws a stored font name: the name itself when the system
+// can draw it, the symbol family for symbol fonts, else (an empty or unknown
+// name) the default face, Arial.
+QString drawingFamily(const QString& fontName);
 
 class TextMetrics {
 public:
@@ -39,6 +44,8 @@ public:
     double ascent() const { return ascent_; }
     // Advance width of the text as drawn (symbol text translated), rounded up.
     int width(const QString& text) const;
+    // The same, unrounded: the widths of pieces of a line add up to the line's.
+    double advance(const QString& text) const;
     // The characters drawn for `text` in this font.
     QString drawable(const QString& text) const;
 

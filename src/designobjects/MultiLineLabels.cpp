@@ -1,5 +1,6 @@
 #include "designobjects/MultiLineLabels.h"
 
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
@@ -17,44 +18,125 @@ namespace brindle::designobjects {
 
 // ---------------------------------------------------------------- word wrap
 
-QStringList wrapText(const QString& text, int width, const std::function<int(const QString&)>& measure) {
+namespace {
+
+// Greedy line breaking over runs of spaces and runs of other characters.
+// Each run is measured once and a line's width is the sum of its runs, so
+// wrapping takes time in proportion to the text however narrow the object
+// and however long the text (measuring every candidate line instead would
+// measure the text over and over).
+class LineBreaker {
+public:
+    LineBreaker(int width, const std::function<double(const QString&)>& measure) : width_(width), measure_(measure) {}
+
+    void paragraph(QStringView text, QStringList& out) {
+        text_ = text;
+        out_ = &out;
+        lineStart_ = 0;
+        lineEnd_ = 0;
+        lineWidth_ = 0;
+        pending_ = 0;
+        hasWord_ = false;
+        qsizetype i = 0;
+        while (i < text.size()) {
+            const bool space = text[i] == QLatin1Char(' ');
+            qsizetype j = i;
+            while (j < text.size() && (text[j] == QLatin1Char(' ')) == space) ++j;
+            if (space) pending_ += width(i, j);  // counts only once a word follows on the line
+            else word(i, j);
+            i = j;
+        }
+        // The rest of the paragraph, trailing spaces and all.
+        out << text.mid(lineStart_).toString();
+    }
+
+private:
+    bool fits(double w) const { return w <= width_ + 1e-6; }
+
+    double width(qsizetype from, qsizetype to) {
+        const QString piece = text_.mid(from, to - from).toString();
+        const auto it = cache_.constFind(piece);
+        if (it != cache_.constEnd()) return *it;
+        const double w = measure_(piece);
+        cache_.insert(piece, w);
+        return w;
+    }
+
+    void word(qsizetype from, qsizetype to) {
+        const double w = width(from, to);
+        if (fits(lineWidth_ + pending_ + w)) {
+            take(to, lineWidth_ + pending_ + w);
+            return;
+        }
+        if (hasWord_) {
+            // The line ends after its last word; the spaces at the break belong to neither line.
+            endLine(lineEnd_, from);
+            if (fits(w)) {
+                take(to, w);
+                return;
+            }
+        }
+        split(from, to);
+    }
+
+    // A word wider than a line of its own breaks inside the word, character
+    // by character (a surrogate pair stays whole); every line takes at least
+    // one character so that the text always comes to an end.
+    void split(qsizetype from, qsizetype to) {
+        double acc = pending_;  // spaces before the word at the start of a paragraph
+        qsizetype at = from;
+        while (at < to) {
+            const qsizetype next = at + (text_[at].isHighSurrogate() && at + 1 < to && text_[at + 1].isLowSurrogate() ? 2 : 1);
+            const double w = width(at, next);
+            if (fits(acc + w) || (at == lineStart_)) {
+                acc += w;
+                at = next;
+                continue;
+            }
+            endLine(at, at);
+            acc = 0;
+        }
+        take(to, acc);
+    }
+
+    void take(qsizetype end, double lineWidth) {
+        lineEnd_ = end;
+        lineWidth_ = lineWidth;
+        pending_ = 0;
+        hasWord_ = true;
+    }
+
+    // Ends the line at `end` and starts the next one at `next`.
+    void endLine(qsizetype end, qsizetype next) {
+        *out_ << text_.mid(lineStart_, end - lineStart_).toString();
+        lineStart_ = next;
+        lineEnd_ = next;
+        lineWidth_ = 0;
+        pending_ = 0;
+        hasWord_ = false;
+    }
+
+    const int width_;
+    const std::function<double(const QString&)>& measure_;
+    QHash<QString, double> cache_;
+    QStringView text_;
+    QStringList* out_ = nullptr;
+    qsizetype lineStart_ = 0;  // where the current line begins
+    qsizetype lineEnd_ = 0;    // end of its last word
+    double lineWidth_ = 0;     // width up to the end of its last word
+    double pending_ = 0;       // spaces after its last word (or before its first)
+    bool hasWord_ = false;
+};
+
+}  // namespace
+
+QStringList wrapText(const QString& text, int width, const std::function<double(const QString&)>& measure) {
     QStringList out;
-    const auto fits = [&](const QString& s) { return measure(TKGraphicControl::trimTrailing(s)) <= width; };
+    LineBreaker breaker(width, measure);
     QString normalised = text;
     normalised.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     normalised.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    for (const QString& paragraph : normalised.split(QLatin1Char('\n'))) {
-        QString rest = paragraph;
-        if (rest.isEmpty()) {
-            out << QString();
-            continue;
-        }
-        while (!rest.isEmpty()) {
-            if (fits(rest)) {
-                out << rest;
-                break;
-            }
-            // The longest prefix that fits; at least one character so that
-            // every pass makes progress, even on a line narrower than a letter.
-            int fit = 1;
-            while (fit < rest.size() && fits(rest.left(fit + 1))) ++fit;
-            int cut = -1;
-            for (int i = fit; i > 0; --i)
-                if (rest.at(i - 1) == QLatin1Char(' ') && !TKGraphicControl::trimTrailing(rest.left(i)).isEmpty()) {
-                    cut = i;
-                    break;
-                }
-            // A run of spaces at the break belongs to neither line.
-            if (cut > 0) {
-                while (cut < rest.size() && rest.at(cut) == QLatin1Char(' ')) ++cut;
-                out << TKGraphicControl::trimTrailing(rest.left(cut));
-            } else {
-                cut = fit;
-                out << rest.left(cut);
-            }
-            rest = rest.mid(cut);
-        }
-    }
+    for (const QStringView paragraph : QStringView(normalised).split(QLatin1Char('\n'))) breaker.paragraph(paragraph, out);
     return out;
 }
 
@@ -178,7 +260,7 @@ void TKMultiLineBaseLabel::applyFont(const DesignFont& f) {
 
 QStringList TKMultiLineBaseLabel::wrapLines(const QStringList& lines) const {
     const TextMetrics fm(font_, zoom());
-    return wrapText(lines.join(QLatin1Char('\n')), width(), [&](const QString& s) { return fm.width(s); });
+    return wrapText(lines.join(QLatin1Char('\n')), width(), [&](const QString& s) { return fm.advance(s); });
 }
 
 void TKMultiLineBaseLabel::rewrap() {
@@ -239,7 +321,7 @@ QPicture TKMultiLineBaseLabel::renderPicture(bool forPaper) {
     // Wrapped lines follow the shown zoom; the picture is drawn at 1.0.
     if (wordWrap_ && zoom() != 1.0f && !(forPaper && screenOnly_) && !items_.isEmpty()) {
         const TextMetrics fm(font_, 1.0f);
-        l = wrapText(items_.join(QLatin1Char('\n')), w, [&](const QString& s) { return fm.width(s); });
+        l = wrapText(items_.join(QLatin1Char('\n')), w, [&](const QString& s) { return fm.advance(s); });
     }
     QPicture pic;
     {

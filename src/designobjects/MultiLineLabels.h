@@ -20,8 +20,11 @@ class DesignDialogs;
 // starts a new line, a long line breaks after the last space that fits (the
 // spaces at the break are dropped and never count towards the width), and a
 // word wider than the line breaks inside the word. Tabs are measured like
-// any other character. `measure` gives the width of a piece of text.
-QStringList wrapText(const QString& text, int width, const std::function<int(const QString&)>& measure);
+// any other character. `measure` gives the advance width of a piece of text
+// (a run of spaces, a word or one character); a line is as wide as the sum
+// of its pieces, so each piece is measured once and the time taken grows
+// with the length of the text alone.
+QStringList wrapText(const QString& text, int width, const std::function<double(const QString&)>& measure);
 
 // Where the ZIP goes in the address block.
 enum ZipOption { zoAfterState, zoBeforeCity, zoAfterCountry, zoBeforeCountry };

@@ -87,17 +87,26 @@ int checkDigit(const QString& digits) {
     return (10 - sum % 10) % 10;
 }
 
-QString postNetDigits(const QString& zip, const QString& address, int type) {
-    if (!zipTextInRange(zip)) return {};
-    QString d = digitsOf(zip);
-    if (type == pnbc5Digit) {
-        if (d.size() < 5) return {};
-        d = d.left(5);
-    } else {
-        // A ZIP or a ZIP+4; anything else is no ZIP this code can carry.
-        if (d.size() != 5 && d.size() != 9) return {};
-        if (type == pnbc11Digit && d.size() == 9) d += digitsOf(deliveryPointDigits(address));
+bool zipWellFormed(const QString& zip) {
+    const QString z = zip.trimmed();
+    const auto digitsAt = [&](qsizetype from, qsizetype count) {
+        for (qsizetype i = from; i < from + count; ++i)
+            if (!isDigit(z[i])) return false;
+        return true;
+    };
+    switch (z.size()) {
+    case 5: return digitsAt(0, 5);
+    case 9: return digitsAt(0, 9);
+    case 10: return digitsAt(0, 5) && z[5] == QLatin1Char('-') && digitsAt(6, 4);
+    default: return false;
     }
+}
+
+QString postNetDigits(const QString& zip, const QString& address, int type) {
+    if (!zipTextInRange(zip) || !zipWellFormed(zip)) return {};
+    QString d = digitsOf(zip);  // five digits, or nine for a ZIP+4
+    if (type == pnbc5Digit) d = d.left(5);
+    else if (type == pnbc11Digit && d.size() == 9) d += digitsOf(deliveryPointDigits(address));
     return d + QChar(u'0' + checkDigit(d));
 }
 
@@ -182,12 +191,27 @@ const QImage& TKPostNetBarCode::samplePicture() {
     return img;
 }
 
-void TKPostNetBarCode::paint(QPainter& p, const PaintContext&) {
+void TKPostNetBarCode::fitToZoom() {
     const QImage& pic = samplePicture();
     const double z = zoom();
+    fittedZoom_ = zoom();
     const int w = roundHalfEven(pic.width() * z);
     const int h = roundHalfEven(pic.height() * z);
     if (w != width() || h != height()) setBounds(left(), top(), w, h);
+}
+
+void TKPostNetBarCode::boundsChanged() {
+    TKGraphicControl::boundsChanged();
+    // A zoom rescales the bounds with rounding, and a round trip through
+    // other zooms would drift a pixel at a time; the size follows from the
+    // zoom alone. Until its first paint or zoom a new object keeps the size
+    // it was made with.
+    if (zoom() != fittedZoom_) fitToZoom();
+}
+
+void TKPostNetBarCode::paint(QPainter& p, const PaintContext&) {
+    fitToZoom();
+    const QImage& pic = samplePicture();
     if (pic.isNull()) {
         p.save();
         p.setPen(QPen(Qt::black, 1));

@@ -41,12 +41,17 @@ bool zipTextInRange(const QString& zip);
 // The digit that brings the sum of the digits to a multiple of ten.
 int checkDigit(const QString& digits);
 
+// True when the ZIP text without surrounding blanks is five digits,
+// optionally followed by four more, with or without a hyphen before them
+// ("62701", "62701-1234", "627011234"). Anything else ("1234 5",
+// "1-2-3-4-5", "123456") is no ZIP a code can carry.
+bool zipWellFormed(const QString& zip);
+
 // The digits a POSTNET code of the given type encodes, check digit
-// included, or an empty string when no valid symbol can be printed. Only 5,
-// 9 or 11 data digits make a valid symbol: the 9- and 11-digit types need a
-// ZIP text of five or nine digits, the 11-digit type falls back to the
-// five-digit ZIP when the ZIP has no +4 (the delivery point needs it), and a
-// ZIP text that yields another count of digits (1234A) prints nothing.
+// included, or an empty string when no valid symbol can be printed: the ZIP
+// text must be in range and well formed. The 11-digit type falls back to the
+// five-digit ZIP when the ZIP has no +4 (the delivery point needs it), so
+// that only 5, 9 or 11 data digits are ever encoded.
 QString postNetDigits(const QString& zip, const QString& address, int type);
 
 // The bars of a POSTNET code for its digits (check digit included): true is
@@ -95,6 +100,8 @@ public:
     QString encodedDigits() const { return postal::postNetDigits(zipText_, addressText_, type_); }
 
     void paint(QPainter& p, const PaintContext& ctx) override;
+    // After a zoom the object takes the picture's size at the new zoom.
+    void boundsChanged() override;
     void refreshData() override;
     void printAt(printing::PageCanvas& page, double top, double left) override;
 
@@ -104,6 +111,9 @@ public:
     static PropertyList ownProperties();
 
 private:
+    // Takes the sample picture's size scaled by the zoom: (Round(270 × z), Round(16 × z)).
+    void fitToZoom();
+    float fittedZoom_ = 1.0f;  // the zoom of the last fit
     QString zipCodeField_;
     QString addressField_;
     int type_ = postal::pnbc11Digit;

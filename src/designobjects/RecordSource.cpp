@@ -45,7 +45,8 @@ QString TableRecordSource::fieldText(const QString& fieldName) const {
     if (!isOpen() || !table_->hasRecord()) return {};
     const std::string name = fieldName.toStdString();
     if (table_->fieldIndex(name) < 0) return {};
-    return QString::fromStdString(store::cp1252ToUtf8(table_->getString(name)));
+    // Decoded through the table's own code page (Windows-1252 for ours).
+    return QString::fromStdString(table_->getText(name));
 }
 
 }  // namespace brindle::designobjects

@@ -280,6 +280,41 @@ void resetOmittable(const PropertyList& props, TKGraphicControl& o) {
 
 }  // namespace
 
+// The numbers of the names "Component0" to "Component1000" that the
+// owner's components already use, gathered in one pass over them when a list
+// is read, so that naming each object read costs nothing more (asking the
+// owner for every candidate name made reading quadratic and worse).
+class ComponentNumbers {
+public:
+    static constexpr int kLast = 1000;
+
+    explicit ComponentNumbers(const QObject* root) {
+        mark(root->objectName());
+        for (const QObject* c : root->findChildren<QObject*>()) mark(c->objectName());
+    }
+    // The name with the smallest free number, now taken; empty when every
+    // number is in use.
+    QString take() {
+        while (next_ <= kLast && used_[size_t(next_)]) ++next_;
+        if (next_ > kLast) return {};
+        used_[size_t(next_)] = true;
+        return QStringLiteral("Component%1").arg(next_);
+    }
+
+private:
+    void mark(const QString& name) {
+        static const QLatin1String prefix("Component");
+        if (!name.startsWith(prefix)) return;
+        const QString digits = name.mid(prefix.size());
+        bool ok = false;
+        const int n = digits.toInt(&ok);
+        // Only the name's own spelling counts: "Component007" leaves 7 free.
+        if (ok && n >= 0 && n <= kLast && QString::number(n) == digits) used_[size_t(n)] = true;
+    }
+    std::vector<bool> used_ = std::vector<bool>(kLast + 1, false);
+    int next_ = 0;
+};
+
 // ---------------------------------------------------------------- writing
 
 void TKLabelObjectFiler::writeObject(DesignWriter& w, const TKGraphicControl& o) {
@@ -352,7 +387,7 @@ void TKLabelObjectFiler::saveObject(const TKGraphicControl& object, const QStrin
 
 // ---------------------------------------------------------------- reading
 
-TKGraphicControl* TKLabelObjectFiler::readObject(DesignReader& r, QObject* owner, DesignSurface& surface) {
+TKGraphicControl* TKLabelObjectFiler::readObject(DesignReader& r, DesignSurface& surface, ComponentNumbers& names) {
     if (r.readRaw(4) != kSignature) throw DesignFileError(messages::kInvalidStreamFormat);
     const QString stored = r.readShortString();
     auto& registry = DesignRegistry::instance();
@@ -363,16 +398,7 @@ TKGraphicControl* TKLabelObjectFiler::readObject(DesignReader& r, QObject* owner
     surface.adoptObject(o);
     try {
         (void)r.readShortString();  // the name it had; a fresh one is given
-        QString name;
-        for (int n = 0; n <= 1000; ++n) {
-            const QString candidate = QStringLiteral("Component%1").arg(n);
-            if (!surface.ownerHasName(candidate, o)) {
-                name = candidate;
-                break;
-            }
-        }
-        o->setObjectName(name);
-        Q_UNUSED(owner);
+        o->setObjectName(names.take());
         resetOmittable(registry.properties(cls), *o);
         for (;;) {
             const QString entry = r.readShortString();
@@ -402,9 +428,10 @@ void TKLabelObjectFiler::readObjectList(DesignReader& r, QObject* owner, DesignS
     QObject* const previousOwner = owner ? surface.owner() : nullptr;
     if (owner) surface.setOwner(owner);
     try {
+        ComponentNumbers names(surface.owner());
         r.expectListBegin();
         while (!r.endOfList()) {
-            TKGraphicControl* o = readObject(r, owner, surface);
+            TKGraphicControl* o = readObject(r, surface, names);
             read_ << QStringLiteral("%1 (%2)").arg(o->objectName(), o->designClass());
             // Bounds stay as stored; the object only takes the surface's zoom factor.
             o->setZoomFactor(surface.zoom());

@@ -16,6 +16,7 @@ class QObject;
 
 namespace brindle::designobjects {
 
+class ComponentNumbers;
 class DesignSurface;
 class TKGraphicControl;
 
@@ -56,7 +57,7 @@ public:
     static bool readFile(const QString& path, QByteArray& bytes);
 
 private:
-    TKGraphicControl* readObject(DesignReader& r, QObject* owner, DesignSurface& surface);
+    TKGraphicControl* readObject(DesignReader& r, DesignSurface& surface, ComponentNumbers& names);
     QStringList read_;
 };
 

@@ -105,6 +105,9 @@ public:
 
     // The font comes only from the symbol dialog.
     void applyFont(const DesignFont&) override {}
+    // A symbol read from a file takes its glyph's size at once: the file sets
+    // the bounds before the character and the font they have to fit.
+    void loaded() override { fitToSymbol(); }
     void boundsChanged() override;
     void addMenuEntries(MenuEntries& menu) override;
     // Width and height the symbol needs at the current zoom.

@@ -309,13 +309,27 @@ TEST(DialerTelephony, DialerWindowOpensTheCallWindowWithPrefixAndNumber) {
     dlg.close();
 }
 
-TEST(DialerTelephony, NoServiceMeansNoDevices) {
+TEST(DialerTelephony, NoServiceIsNamedAsSuch) {
     PrivateBus bus;
     if (!bus.ok()) GTEST_SKIP() << "dbus-daemon (Debian package dbus-daemon) is not available to start a private bus";
+    const QString none = QStringLiteral("No telephony service (oFono or ModemManager) was found");
+    EXPECT_EQ(noTelephonyServiceText(), none);
     ui::TfrmTAPICall w(QStringLiteral("9555-0100"), bus.connect(QStringLiteral("brindle-test-empty")));
-    EXPECT_EQ(w.statusLines(), QStringList{QStringLiteral("Error!! - No TAPI devices found")});
+    EXPECT_EQ(w.statusLines(), QStringList{QStringLiteral("Error!! - ") + none});
     EXPECT_FALSE(w.connected());
-    // "Call" cannot place a call without a service.
+    // "Call" says why no call can be placed, not that something unknown failed.
+    w.firstActivation();
+    EXPECT_EQ(w.statusLines(), QStringList{QStringLiteral("* ") + none});
+}
+
+TEST(DialerTelephony, ServiceWithoutVoiceModemMeansNoDevices) {
+    PrivateBus bus;
+    if (!bus.ok()) GTEST_SKIP() << "dbus-daemon (Debian package dbus-daemon) is not available to start a private bus";
+    // A service that answers but has no modem for voice calls.
+    QDBusConnection service = bus.connect(QStringLiteral("brindle-test-nomodem"));
+    ASSERT_TRUE(service.registerService(QStringLiteral("org.ofono")));
+    ui::TfrmTAPICall w(QStringLiteral("9555-0100"), bus.connect(QStringLiteral("brindle-test-nomodem-client")));
+    EXPECT_EQ(w.statusLines(), QStringList{QStringLiteral("Error!! - No TAPI devices found")});
     w.firstActivation();
     EXPECT_EQ(w.statusLines(),
               (QStringList{QStringLiteral("* Unknown Error calling number"), QStringLiteral("* Is the line busy?")}));

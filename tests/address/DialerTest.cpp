@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <mutex>
@@ -270,10 +272,42 @@ TEST(Dialer, MissingDeviceGivesUnableToOpenAndCreatesNothing) {
     address::ui::TBRDialer dlg(QStringLiteral("555-0100"), ini, dialogs);
     dlg.loadSettings();
     dlg.dialClick();
-    EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Error), QStringList{QStringLiteral("Unable to open COM2")});
+    // The message names the device and the system's reason.
+    EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Error),
+              QStringList{QStringLiteral("Unable to open COM2 (") + missing + QStringLiteral(": ") +
+                          qt_error_string(ENOENT) + QStringLiteral(")")});
     EXPECT_TRUE(dialogs.infos().isEmpty());
     EXPECT_FALSE(QFile::exists(missing));
     EXPECT_FALSE(dlg.dialling());
+}
+
+TEST(Dialer, PortChoicesShowTheirDevices) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("BRINDL.ini"));
+    common::ProfileFile(ini).writeString(QStringLiteral("Dialing"), QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0"));
+    ScriptedDialogs dialogs;
+    address::ui::TBRDialer dlg(QStringLiteral("555-0100"), ini, dialogs);
+    const QStringList expected = {"COM 1 (/dev/ttyS0)", "COM 2 (/dev/ttyS1)", "COM 3 (/dev/ttyUSB0)", "COM 4 (/dev/ttyS3)"};
+    for (int i = 0; i < 4; ++i) {
+        auto* b = dlg.findChild<QAbstractButton*>(QStringLiteral("port%1").arg(i + 1));
+        ASSERT_TRUE(b);
+        EXPECT_EQ(b->text(), expected[i]);
+    }
+}
+
+// A device another program holds is reported as in use.
+TEST(Dialer, DeviceInUseIsNamedAsSuch) {
+    FakeModem modem;
+    ASSERT_TRUE(modem.ok());
+    SerialDialerPort holder;
+    ASSERT_TRUE(holder.open(modem.device()));
+    ScriptedDialogs dialogs;
+    SerialDialerPort port;
+    DialRequest r{QStringLiteral("555-0100"), QString(), DialMethod::Tone, QStringLiteral("COM1"), modem.device()};
+    EXPECT_EQ(dialNumber(r, port, dialogs, {}), DialOutcome::OpenFailed);
+    ASSERT_EQ(dialogs.texts(ScriptedDialogs::Kind::Error).size(), 1);
+    EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Error).first(),
+              QStringLiteral("Unable to open COM1 (") + modem.device() + QStringLiteral(": in use by another program)"));
 }
 
 // A device that takes no bytes (output stopped) fails within the bound and
@@ -304,7 +338,7 @@ TEST(Dialer, StalledDeviceFailsInTimeAndIsReleased) {
 TEST(Dialer, CallWindowLimitsTypingButKeepsAGivenNumber) {
     const QString longNumber = QStringLiteral("1234567890123456789012345678901234");  // 34
     address::ui::TfrmTAPICall w(longNumber, QDBusConnection(QStringLiteral("brindle-no-bus")));
-    EXPECT_EQ(w.statusLines(), QStringList{QStringLiteral("Error!! - No TAPI devices found")});
+    EXPECT_EQ(w.statusLines(), QStringList{QStringLiteral("Error!! - ") + address::noTelephonyServiceText()});
     w.firstActivation();
     auto* edit = w.findChild<QLineEdit*>(QStringLiteral("numberToCall"));
     ASSERT_TRUE(edit);

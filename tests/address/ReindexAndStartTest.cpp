@@ -282,3 +282,56 @@ TEST(StartUp, FirstMruEntryThatFailsLeavesNoFileOpen) {
     EXPECT_FALSE(file.isOpen());
     EXPECT_FALSE(QFile::exists(home.data("add0001.DBF")));  // the default is not tried instead
 }
+
+TEST(ReindexAddressFile, UnreadableMemosAreClearedOnlyWithTheUsersYes) {
+    ProgramHome home;
+    const QString path = home.data(QStringLiteral("ADD0001.DBF"));
+    makeAddressFile(path, {{"Smith", "John"}, {"Jones", "Ann"}});
+    std::size_t at = 0;
+    {
+        auto t = store::Table::open(path.toStdString());
+        ASSERT_TRUE(t->go(2));
+        t->edit();
+        t->setMemo("MEMO", "call back in May");
+        t->post();
+        const auto& memo = t->schema().fields[static_cast<std::size_t>(t->fieldIndex("MEMO"))];
+        at = static_cast<std::size_t>(t->info().headerLength + t->info().recordLength) + static_cast<std::size_t>(memo.offset);
+    }
+    {
+        // Record 2's memo now points past the end of the memo file.
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(static_cast<qint64>(at));
+        f.write("    999999");
+    }
+    QString cdx = path;
+    cdx.chop(4);
+    cdx += QStringLiteral(".CDX");
+    auto bytesOf = [](const QString& p) {
+        QFile f(p);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray table = bytesOf(path), index = bytesOf(cdx);
+    {
+        ScriptedDialogs dialogs;
+        dialogs.answers.enqueue(false);
+        auto t = store::Table::open(path.toStdString());
+        rebuildAddressFile(*t, dialogs);
+        ASSERT_GE(dialogs.shown.size(), 2);
+        EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("REINDEX"));
+        EXPECT_TRUE(dialogs.shown[0].text.contains(QStringLiteral("Record 2")));
+        EXPECT_EQ(dialogs.shown[1].text, QStringLiteral("Nothing was changed."));
+        EXPECT_EQ(t->tags().size(), 26u);
+    }
+    EXPECT_EQ(bytesOf(path), table);
+    EXPECT_EQ(bytesOf(cdx), index);
+    ScriptedDialogs dialogs;
+    dialogs.answers.enqueue(true);
+    auto t = store::Table::open(path.toStdString());
+    rebuildAddressFile(*t, dialogs);
+    EXPECT_TRUE(dialogs.shown.last().text.contains(QStringLiteral("cleared in 1 record")));
+    EXPECT_TRUE(t->check().empty());
+    ASSERT_TRUE(t->go(2));
+    EXPECT_EQ(t->getString("LNAME"), "Jones");
+    EXPECT_EQ(t->getMemo("MEMO"), "");
+}

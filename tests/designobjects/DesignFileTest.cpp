@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <memory>
 #include <gtest/gtest.h>
 
 #include "DesignTestSupport.h"
@@ -231,6 +232,32 @@ TEST_F(DesignFileTest, ObjectsGetFreshComponentNamesWhateverTheFileHolds) {
     EXPECT_EQ(t->objects()[0]->objectName(), "Component1");
     EXPECT_EQ(t->objects()[1]->objectName(), "Component2");
     EXPECT_EQ(r.objectsRead, QStringList({"Component1 (TKPLabel)", "Component2 (TKPLabel)"}));
+}
+
+TEST_F(DesignFileTest, ManyObjectsTakeTheFreeNumbersUpTo1000) {
+    QObject taken(&owner);
+    taken.setObjectName("Component2");
+    QObject other(&owner);
+    other.setObjectName("Component004");  // not the name "Component4"
+    std::vector<std::unique_ptr<TKPLabel>> labels;
+    std::vector<const TKGraphicControl*> stored;
+    for (int i = 0; i < 1003; ++i) {
+        labels.push_back(std::make_unique<TKPLabel>());
+        labels.back()->setBounds(i % 300, i % 90, 40, 20);
+        labels.back()->setObjectName("Component0");  // whatever the file says
+        stored.push_back(labels.back().get());
+    }
+    writeAll(path("many.L"), TKLabelObjectFiler::encode(stored));
+    auto* t = labelSurface();
+    ASSERT_TRUE(t->loadFromFile(path("many.L")).ok);
+    ASSERT_EQ(t->objects().size(), 1003u);
+    QStringList names;
+    for (const auto* o : t->objects()) names << o->objectName();
+    EXPECT_EQ(names.mid(0, 5), QStringList({"Component0", "Component1", "Component3", "Component4", "Component5"}));
+    EXPECT_EQ(names[999], "Component1000");
+    // Past the last number the objects stay unnamed.
+    EXPECT_EQ(names.mid(1000), QStringList({"", "", ""}));
+    EXPECT_EQ(t->objects()[1002]->bounds(), QRect(1002 % 300, 1002 % 90, 40, 20));
 }
 
 TEST_F(DesignFileTest, EmptiedCaptionStaysEmptyAfterLoading) {

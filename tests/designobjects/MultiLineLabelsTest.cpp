@@ -135,6 +135,48 @@ TEST(WordWrapTest, BreakingRule) {
     for (const auto& c : cases) EXPECT_EQ(wrapText(c.text, c.width, measure), c.expected) << c.text.toStdString();
 }
 
+TEST(WordWrapTest, MeasuresEveryPieceOfTheTextAboutOnce) {
+    // Wrapping stays linear in the length of the text: measuring growing
+    // prefixes or the whole remainder for every line would measure each
+    // character many times over. Every character is ten units wide.
+    qint64 measured = 0;
+    const auto measure = [&](const QString& s) {
+        measured += s.size();
+        return int(s.size() * 10);
+    };
+    const QString word(3000, QLatin1Char('x'));
+    const QStringList single = wrapText(word, 1, measure);
+    ASSERT_EQ(single.size(), 3000);
+    EXPECT_EQ(single.front(), "x");
+    EXPECT_EQ(single.join(QString()), word);
+    EXPECT_LE(measured, 3 * word.size());
+
+    QString memo;
+    for (int i = 0; memo.size() < 20000; ++i) memo += QString(1 + i % 9, QLatin1Char('a' + i % 26)) + (i % 40 == 39 ? "\n" : " ");
+    measured = 0;
+    const QStringList lines = wrapText(memo, 300, measure);
+    EXPECT_LE(measured, 3 * memo.size());
+    // Greedy: every line fits, and the first word of the next line of the
+    // same paragraph would not have fitted after it.
+    const QStringList paragraphs = memo.split('\n');
+    qsizetype at = 0;
+    for (const QString& paragraph : paragraphs) {
+        const QStringList words = paragraph.split(' ', Qt::SkipEmptyParts);
+        QStringList rebuilt;
+        while (rebuilt.size() < words.size()) {
+            ASSERT_LT(at, lines.size());
+            const QString& line = lines[at++];
+            EXPECT_LE(TKGraphicControl::trimTrailing(line).size() * 10, 300) << line.toStdString();
+            rebuilt += line.split(' ', Qt::SkipEmptyParts);
+            if (rebuilt.size() < words.size())
+                EXPECT_GT((TKGraphicControl::trimTrailing(line) + ' ' + words[rebuilt.size()]).size() * 10, 300);
+        }
+        EXPECT_EQ(rebuilt, words);
+        if (words.isEmpty()) ++at;
+    }
+    EXPECT_EQ(at, lines.size());
+}
+
 struct Source : RecordSource {
     Record rec = annLee();
     QString memo;

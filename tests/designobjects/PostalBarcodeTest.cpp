@@ -69,7 +69,7 @@ TEST(PostNetDigitsTest, ValidSymbolsOnlyWithCheckDigit) {
         {"1234A", "123 MAIN ST", pnbc11Digit, ""},
         {"62701-12", "", pnbc9Digit, ""},                      // seven digits
         {"62701-12", "123 MAIN ST", pnbc11Digit, ""},
-        {"62701-12", "", pnbc5Digit, "627014"},
+        {"62701-12", "", pnbc5Digit, ""},                      // not a ZIP+4 either
         {"62701-123456", "", pnbc9Digit, ""},                  // in range, eleven ZIP digits are no ZIP+4
     };
     for (const auto& c : cases)
@@ -79,6 +79,34 @@ TEST(PostNetDigitsTest, ValidSymbolsOnlyWithCheckDigit) {
     EXPECT_FALSE(zipTextInRange("99999-99999"));  // beyond the top of the range
     EXPECT_FALSE(zipTextInRange(":0000"));
     EXPECT_EQ(checkDigit("999999999999"), 2);
+}
+
+TEST(PostNetDigitsTest, OnlyWellFormedZipsPrint) {
+    // Five digits, then nothing or four digits, with or without a hyphen
+    // between; the blanks that pad a field do not count. The range test still
+    // applies to the text as stored, so a leading blank (below "00000") prints nothing.
+    const struct {
+        const char* zip;
+        bool prints;
+    } cases[] = {
+        {"62701", true},        {"62701-1234", true},   {"627011234", true},    {"62701     ", true},
+        {"627011234 ", true},   {"00000", true},        {"99999-9999", true},   {"1234 5", false},
+        {"1-2-3-4-5", false},   {"1234-5678", false},   {"123456", false},      {"6270-11234", false},
+        {"62701-", false},      {"62701 1234", false},  {"62701--1234", false}, {"62701-12345", false},
+        {"6270112345", false},  {"62701-123", false},   {"62 701", false},      {"", false},        {" 62701", false},
+        {"     ", false},       {"6270A", false},       {"62701-123A", false},  {"627011234-", false},
+        {"99999" "99999", false},  // ten digits
+        {"999991234", false},      // nine digits beyond "99999-9999" in character order
+    };
+    for (const auto& c : cases)
+        for (int type : {pnbc5Digit, pnbc9Digit, pnbc11Digit}) {
+            const QString digits = postNetDigits(QString::fromLatin1(c.zip), "7 OAK AVE", type);
+            EXPECT_EQ(!digits.isEmpty(), c.prints) << '"' << c.zip << "\" type " << type;
+        }
+    // What prints for the forms that may.
+    EXPECT_EQ(postNetDigits("627011234", "7 OAK AVE", pnbc11Digit), "627011234077");
+    EXPECT_EQ(postNetDigits("62701-1234  ", "", pnbc9Digit), "6270112344");
+    EXPECT_EQ(postNetDigits("62701     ", "", pnbc5Digit), "627014");
 }
 
 QString barString(const std::vector<bool>& bars) {
@@ -171,6 +199,8 @@ TEST_F(PostalPrintTest, InvalidZipPrintsNoBarsButOtherObjectsStillPrint) {
     }
     bad->setBarCodeType(pnbc5Digit);
     bad->setData("62701-12", "");
+    EXPECT_EQ(print(300).size(), 5u);  // a malformed ZIP+4 prints nothing for the 5-digit type either
+    bad->setData("62701-1234", "");
     EXPECT_EQ(print(300).size(), 5u + 32u);
 }
 
@@ -227,6 +257,31 @@ TEST(PostalScreenTest, SizesFollowTheZoom) {
     }
     EXPECT_EQ(pn.bounds().size(), QSize(405, 24));
     EXPECT_EQ(fim.bounds().size(), QSize(120, 120));
+}
+
+TEST(PostalScreenTest, PostNetSizeFollowsTheZoomAloneWhateverZoomsCameBefore) {
+    DesignSurface s(DesignSurface::LabelSurface);
+    s.setClipFilePath(QString());
+    s.setSize(600, 200);
+    auto* pn = new TKPostNetBarCode;
+    s.addObject(pn, QRect(10, 10, 270, 16));
+    // Rescaling the bounds on each zoom would round them away from the
+    // picture's size (16 × 0.3 gives 5, and 5 back at 1.0 gives 17).
+    for (float z : {0.3f, 0.33f, 0.7f, 1.5f, 2.25f}) {
+        s.setZoom(z);
+        EXPECT_EQ(pn->bounds().size(), QSize(roundHalfEven(270 * double(z)), roundHalfEven(16 * double(z)))) << z;
+        s.setZoom(1.0f);
+        EXPECT_EQ(pn->bounds().size(), QSize(270, 16)) << "back from " << z;
+    }
+    // A design saved at another zoom stores the size at 1.0.
+    s.setZoom(0.3f);
+    QTemporaryDir dir;
+    ASSERT_TRUE(s.saveToFile(dir.filePath("p.L")));
+    DesignSurface back(DesignSurface::LabelSurface);
+    back.setClipFilePath(QString());
+    ASSERT_TRUE(back.loadFromFile(dir.filePath("p.L")).ok);
+    ASSERT_EQ(back.objects().size(), 1u);
+    EXPECT_EQ(back.objects()[0]->bounds().size(), QSize(270, 16));
 }
 
 TEST(PostalDataTest, RefreshReadsNamedFieldsAndTreatsMissingOnesAsEmpty) {

@@ -1,5 +1,6 @@
 // brindle-db render end to end: a saved design and an address file give a PDF
-// whose text poppler finds where the design put it.
+// whose text poppler finds where the design put it; a run either writes its
+// PDF or fails and leaves every file as it was.
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -7,7 +8,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "DesignTestSupport.h"
 #include "designobjects/DesignSurface.h"
+#include "designobjects/PostalBarcodes.h"
 #include "designobjects/TKBaseLabel.h"
 #include "store/Table.h"
 
@@ -77,6 +80,101 @@ TEST(RenderCommandTest, PrintsTheDesignToPdfAtThePaperOrigin) {
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(p.readAllStandardError().contains("Stream read error"));
     EXPECT_FALSE(QFile::exists(dir.filePath("bad.pdf")));
+#endif
+}
+
+TEST(RenderCommandTest, EveryRunWritesItsPdfOrFailsLeavingTheFilesAsTheyWere) {
+#ifndef BRINDLE_DB_EXE
+    GTEST_SKIP() << "brindle-db not built";
+#else
+    using brindle::designobjects::test::createOneRecordTable;
+    using brindle::designobjects::test::runProgram;
+    if (QStandardPaths::findExecutable("pdfinfo").isEmpty()) GTEST_SKIP() << "pdfinfo missing";
+    QTemporaryDir dir;
+    const QString db = dir.filePath("add.dbf");
+    createOneRecordTable(db, {{"LNAME", 'C', 20, 0}, {"ZIP", 'C', 10, 0}}, [](brindle::store::Table& t) {
+        t.setString("LNAME", "Smith");
+        t.setString("ZIP", "1234 5");  // no ZIP a barcode can carry
+    });
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    const auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QString pdf = dir.filePath("out.pdf");
+    const QByteArray old("an older file the caller had");
+    const auto render = [&](const QString& design, const QString& out, int* code) {
+        write(pdf, old);
+        return runProgram(BRINDLE_DB_EXE, {"render", design, "--db", db, "--out", out}, code);
+    };
+    const auto pages = [](const QString& file) {
+        const QString info = runProgram("pdfinfo", {file});
+        const auto m = QRegularExpression(R"(Pages:\s+(\d+))").match(info);
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
+    };
+
+    // Designs that print nothing still write their page, without marks.
+    const QString empty = dir.filePath("empty.L");
+    write(empty, QByteArray::fromHex("0100"));
+    const QString barcodeOnly = dir.filePath("barcode.L");
+    {
+        DesignSurface s;
+        s.setClipFilePath(QString());
+        auto* pn = new TKPostNetBarCode;
+        pn->setZipCodeField("ZIP");
+        s.addObject(pn, QRect(10, 10, 270, 16));
+        ASSERT_TRUE(s.saveToFile(barcodeOnly));
+    }
+    for (const QString& design : {empty, barcodeOnly}) {
+        int code = -1;
+        const QString said = render(design, pdf, &code);
+        EXPECT_EQ(code, 0) << said.toStdString();
+        EXPECT_TRUE(read(pdf).startsWith("%PDF")) << design.toStdString();
+        EXPECT_EQ(pages(pdf), 1) << design.toStdString();
+        EXPECT_TRUE(said.contains("prints nothing")) << said.toStdString();
+    }
+
+    // A design read only in part: an error that says what was read, and the
+    // old file stays.
+    const QString hello = dir.filePath("hello.L"), damaged = dir.filePath("damaged.L");
+    {
+        DesignSurface s;
+        s.setClipFilePath(QString());
+        auto* l = new TKPLabel;
+        l->setCaption("Hello");
+        s.addObject(l, QRect(10, 10, 142, 33));
+        ASSERT_TRUE(s.saveToFile(hello));
+        QByteArray bytes = read(hello);
+        bytes.chop(1);  // the end of the list
+        write(damaged, bytes + "TPF0" + QByteArray(1, char(8)) + "TKPL");  // a class name cut short
+    }
+    int code = -1;
+    QString said = render(damaged, pdf, &code);
+    EXPECT_EQ(code, 2);
+    EXPECT_TRUE(read(pdf) == old);
+    EXPECT_TRUE(said.contains("Stream read error")) << said.toStdString();
+    EXPECT_TRUE(said.contains("Component0 (TKPLabel)")) << said.toStdString();
+    EXPECT_FALSE(said.contains("sav", Qt::CaseInsensitive)) << said.toStdString();
+    EXPECT_FALSE(QFile::exists(damaged + ".bak"));
+
+    // A PDF that cannot be written is an error with its reason.
+    said = render(empty, dir.filePath("no/such/folder/out.pdf"), &code);
+    EXPECT_EQ(code, 2);
+    EXPECT_TRUE(said.contains("no/such/folder/out.pdf")) << said.toStdString();
+
+    // The PDF never goes over the design or the address file it reads.
+    const QByteArray designBytes = read(hello), dbBytes = read(db);
+    for (const QString& input : {hello, db}) {
+        said = render(hello, input, &code);
+        EXPECT_EQ(code, 2) << input.toStdString();
+        EXPECT_TRUE(said.contains("would overwrite")) << said.toStdString();
+    }
+    EXPECT_TRUE(read(hello) == designBytes);
+    EXPECT_TRUE(read(db) == dbBytes);
 #endif
 }
 

@@ -1,5 +1,6 @@
 // Lines and shapes: the pixel rules of the painter adapter, the screen and
-// paper geometry of each kind, their menus and their stored form.
+// paper geometry of each kind, their menus, their stored form and system
+// colours shared with text.
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -10,7 +11,10 @@
 #include "designobjects/DesignSurface.h"
 #include "designobjects/GdiPainter.h"
 #include "designobjects/Shapes.h"
+#include "designobjects/TKBaseLabel.h"
 #include "printing/DrawOps.h"
+#include "printing/PageCanvas.h"
+#include "printing/PageRecorder.h"
 
 using namespace brindle::designobjects;
 using namespace brindle::designobjects::test;
@@ -348,6 +352,55 @@ TEST(ShapesFileTest, ReportShapesKeepTheirClassName) {
     report.setClipFilePath(QString());
     report.addObject(o, QRect(0, 0, 30, 30));
     EXPECT_TRUE(savedBytes(report).contains("\x09Trpshapes"));
+}
+
+TEST(SystemColourTest, TextPensAndBrushesResolveSystemColoursAlike) {
+    // Design colours go to the screen through toQColor and to the page canvas
+    // as stored values: both must give a system colour the same value.
+    for (quint32 n = 0; n < 25; ++n) {
+        const quint32 c = 0x80000000u + n;
+        EXPECT_EQ(toQColor(DesignColor(c)), brindle::printing::colourFromInt(c)) << "system colour " << n;
+    }
+    // On paper: a text background and a shape's fill in clHighlight, a
+    // shape's outline and a text in clBtnFace.
+    const DesignColor highlight = DesignColor(0x8000000Du), face = DesignColor(0x8000000Fu);
+    DesignSurface s(DesignSurface::LabelSurface);
+    s.setClipFilePath(QString());
+    s.setSize(400, 200);
+    auto* label = new TKPLabel;
+    label->setCaption("MMMM");
+    label->setBackColor(highlight);
+    label->setTransparent(false);
+    DesignFont big;
+    big.setPointSize(28);
+    big.color = face;
+    label->setFont(big);
+    s.addObject(label, QRect(0, 0, 150, 50));
+    auto* shape = new TKLabelShapes;
+    shape->setBrush({highlight, 0});
+    DesignPen pen;
+    pen.color = face;
+    pen.width = 10;
+    shape->setPen(pen);
+    s.addObject(shape, QRect(200, 0, 100, 100));
+    brindle::printing::PageRecorder rec;
+    s.printObjects(rec, 0, 0);
+    rec.end();
+    ASSERT_EQ(rec.document().pageCount(), 1);
+    QImage img(400, 200, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        brindle::printing::paintPage(p, rec.document().pages[0], brindle::printing::PaintScale{});
+    }
+    EXPECT_EQ(img.pixelColor(145, 45), img.pixelColor(250, 50));  // text background and shape fill
+    EXPECT_EQ(img.pixelColor(250, 50), toQColor(highlight));
+    EXPECT_EQ(img.pixelColor(201, 50), toQColor(face));  // the shape's outline
+    // Somewhere in the text, the ink of the letters has the outline's colour.
+    bool inked = false;
+    for (int x = 0; x < 150 && !inked; ++x)
+        for (int y = 0; y < 50 && !inked; ++y) inked = img.pixelColor(x, y) == toQColor(face);
+    EXPECT_TRUE(inked);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 // Editing text objects: context menus and their check marks, the dialogs'
 // effects on the objects, the follow-up of each drawing tool, the symbol
-// object's size, font metrics and the size limits applied when printing.
+// object's size, font metrics, stored font names the system lacks and the
+// size limits applied when printing.
+#include <QFile>
 #include <QFontInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "DesignTestSupport.h"
 #include "ScriptedDesignDialogs.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/FontMetrics.h"
@@ -282,6 +286,34 @@ TEST_F(EditingTest, SymbolTakesItsGlyphSizeAndIgnoresOtherFonts) {
     EXPECT_EQ(sym->bounds().size(), sym->symbolSize());
 }
 
+TEST(SymbolLoadTest, ASymbolReadFromAFileTakesItsGlyphSize) {
+    using brindle::designobjects::test::hex;
+    using brindle::designobjects::test::sstr;
+    // Stored bounds that do not match the glyph, as a file made elsewhere may hold.
+    QByteArray object = "TPF0" + sstr("TKSymbolLabel") + sstr("x");
+    object += sstr("Left") + hex("020A") + sstr("Top") + hex("0214") + sstr("Width") + hex("03C800") + sstr("Height") +
+              hex("0205") + sstr("Locked") + hex("08") + sstr("Unselectable") + hex("08");
+    object += sstr("Caption") + hex("06") + sstr("1");
+    object += sstr("Font.Color") + hex("07") + sstr("clBlack") + sstr("Font.Height") + hex("02E0") + sstr("Font.Name") +
+              hex("06") + sstr("WingDings") + sstr("Font.Style") + hex("0B00");
+    object += sstr("Transparent") + hex("09") + sstr("BackColor") + hex("07") + sstr("clWhite") + sstr("BorderStyle") +
+              hex("07") + sstr("bsNone") + hex("0000");
+    QTemporaryDir dir;
+    QFile file(dir.filePath("s.L"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(hex("01") + object + hex("00"));
+    file.close();
+    DesignSurface s(DesignSurface::LabelSurface);
+    s.setClipFilePath(QString());
+    s.setSize(400, 200);
+    ASSERT_TRUE(s.loadFromFile(file.fileName()).ok);
+    ASSERT_EQ(s.objects().size(), 1u);
+    auto* sym = qobject_cast<TKSymbolLabel*>(s.objects()[0]);
+    ASSERT_NE(sym, nullptr);
+    EXPECT_EQ(sym->bounds(), QRect(QPoint(10, 20), sym->symbolSize()));
+    EXPECT_NE(sym->symbolSize(), QSize(200, 5));
+}
+
 TEST(FontMetricsTest, OneRuleForPointsAndPixelsAndTheLineHeightOfTheLayout) {
     DesignFont f;
     EXPECT_EQ(f.height, -13);
@@ -327,6 +359,52 @@ TEST(TextPrintingTest, PrintedTextKeepsTheLayoutSizeLimits) {
     EXPECT_DOUBLE_EQ(r.height(), int(1.2 * m.lineHeight()) / 96.0);
     EXPECT_DOUBLE_EQ(r.left(), 1.0);
     EXPECT_DOUBLE_EQ(r.width(), 142 / 96.0);
+}
+
+TEST(FontFallbackTest, EmptyOrUnknownNamesPrintInTheDefaultFace) {
+    struct Record : RecordSource {
+        bool isOpen() const override { return true; }
+        std::vector<RecordField> fields() const override {
+            std::vector<RecordField> f;
+            for (const char* n : {"PREFIX", "FNAME", "MIDDLE", "LNAME", "TITLE", "ORG", "STREET", "STREET2", "CITY",
+                                  "STATE", "ZIP", "COUNTRY", "PHONE"})
+                f.push_back({n, n});
+            return f;
+        }
+        QString fieldText(const QString& name) const override { return name == "LNAME" ? "Lee" : "62701"; }
+    } record;
+    for (const char* name : {"", "   ", "No Such Face Anywhere"}) {
+        DesignFont f;
+        f.name = QString::fromLatin1(name);
+        EXPECT_EQ(QFontInfo(TextMetrics(f).font()).family().toStdString(), "Liberation Sans") << '"' << name << '"';
+        // One-line text, fixed lines and the address block each print
+        // through a vector picture that stores the font.
+        DesignSurface s(DesignSurface::LabelSurface);
+        s.setClipFilePath(QString());
+        s.setSize(400, 200);
+        s.setRecordSource(&record);
+        auto* one = new TKPLabel;
+        one->setFont(f);
+        s.addObject(one, QRect(0, 0, 142, 33));
+        auto* lines = new TKMultiLineLabel;
+        lines->setFont(f);
+        lines->setItems({"one", "two"});
+        s.addObject(lines, QRect(0, 40, 190, 40));
+        auto* block = new TKDMultiLineAddressLabel;
+        block->setFont(f);
+        s.addObject(block, QRect(0, 90, 190, 100));
+        s.setPrinting(true);
+        s.refreshData();
+        EXPECT_GT(brindle::designobjects::test::darkPixelsPrinted(s), 0) << '"' << name << '"';
+        EXPECT_GT(brindle::designobjects::test::darkPixelsPrinted(s, 90), 0) << '"' << name << '"';
+    }
+    // Names the system knows, directly or through its aliases, keep their face.
+    for (const auto& [name, face] : {std::pair{"Times New Roman", "Liberation Serif"}, {"Liberation Mono", "Liberation Mono"},
+                                     {"DejaVu Serif", "DejaVu Serif"}}) {
+        DesignFont f;
+        f.name = QString::fromLatin1(name);
+        EXPECT_EQ(QFontInfo(TextMetrics(f).font()).family().toStdString(), face) << name;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Fuzz target: arbitrary bytes read as a design file onto a label surface,
-// as a three-surface report file, and pasted; whatever was read is written
-// back and painted.
+// Fuzz target: arbitrary bytes read as a design file onto a label surface
+// and as a three-surface report file; whatever was read is written back,
+// painted and printed.
 #include <QGuiApplication>
 #include <QImage>
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include "FuzzFiles.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/TKLabelObjectFiler.h"
+#include "printing/PageRecorder.h"
 
 using namespace brindle::designobjects;
 
@@ -36,7 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto result = s.loadFromFile(path);
         (void)result;
         (void)TKLabelObjectFiler::encode({s.objects().begin(), s.objects().end()});
-        if (s.objects().size() < 50) (void)s.render();
+        if (s.objects().size() < 50) {
+            (void)s.render();
+            // Printing draws text into vector pictures, which store the font as read.
+            brindle::printing::PageRecorder page;
+            s.setPrinting(true);
+            s.refreshData();
+            s.printObjects(page, 0, 0);
+            s.setPrinting(false);
+        }
     }
     {
         DesignSurface a(DesignSurface::DataSurface), b(DesignSurface::DataSurface), c(DesignSurface::DataSurface);

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QScreen>
 #include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -132,5 +134,38 @@ TEST(ShowHelp, OneWindowServesTheProgramAndWorksBesideModalDialogs) {
     EXPECT_TRUE(w->searchEdit()->isVisible());
     delete w;
     EXPECT_EQ(brindle::help::currentHelpWindow(), nullptr);
+    brindle::help::setHelpFolder(QString());
+}
+
+TEST(ShowHelp, OpensCentredOnTheMainWindowAndInsideTheScreen) {
+    brindle::help::setHelpFolder(kHelpDir);
+    QMainWindow main;
+    const QRect screen = main.screen()->availableGeometry();
+    main.setGeometry(QRect(QPoint(0, 0), screen.size() * 0.6).translated(screen.topLeft() + QPoint(screen.width() / 5, screen.height() / 5)));
+    main.show();
+    {
+        // Asked from a dialog of the main window, the window is centred on the main window.
+        QDialog dialog(&main);
+        dialog.setGeometry(screen.left(), screen.top(), 200, 100);
+        dialog.show();
+        brindle::help::showHelpTopic(1033, &dialog);
+        HelpWindow* w = brindle::help::currentHelpWindow();
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(screen.contains(w->frameGeometry())) << w->frameGeometry().x() << "," << w->frameGeometry().width();
+        EXPECT_LE((w->frameGeometry().center() - main.frameGeometry().center()).manhattanLength(), 4);
+        // Once open it stays where it is.
+        w->move(w->pos() + QPoint(10, 10));
+        const QPoint moved = w->pos();
+        brindle::help::showHelpTopic(1034, &main);
+        EXPECT_EQ(w->pos(), moved);
+        delete w;
+    }
+    // A main window at the edge of the screen: the help window stays inside it.
+    main.move(screen.right() - main.width() / 3, screen.bottom() - main.height() / 3);
+    brindle::help::showHelpTopic(1029, &main);
+    HelpWindow* w = brindle::help::currentHelpWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(screen.contains(w->frameGeometry()));
+    delete w;
     brindle::help::setHelpFolder(QString());
 }

@@ -5,6 +5,7 @@
 
 #include "address/ui/HelpAccess.h"
 #include "common/ui/Placement.h"
+#include "common/ui/QtUserDialogs.h"
 #include "help/ui/ShowHelp.h"
 
 namespace brindle::address::ui {
@@ -35,6 +36,11 @@ int HelpDialog::execCentred(QWidget* mainWindow) {
     if (!isSizeGripEnabled()) adjustSize();  // resizable windows keep the size they chose
     common::centreWindow(this, mainWindow);
     return exec();
+}
+
+void keepTitleWhole(QWidget* window) {
+    const int needed = common::QtUserDialogs::captionWidth(window->windowTitle(), window->font());
+    if (window->minimumWidth() < needed) window->setMinimumWidth(needed);
 }
 
 void addHelpKey(QWidget* window, int topic) { help::installHelpKey(window, topic); }

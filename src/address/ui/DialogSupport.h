@@ -33,6 +33,11 @@ private:
 // going to the dialog's own default button).
 QPushButton* plainButton(const QString& caption, const QString& name, QWidget* parent);
 
+// Makes a window at least wide enough for its whole title in a title bar
+// (common::QtUserDialogs::captionWidth, the measure the message boxes use).
+// Call after setWindowTitle.
+void keepTitleWhole(QWidget* window);
+
 // Adds the F1 shortcut for a topic to any window.
 void addHelpKey(QWidget* window, int topic);
 

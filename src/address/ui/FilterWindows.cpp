@@ -1,6 +1,9 @@
 #include "address/ui/FilterWindows.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QWhatsThis>
+#include <algorithm>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,6 +23,25 @@ namespace {
 
 constexpr int kDateIndex = 14;
 
+// The "What's this?" text of filter field i: how values are typed, with a
+// word on the fields that are compared in their own way.
+QString filterFieldHelp(int i) {
+    QString text = QStringLiteral(
+        "Type a value the field must begin with; upper and lower case do not matter. Start with $ to look anywhere "
+        "in the field (\"$son\"), or with >, <, >= or <= to compare (\">=M\"). Separate alternatives with ; "
+        "(\"A;B\"), combine conditions with + (and) or ^ (and not) (\"A^$X\").");
+    const QString field = QString::fromLatin1(queryFields()[static_cast<std::size_t>(i)].field);
+    if (field == QLatin1String("DATE"))
+        text += QStringLiteral(" Dates are typed as YYYYMMDD: 1999 finds every date of 1999, >=19990601 every date "
+                               "from 1 June 1999.");
+    if (field == QLatin1String("CITY"))
+        text += QStringLiteral(" The city is compared together with the state that follows it, so a whole city name "
+                               "finds that city in every state.");
+    if (field == QLatin1String("CODES"))
+        text += QStringLiteral(" To find a code letter anywhere among the codes, type $ and the letter (\"$C\").");
+    return text;
+}
+
 // Where each filter edit sits: the two columns of the main window's record page.
 struct Place {
     int row, column;
@@ -38,20 +60,21 @@ constexpr Place kPlaces[kQueryTextCount] = {
 
 }  // namespace
 
-TAddressQueryForm::TAddressQueryForm(AddressFile& file, common::UserDialogs& dialogs, QWidget* parent)
+TAddressQueryForm::TAddressQueryForm(AddressFile& file, common::UserDialogs& dialogs, QWidget* parent,
+                                     const QueryVars* shown)
     : HelpDialog(1033, parent), file_(file), dialogs_(dialogs) {
     setObjectName(QStringLiteral("TAddressQueryForm"));
     setWindowTitle(QStringLiteral("Address Filter"));
     auto* grid = new QGridLayout;
-    const QueryVars& v = file_.queryVars();
+    const QueryVars& v = shown ? *shown : file_.queryVars();
     for (int i = 0; i < kQueryTextCount; ++i) {
         const QueryField& f = queryFields()[static_cast<std::size_t>(i)];
         auto* e = new QLineEdit(v.texts[static_cast<std::size_t>(i)], this);
         e->setObjectName(QStringLiteral("q") + QString::fromLatin1(f.field));
         e->setMaxLength(255);
-        e->setWhatsThis(QStringLiteral(
-            "Type a value the field must begin with. Start with $ to look anywhere in the field, with >, <, >= or <= to "
-            "compare; separate alternatives with ; and combine conditions with + (and) or ^ (and not)."));
+        e->setWhatsThis(filterFieldHelp(i));
+        // A right click explains the field instead of offering cut and paste.
+        e->installEventFilter(this);
         auto* label = new QLabel(QString::fromLatin1(f.label), this);
         label->setBuddy(e);
         edits_[static_cast<std::size_t>(i)] = e;
@@ -61,7 +84,6 @@ TAddressQueryForm::TAddressQueryForm(AddressFile& file, common::UserDialogs& dia
     }
     QLineEdit* date = edits_[kDateIndex];
     date->setToolTip(QStringLiteral("Note: enter dates in the form: YYYYMMDD\r(i.e. 19970428 for April 28, 1997)"));
-    date->installEventFilter(this);
     dateNote_ = new QLabel(QStringLiteral("(YYYYMMDD)"), this);
     dateNote_->setObjectName(QStringLiteral("dateNote"));
     dateNote_->setVisible(false);
@@ -79,6 +101,9 @@ TAddressQueryForm::TAddressQueryForm(AddressFile& file, common::UserDialogs& dia
 
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("countLine"));
+    // Wide enough for any count from the start, so the window keeps its size
+    // (and its place over the main window) while the count changes.
+    count_->setMinimumWidth(count_->fontMetrics().horizontalAdvance(QStringLiteral("Searching... 00000000 matches")));
     auto* hint = new QLabel(
         QStringLiteral("Hint: to look for only part of a value, first type in a $ and then the value to look for. As an "
                        "example, to find all records containing the code letter C in the Codes field, type in $C. Right "
@@ -96,10 +121,7 @@ TAddressQueryForm::TAddressQueryForm(AddressFile& file, common::UserDialogs& dia
     cancel->setWhatsThis(QStringLiteral("Closes and puts the previous filter back."));
     connect(test, &QPushButton::clicked, this, &TAddressQueryForm::testClicked);
     connect(clear, &QPushButton::clicked, this, &TAddressQueryForm::clearClicked);
-    connect(ok, &QPushButton::clicked, this, [this] {
-        testClicked();
-        accept();
-    });
+    connect(ok, &QPushButton::clicked, this, &TAddressQueryForm::okClicked);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(count_, 1);
@@ -115,6 +137,13 @@ bool TAddressQueryForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edits_[kDateIndex]) {
         if (event->type() == QEvent::FocusIn) dateNote_->setVisible(true);
         if (event->type() == QEvent::FocusOut) dateNote_->setVisible(false);
+    }
+    if (event->type() == QEvent::ContextMenu) {
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        if (edit && std::find(edits_.begin(), edits_.end(), edit) != edits_.end()) {
+            QWhatsThis::showText(static_cast<QContextMenuEvent*>(event)->globalPos(), edit->whatsThis(), edit);
+            return true;
+        }
     }
     return HelpDialog::eventFilter(watched, event);
 }
@@ -134,6 +163,12 @@ void TAddressQueryForm::testClicked() {
     const int n = file_.applyQuery();
     count_->setText(file_.filterSet() ? QString::number(n) + QStringLiteral(" matches") : QStringLiteral("No filter set"));
     file_.first();
+}
+
+void TAddressQueryForm::okClicked() {
+    testClicked();
+    // A refused value stays in its edit to be corrected.
+    if (!file_.lastQueryRefused()) accept();
 }
 
 void TAddressQueryForm::clearClicked() {
@@ -213,6 +248,8 @@ void TAddressBrowseForm::showEvent(QShowEvent* e) {
     if (dpi > 96.0) resize(size() * (dpi / 96.0 * 0.95));
     common::ProfileFile settings(file_.settingsPath());
     common::restorePlacement(this, objectName(), settings, parentWidget());
+    // Each column as wide as its title and the values of the rows read so far.
+    grid_->resizeColumnsToContents();
 }
 
 void TAddressBrowseForm::done(int r) {

@@ -25,7 +25,9 @@ namespace brindle::address::ui {
 class TAddressQueryForm : public HelpDialog {
     Q_OBJECT
 public:
-    TAddressQueryForm(AddressFile& file, common::UserDialogs& dialogs, QWidget* parent = nullptr);
+    // The edits show `shown` when given, otherwise the file's filter values.
+    TAddressQueryForm(AddressFile& file, common::UserDialogs& dialogs, QWidget* parent = nullptr,
+                      const QueryVars* shown = nullptr);
     // The values of the edits and check boxes.
     QueryVars vars() const;
     QLineEdit* edit(int i) const { return edits_[static_cast<std::size_t>(i)]; }
@@ -35,6 +37,8 @@ public:
 
     void testClicked();
     void clearClicked();
+    // "Test", then closes with Ok unless the values were refused.
+    void okClicked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -119,7 +119,7 @@ TConfigurationInfo::TConfigurationInfo(const QString& report, common::UserDialog
 
 void TConfigurationInfo::copyClicked() {
     QGuiApplication::clipboard()->setText(text_->toPlainText());
-    dialogs_.showInfo(QStringLiteral("Information copied to Windows clipboard"), QStringLiteral("Configuration Information"));
+    dialogs_.showInfo(QStringLiteral("Information copied to the clipboard"), QStringLiteral("Configuration Information"));
 }
 
 }  // namespace brindle::address::ui

@@ -64,6 +64,7 @@ TGetFirstLastZip::TGetFirstLastZip(const NewRecordBoxLayout& layout, int lastWid
     v->addLayout(form);
     v->addLayout(buttons);
     (layout_.names ? last_ : zip_)->setFocus();
+    keepTitleWhole(this);
 }
 
 bool TGetFirstLastZip::eventFilter(QObject* watched, QEvent* event) {
@@ -130,6 +131,7 @@ TCopyToClipBoard::TCopyToClipBoard(QWidget* parent) : QDialog(parent) {
     h->addWidget(ok);
     h->addWidget(cancel);
     v->addLayout(h);
+    keepTitleWhole(this);
 }
 
 RecordTextParts TCopyToClipBoard::parts() const {
@@ -163,6 +165,7 @@ TTagAllRecords::TTagAllRecords(RecordSession& session, common::UserDialogs& dial
     h->addWidget(cancel_);
     h->addWidget(ok_);
     v->addLayout(h);
+    keepTitleWhole(this);
 }
 
 void TTagAllRecords::showEvent(QShowEvent* e) {
@@ -301,6 +304,7 @@ TSearchBox::TSearchBox(const QString& currentSortName, QWidget* parent) : HelpDi
     h->addWidget(makeHelpButton());
     v->addLayout(h);
     orderChanged();
+    keepTitleWhole(this);
 }
 
 void TSearchBox::orderChanged() {
@@ -322,6 +326,7 @@ TBRWSearching::TBRWSearching(RecordSession& session, bool fromStart, common::Use
     cancel->setWhatsThis(QStringLiteral("Stops the search; the current record stays."));
     connect(cancel, &QPushButton::clicked, this, [this] { cancelled_ = true; });
     v->addWidget(cancel, 0, Qt::AlignCenter);
+    keepTitleWhole(this);
 }
 
 void TBRWSearching::showEvent(QShowEvent* e) {

@@ -17,6 +17,7 @@
 #include "address/ConfigurationReport.h"
 #include "address/HelpTopics.h"
 #include "address/NewDatabase.h"
+#include "address/RecordFields.h"
 #include "address/SortOrders.h"
 #include "address/StartUp.h"
 #include "address/ui/DialogSupport.h"
@@ -42,38 +43,6 @@ namespace {
 
 const QString kPlacementClass = QStringLiteral("TAddressMain");
 const QString kNoDataText = QStringLiteral("Please Open or Create a Brindle Address file");
-
-// Record edits of the name panel and the address page: field, caption, what's-this text.
-struct FieldSpec {
-    const char* field;
-    const char* caption;
-    const char* help;
-};
-
-const FieldSpec kNameFields[] = {
-    {"LNAME", "Last", "Last name of the person."},
-    {"FNAME", "First", "First name of the person."},
-    {"MIDDLE", "MI", "Middle initial, typed in upper case."},
-    {"PREFIX", "Prefix", "Form of address, for example Dr. or Ms."},
-    {"TITLE", "Title", "Job title."},
-    {"ORG", "Org", "Company or organisation."},
-};
-
-const FieldSpec kAddressFields[] = {
-    {"STREET", "Address 1", "First line of the street address."},
-    {"STREET2", "Address 2", "Second line of the street address."},
-    {"CITY", "City", "City or town."},
-    {"STATE", "State or Prov", "State or province."},
-    {"ZIP", "Zip or Postal ", "ZIP or postal code."},
-    {"COUNTRY", "Country", "Country; leave empty for your own."},
-    {"PHONE", "Phone 1", "First phone number."},
-    {"PHONE2", "Phone 2", "Second phone number."},
-    {"FAX", "Fax", "Fax number."},
-    {"EMAIL", "E-mail", "E-mail address."},
-    {"CODES", "Codes", "Your own codes, used to pick records for filters and mailings."},
-    {"USER1", "Comment 1", "First comment line."},
-    {"USER2", "Comment 2", "Second comment line."},
-};
 
 QString escapeAmpersands(QString text) { return text.replace(QLatin1Char('&'), QStringLiteral("&&")); }
 
@@ -313,7 +282,7 @@ void TAddressMain::buildCentre() {
     // Name panel, always visible.
     auto* names = new QGridLayout;
     int col = 0;
-    for (const auto& f : kNameFields) {
+    for (const RecordField& f : nameFields()) {
         auto* label = new QLabel(QString::fromLatin1(f.caption), this);
         QLineEdit* e = addField(f.field);
         e->setWhatsThis(QString::fromLatin1(f.help));
@@ -334,7 +303,7 @@ void TAddressMain::buildCentre() {
     auto* addressPage = new QWidget;
     auto* grid = new QGridLayout(addressPage);
     int row = 0;
-    for (const auto& f : kAddressFields) {
+    for (const RecordField& f : addressPageFields()) {
         auto* label = new QLabel(QString::fromLatin1(f.caption), addressPage);
         QLineEdit* e = addField(f.field);
         e->setParent(addressPage);
@@ -383,6 +352,7 @@ void TAddressMain::buildCentre() {
     memo_->setObjectName(QStringLiteral("MEMO"));
     memo_->setReadOnly(true);
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo_->setTabChangesFocus(true);
     memo_->setWhatsThis(QStringLiteral("Free notes of any length about this record."));
     memoLayout->addWidget(memo_);
     auto* memoButtons = new QHBoxLayout;
@@ -407,6 +377,15 @@ void TAddressMain::buildCentre() {
     noData_->setFont(big);
     recordArea_->addWidget(tabs_);
     recordArea_->addWidget(noData_);
+    // The widgets' own Tab chain in visual order too (the window routes Tab
+    // and Enter itself, see moveRecordFocus).
+    QWidget* previous = nullptr;
+    for (auto fields : {nameFields(), addressPageFields()})
+        for (const RecordField& f : fields) {
+            QLineEdit* e = recordEdit(f.field);
+            if (previous) setTabOrder(previous, e);
+            previous = e;
+        }
     layout->addWidget(recordArea_, 1);
 
     // Bottom bar.

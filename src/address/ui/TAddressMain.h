@@ -129,6 +129,16 @@ private:
     void afterPost();
     void pushField(const QString& field, const QString& text);
     void addAnother();
+    // The record controls Tab and Enter move through, in visual order: the
+    // name panel, then the address page's edits or the memo, whichever page
+    // is in front.
+    QList<QWidget*> recordFocusOrder() const;
+    // Moves the focus from a record control to the next (or previous) one that
+    // takes Tab focus, wrapping at the ends; false when `from` is none of them.
+    bool moveRecordFocus(QWidget* from, bool forward);
+    // The filter window, showing `shown`, with `countLine` in its count line
+    // when given; afterwards the chosen filter is applied.
+    void runFilterWindow(const QueryVars& shown, const QString& countLine = QString());
 
     common::UserDialogs& dialogs_;
     std::unique_ptr<AddressFile> file_;

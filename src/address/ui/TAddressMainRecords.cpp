@@ -1,9 +1,7 @@
 // The main window's record work, filters, search and browse: thin handlers
 // that gather input and call RecordSession and AddressFile.
 #include <QApplication>
-#include <QClipboard>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QTabWidget>
@@ -11,6 +9,7 @@
 #include "address/GatewayScope.h"
 #include "address/BrowseModel.h"
 #include "address/Query.h"
+#include "address/RecordFields.h"
 #include "address/ui/FilterWindows.h"
 #include "address/ui/RecordDialogs.h"
 #include "address/ui/TBRDialer.h"
@@ -136,6 +135,32 @@ void TAddressMain::setSkipFields(bool on) {
 
 // ---------------------------------------------------------------- keys
 
+QList<QWidget*> TAddressMain::recordFocusOrder() const {
+    QList<QWidget*> order;
+    for (const RecordField& f : nameFields()) order << recordEdit(f.field);
+    if (tabs_->currentIndex() == 0)
+        for (const RecordField& f : addressPageFields()) order << recordEdit(f.field);
+    else
+        order << memo_;
+    return order;
+}
+
+bool TAddressMain::moveRecordFocus(QWidget* from, bool forward) {
+    const QList<QWidget*> order = recordFocusOrder();
+    const qsizetype at = order.indexOf(from);
+    if (at < 0) return false;
+    const qsizetype n = order.size();
+    for (qsizetype step = 1; step < n; ++step) {
+        QWidget* w = order[(at + (forward ? step : n - step)) % n];
+        // Skipped fields take clicks only (setSkipFields).
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this)) {
+            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return true;  // nowhere else to go: the focus stays, and the key is used up
+}
+
 bool TAddressMain::handleKey(QKeyEvent* k) {
     const bool editing = session_->editing();
     const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
@@ -201,10 +226,15 @@ bool TAddressMain::eventFilter(QObject* watched, QEvent* event) {
         auto* k = static_cast<QKeyEvent*>(event);
         if (handleKey(k)) return true;
         const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
-        if (isRecordEdit && enter && k->modifiers() == Qt::NoModifier) {
-            focusNextChild();  // Enter moves on as Tab does
-            return true;
-        }
+        const auto mods = k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+        // Tab, Shift+Tab and (in the edits) Enter go from field to field in
+        // visual order, never to the tab bar or a button, so what is typed
+        // next always lands in a field.
+        QWidget* control = isMemo ? static_cast<QWidget*>(memo_) : edit;
+        if (k->key() == Qt::Key_Tab && mods == Qt::NoModifier) return moveRecordFocus(control, true);
+        if (k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && mods == Qt::ShiftModifier))
+            return moveRecordFocus(control, false);
+        if (isRecordEdit && enter && mods == Qt::NoModifier) return moveRecordFocus(control, true);
         // Typing into the memo starts an edit when editing is allowed.
         if (isMemo && !session_->editing() && !k->text().isEmpty() && k->text().at(0).isPrint() &&
             button(QStringLiteral("editButton"))->isEnabled()) {
@@ -279,10 +309,7 @@ void TAddressMain::copyToClipboardClick() {
         dlg.adjustSize();
         common::centreWindow(&dlg, this);
         if (dlg.exec() != QDialog::Accepted) return;
-        const QString text =
-            getRecordAsString([this](const char* f) { return file_->field(f); }, dlg.parts());
-        QGuiApplication::clipboard()->setText(text);
-        dialogs_.showInfo(QStringLiteral("Record copied to Windows Clipboard"));
+        session_->copyToClipboard(dlg.parts());
     });
 }
 
@@ -367,15 +394,21 @@ void TAddressMain::filterButtonClick() {
     }
     guarded([this] {
         if (!file_->isOpen()) return;
-        const QueryVars saved = file_->queryVars();
-        TAddressQueryForm form(*file_, dialogs_, this);
-        const bool ok = form.execCentred(this) == QDialog::Accepted;
-        file_->setQueryVars(ok ? form.vars() : saved);
-        file_->applyQuery();
-        if (!file_->hasRecord()) file_->first();
+        runFilterWindow(file_->queryVars());
     });
     showRecord();
     setButtons();
+}
+
+void TAddressMain::runFilterWindow(const QueryVars& shown, const QString& countLine) {
+    const QueryVars saved = file_->queryVars();
+    TAddressQueryForm form(*file_, dialogs_, this, &shown);
+    if (!countLine.isEmpty()) form.countLine()->setText(countLine);
+    const bool ok = form.execCentred(this) == QDialog::Accepted;
+    file_->setQueryVars(ok ? form.vars() : saved);
+    file_->applyQuery();
+    // The record shown is always one the filter admits.
+    file_->showMatchingRecord();
 }
 
 void TAddressMain::clearFilterClick() {
@@ -418,10 +451,13 @@ void TAddressMain::restoreFilterClick() {
             dialogs_.showInfo(QStringLiteral("Must be a Filter (.FLT) file"));
             return;
         }
-        file_->setQueryVars(restoreFilterFrom(path));
-        file_->applyQuery();
-        if (!file_->hasRecord()) file_->first();
+        const QueryVars restored = restoreFilterFrom(path);
+        file_->restoreFilter(restored);
+        // A filter that matches nothing is dropped; its values are shown in
+        // the filter window so the user sees what was restored and can change it.
+        if (!file_->filterSet() && restored.setsFilter()) runFilterWindow(restored, QStringLiteral("No filter set"));
     });
+    showRecord();
     setButtons();
 }
 

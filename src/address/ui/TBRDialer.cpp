@@ -58,13 +58,17 @@ TBRDialer::TBRDialer(const QString& number, const QString& settingsPath, common:
     portBox->setObjectName(QStringLiteral("portGroup"));
     auto* portLayout = new QVBoxLayout(portBox);
     auto* portGroup = new QButtonGroup(this);
+    // Each choice names the device behind it ("COM 1 (/dev/ttyS0)").
+    const common::ProfileFile settings(settingsPath_);
     for (int i = 0; i < 4; ++i) {
-        ports_[i] = new QRadioButton(QStringLiteral("COM %1").arg(i + 1), portBox);
+        ports_[i] = new QRadioButton(QStringLiteral("COM %1 (%2)").arg(i + 1).arg(portDevice(settings, i)), portBox);
         ports_[i]->setObjectName(QStringLiteral("port%1").arg(i + 1));
         portGroup->addButton(ports_[i], i);
         portLayout->addWidget(ports_[i]);
     }
-    portBox->setWhatsThis(QStringLiteral("The serial port of the modem."));
+    portBox->setWhatsThis(QStringLiteral(
+        "The serial port of the modem. A port can be pointed at another device (such as /dev/ttyUSB0) with a line "
+        "COM1=/dev/ttyUSB0 in the [Dialing] section of the settings file."));
     auto* methodBox = new QGroupBox(QStringLiteral("Method"), directPanel_);
     methodBox->setObjectName(QStringLiteral("methodGroup"));
     auto* methodLayout = new QVBoxLayout(methodBox);

@@ -26,6 +26,11 @@ TNewDataBaseName::TNewDataBaseName(const QString& suggestion, const QString& set
     invalid_->setObjectName(QStringLiteral("invalidLabel"));
     invalid_->setStyleSheet(QStringLiteral("color: #a00000"));
     invalid_->setWordWrap(true);
+    // The message's room is kept while it is hidden: the window is sized for
+    // it once, and the message never appears clipped.
+    QSizePolicy keep = invalid_->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    invalid_->setSizePolicy(keep);
 
     ok_ = new QPushButton(QStringLiteral("Ok [PgDn]"), this);
     ok_->setObjectName(QStringLiteral("okButton"));
@@ -55,6 +60,7 @@ TNewDataBaseName::TNewDataBaseName(const QString& suggestion, const QString& set
     layout->addWidget(invalid_);
     layout->addLayout(buttons);
     nameChanged();
+    keepTitleWhole(this);
 }
 
 void TNewDataBaseName::nameChanged() {

@@ -9,7 +9,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include "address/ui/DialogSupport.h"
 
 namespace brindle::address::ui {
 
@@ -43,6 +46,11 @@ TfrmTAPICall::TfrmTAPICall(const QString& number, const QDBusConnection& bus, QW
     auto* statusLabel = new QLabel(QStringLiteral("Status"), this);
     status_ = new QListWidget(this);
     status_->setObjectName(QStringLiteral("status"));
+    // The longest line the window writes fits whole; longer ones wrap.
+    status_->setWordWrap(true);
+    const int longest = status_->fontMetrics().horizontalAdvance(QStringLiteral("Error!! - ") + noTelephonyServiceText());
+    status_->setMinimumWidth(longest + 2 * status_->frameWidth() +
+                             status_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 12);
     call_ = new QPushButton(QStringLiteral("Call"), this);
     call_->setObjectName(QStringLiteral("callButton"));
     hangup_ = new QPushButton(QStringLiteral("Hangup"), this);
@@ -63,11 +71,14 @@ TfrmTAPICall::TfrmTAPICall(const QString& number, const QDBusConnection& bus, QW
     connect(call_, &QPushButton::clicked, this, &TfrmTAPICall::callClick);
     connect(hangup_, &QPushButton::clicked, this, &TfrmTAPICall::hangupClick);
     connect(close_, &QPushButton::clicked, this, &QDialog::close);
+    keepTitleWhole(this);
 
     client_ = new TelephonyClient(bus, this);
     if (!client_->initialize()) {
+        noService_ = !client_->serviceFound();
         shutdownService();
-        addStatus(QStringLiteral("Error!! - ") + QStringLiteral("No TAPI devices found"));
+        addStatus(QStringLiteral("Error!! - ") +
+                  (noService_ ? noTelephonyServiceText() : QStringLiteral("No TAPI devices found")));
         return;
     }
     connect(client_, &TelephonyClient::requestReplied, this, &TfrmTAPICall::onReply);
@@ -100,6 +111,11 @@ void TfrmTAPICall::callClick() {
     const QString number = numberEdit_->text();
     if (number.isEmpty()) return;
     status_->clear();
+    if (!client_ && noService_) {
+        // Nothing unknown about it: there is no service to place the call.
+        addStatus(QStringLiteral("* ") + noTelephonyServiceText());
+        return;
+    }
     if (!client_ || !client_->dial(number)) {
         addStatus(QStringLiteral("* Unknown Error calling number"));
         addStatus(QStringLiteral("* Is the line busy?"));

@@ -43,6 +43,7 @@ private:
     QPushButton* hangup_;
     QPushButton* close_;
     bool activated_ = false;
+    bool noService_ = false;  // no telephony service answered on the bus
 };
 
 }  // namespace brindle::address::ui

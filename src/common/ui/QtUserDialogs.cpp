@@ -2,23 +2,54 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
-#include <QMessageBox>
+#include <QSpacerItem>
 
 namespace brindle::common {
 
 namespace {
 
+// Room beside the caption, in lines of the title font: the window icon on
+// the left, minimise, maximise and close on the right, and the margins.
+constexpr int kFrameRoomInLines = 7;
+
 QMessageBox::StandardButton ask(QWidget* parent, const QString& message, const QString& caption,
                                 QMessageBox::StandardButton defaultButton) {
-    QMessageBox box(QMessageBox::Question, caption, QtUserDialogs::displayText(message),
-                    QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(defaultButton);
-    box.setEscapeButton(QMessageBox::No);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    auto box = QtUserDialogs::makeMessageBox(QMessageBox::Question, caption, message,
+                                             QMessageBox::Yes | QMessageBox::No, parent);
+    box->setDefaultButton(defaultButton);
+    box->setEscapeButton(QMessageBox::No);
+    return static_cast<QMessageBox::StandardButton>(box->exec());
 }
 
 }  // namespace
+
+int QtUserDialogs::captionWidth(const QString& caption, const QFont& windowFont) {
+    QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    QFont own = windowFont;
+    title.setBold(true);
+    own.setBold(true);
+    const QFontMetrics a(title), b(own);
+    const QFontMetrics& m = b.height() > a.height() ? b : a;
+    return m.horizontalAdvance(caption) + kFrameRoomInLines * m.height();
+}
+
+std::unique_ptr<QMessageBox> QtUserDialogs::makeMessageBox(QMessageBox::Icon icon, const QString& caption,
+                                                           const QString& message,
+                                                           QMessageBox::StandardButtons buttons, QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(icon, caption, displayText(message), buttons, parent);
+    // A message box sizes itself to its layout whenever it is shown and
+    // ignores a minimum width; a spacer across its grid is what it keeps.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        const int width = captionWidth(caption, box->font());
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+    return box;
+}
 
 QString QtUserDialogs::displayText(const QString& message) {
     QString text = message;
@@ -45,8 +76,7 @@ QString QtUserDialogs::qtFilter(const QString& filter) {
 }
 
 void QtUserDialogs::showInfo(const QString& message, const QString& caption) {
-    QMessageBox box(QMessageBox::Information, caption, displayText(message), QMessageBox::Ok, parent_);
-    box.exec();
+    makeMessageBox(QMessageBox::Information, caption, message, QMessageBox::Ok, parent_)->exec();
 }
 
 bool QtUserDialogs::askYesNo(const QString& message, const QString& caption) {
@@ -61,8 +91,7 @@ void QtUserDialogs::showError(const QString& message) {
     // The busy pointer would otherwise stay over the message.
     const bool busy = busyDepth_ > 0;
     if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), displayText(message), QMessageBox::Ok, parent_);
-    box.exec();
+    makeMessageBox(QMessageBox::Critical, QStringLiteral("Error"), message, QMessageBox::Ok, parent_)->exec();
     if (busy) QGuiApplication::restoreOverrideCursor();
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // UserDialogs shown as real Qt dialogs: message boxes with their icons,
 // captions and default buttons, file choosers, the busy pointer.
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 #include "common/UserDialogs.h"
 
@@ -33,6 +35,18 @@ public:
     static QString qtFilter(const QString& filter);
     // "\r\n" (and a lone "\r") as line breaks.
     static QString displayText(const QString& message);
+
+    // The width a window needs so that its title bar shows `caption` whole:
+    // the caption in the title font (bold, as window managers commonly draw
+    // it, and never smaller than the window's own font) plus room for the
+    // window icon and the frame's buttons.
+    static int captionWidth(const QString& caption, const QFont& windowFont);
+    // The box of a message or question, not yet shown: the caption, icon,
+    // text and buttons, and at least captionWidth wide, so that short texts
+    // under long captions ("Possible Duplicate") do not cut the caption.
+    static std::unique_ptr<QMessageBox> makeMessageBox(QMessageBox::Icon icon, const QString& caption,
+                                                       const QString& message, QMessageBox::StandardButtons buttons,
+                                                       QWidget* parent);
 
 private:
     QPointer<QWidget> parent_;

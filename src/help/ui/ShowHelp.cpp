@@ -2,8 +2,12 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QMainWindow>
 #include <QPointer>
+#include <QScreen>
 #include <QShortcut>
+
+#include <algorithm>
 
 #include "help/ui/HelpWindow.h"
 
@@ -56,7 +60,37 @@ HelpWindow* prepare() {
     return w;
 }
 
-void present(HelpWindow* w) {
+// The program's main window, reached from the window that asked for help:
+// up through the windows' owners, else any visible main window.
+QWidget* mainWindowOf(QWidget* asking, const HelpWindow* help) {
+    QWidget* w = asking ? asking->window() : QApplication::activeWindow();
+    while (w && w->parentWidget()) w = w->parentWidget()->window();
+    if (w && w != help && w->isVisible()) return w;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow*>(top) && top->isVisible()) return top;
+    return nullptr;
+}
+
+// Centres a window that is about to open over the main window, kept inside
+// the screen (and shrunk to it when larger).
+void placeOver(HelpWindow* w, QWidget* mainWindow) {
+    QScreen* screen = mainWindow ? mainWindow->screen() : w->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    // Frames are known for windows already shown; the main window's stands in.
+    const QSize frame = mainWindow ? mainWindow->frameGeometry().size() - mainWindow->geometry().size() : QSize();
+    const QSize size = w->size().boundedTo(area.size() - frame);
+    w->resize(size);
+    QRect outer(QPoint(0, 0), size + frame);
+    outer.moveCenter(mainWindow ? mainWindow->frameGeometry().center() : area.center());
+    outer.moveLeft(std::clamp(outer.left(), area.left(), area.right() + 1 - outer.width()));
+    outer.moveTop(std::clamp(outer.top(), area.top(), area.bottom() + 1 - outer.height()));
+    w->move(outer.topLeft());
+}
+
+void present(HelpWindow* w, QWidget* asking) {
+    // A window that opens is placed; one already open stays where the user put it.
+    if (!w->isVisible()) placeOver(w, mainWindowOf(asking, w));
     w->show();
     if (w->isMinimized()) w->showNormal();
     w->raise();
@@ -66,24 +100,21 @@ void present(HelpWindow* w) {
 }  // namespace
 
 void showHelpTopic(int topic, QWidget* parent) {
-    Q_UNUSED(parent);
     HelpWindow* w = prepare();
     w->showTopic(topic);
-    present(w);
+    present(w, parent);
 }
 
 void showHelpContents(QWidget* parent) {
-    Q_UNUSED(parent);
     HelpWindow* w = prepare();
     w->showContents();
-    present(w);
+    present(w, parent);
 }
 
 void showHelpSearch(QWidget* parent) {
-    Q_UNUSED(parent);
     HelpWindow* w = prepare();
     w->showSearch();
-    present(w);
+    present(w, parent);
 }
 
 void installHelpKey(QWidget* window, int topic) {

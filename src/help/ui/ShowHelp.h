@@ -4,6 +4,8 @@
 // created on first use from helpFolder() (HelpIndex.h) and reused afterwards.
 // When a modal dialog is open the help window is attached to it, so that it
 // takes input while the dialog waits; it is set free again when the dialog closes.
+// A help window that opens is centred on the program's main window (reached
+// from `parent`) and kept inside the screen; one already open stays put.
 class QWidget;
 
 namespace brindle::help {
