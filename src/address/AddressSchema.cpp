@@ -2,40 +2,23 @@
 
 #include <filesystem>
 
+#include "address/FieldCatalogue.h"
+
 namespace brindle::address {
-namespace {
-
-struct FieldSpec {
-    const char* name;
-    char type;
-    int fixedWidth;  // 0 = configurable
-};
-
-// Creation order of the address fields.
-constexpr FieldSpec kFields[] = {
-    {"LNAME", 'C', 0},  {"FNAME", 'C', 0},   {"MIDDLE", 'C', 1}, {"PREFIX", 'C', 0}, {"TITLE", 'C', 0},
-    {"ORG", 'C', 0},    {"STREET", 'C', 0},  {"STREET2", 'C', 0}, {"CITY", 'C', 0},  {"STATE", 'C', 0},
-    {"ZIP", 'C', 0},    {"COUNTRY", 'C', 0}, {"DATE", 'C', 15},  {"PHONE", 'C', 0},  {"PHONE2", 'C', 0},
-    {"FAX", 'C', 0},    {"EMAIL", 'C', 0},   {"CODES", 'C', 0},  {"USER1", 'C', 0},  {"USER2", 'C', 0},
-    {"ISDEL", 'L', 1},  {"TAG", 'C', 8},     {"MEMO", 'M', 10},
-};
-
-}  // namespace
 
 const std::vector<std::string>& configurableFields() {
-    static const std::vector<std::string> names = {
-        "LNAME", "FNAME",   "PREFIX", "TITLE", "ORG",   "STREET", "STREET2", "CITY",  "STATE",
-        "ZIP",   "COUNTRY", "PHONE",  "PHONE2", "FAX",  "EMAIL",  "CODES",   "USER1", "USER2"};
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> v;
+        for (const AddressField& f : kAddressFields)
+            if (f.configurable) v.emplace_back(f.name);
+        return v;
+    }();
     return names;
 }
 
 int defaultFieldLength(const std::string& field) {
-    static const std::map<std::string, int> defaults = {
-        {"LNAME", 30}, {"FNAME", 30},   {"PREFIX", 12}, {"TITLE", 30},  {"ORG", 30},   {"STREET", 40},
-        {"STREET2", 40}, {"CITY", 30},  {"STATE", 20},  {"ZIP", 10},    {"COUNTRY", 30}, {"PHONE", 30},
-        {"PHONE2", 30}, {"FAX", 40},    {"EMAIL", 40},  {"CODES", 30},  {"USER1", 40}, {"USER2", 40}};
-    auto it = defaults.find(field);
-    return it == defaults.end() ? 30 : it->second;
+    const AddressField* f = findAddressField(field);
+    return f && f->configurable ? f->width : 30;
 }
 
 int FieldLengths::of(const std::string& field) const {
@@ -51,11 +34,11 @@ FieldLengths FieldLengths::defaults() {
 
 std::vector<store::FieldDef> addressFields(const FieldLengths& lengths) {
     std::vector<store::FieldDef> defs;
-    for (const auto& f : kFields) {
+    for (const AddressField& f : kAddressFields) {
         store::FieldDef d;
         d.name = f.name;
         d.type = f.type;
-        d.width = f.fixedWidth ? f.fixedWidth : lengths.of(f.name);
+        d.width = f.configurable ? lengths.of(f.name) : f.width;
         defs.push_back(d);
     }
     return defs;
@@ -123,7 +106,7 @@ bool hasAllAddressTags(const store::Table& table) {
 
 std::vector<std::string> missingAddressFields(const store::Table& table) {
     std::vector<std::string> missing;
-    for (const auto& f : kFields) {
+    for (const AddressField& f : kAddressFields) {
         if (table.fieldIndex(f.name) < 0) missing.push_back(f.name);
     }
     return missing;

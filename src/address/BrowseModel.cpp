@@ -1,62 +1,36 @@
 #include "address/BrowseModel.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <stdexcept>
 
 #include "address/AddressFile.h"
+#include "address/FieldCatalogue.h"
 #include "common/Common.h"
 
 namespace brindle::address {
-namespace {
-
-struct Column {
-    const char* name;
-    const char* title;
-    bool shown;
-};
-
-const std::vector<Column>& columns() {
-    static const std::vector<Column> c = {
-        {"Tagged", "Tagged", true},       {"LNAME", "Last Name", true},    {"FNAME", "First Name", true},
-        {"MIDDLE", "Middle", true},       {"PREFIX", "Prefix", true},      {"TITLE", "Title", true},
-        {"ORG", "Organization", true},    {"STREET", "Address 1", true},   {"STREET2", "Address 2", true},
-        {"CITY", "City", true},           {"STATE", "State", true},        {"ZIP", "Zip/Postal Code", true},
-        {"COUNTRY", "Country", true},     {"PHONE", "Phone 1", true},      {"PHONE2", "Phone 2", true},
-        {"FAX", "Fax", true},             {"EMAIL", "Email", true},        {"CODES", "Codes", true},
-        {"USER1", "Comment 1", true},     {"USER2", "Comment 2", true},    {"DisplayDate", "Date", true},
-        {"DATE", "Actual Date", false},   {"ISDEL", "Deleted", false},     {"TAG", "TAG", false},
-        {"MEMO", "MEMO", false},          {"FullName", "Full Name", false},
-        {"FullNameWithPrefix", "Full Name & Prefix", false}, {"CityStateZip", "City, State & Zip", false},
-    };
-    return c;
-}
-
-const Column* findColumn(const QString& name) {
-    for (const auto& c : columns())
-        if (name == QLatin1String(c.name)) return &c;
-    return nullptr;
-}
-
-}  // namespace
 
 const QStringList& browseFieldNames() {
+    // The tag flag first and the shown date after the shown stored fields;
+    // then the hidden stored fields and the hidden computed values.
     static const QStringList names = [] {
-        QStringList l;
-        for (const auto& c : columns()) l << QString::fromLatin1(c.name);
+        QStringList l{QStringLiteral("Tagged")};
+        for (const AddressField& f : kAddressFields)
+            if (f.visible) l << QString::fromLatin1(f.name);
+        for (const ComputedField& c : kComputedFields)
+            if (c.visible && !l.contains(QLatin1String(c.name))) l << QString::fromLatin1(c.name);
+        for (const AddressField& f : kAddressFields)
+            if (!f.visible) l << QString::fromLatin1(f.name);
+        for (const ComputedField& c : kComputedFields)
+            if (!c.visible) l << QString::fromLatin1(c.name);
         return l;
     }();
     return names;
 }
 
-bool isBrowseColumnShown(const QString& name) {
-    const Column* c = findColumn(name);
-    return c && c->shown;
-}
+bool isBrowseColumnShown(const QString& name) { return isFieldVisible(name); }
 
-QString browseColumnTitle(const QString& name) {
-    const Column* c = findColumn(name);
-    return c ? QString::fromLatin1(c->title) : name;
-}
+QString browseColumnTitle(const QString& name) { return fieldLabel(name); }
 
 QStringList applyColumnOrder(const QStringList& current, const QStringList& wanted) {
     QStringList out;
@@ -91,10 +65,13 @@ QStringList readColumnOrder(const QString& path) {
 }
 
 void writeColumnOrder(const QString& path, const QStringList& names) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw std::runtime_error(("Unable to write " + path).toStdString());
+    // Written beside the old list and renamed over it: a full disk or a
+    // crash leaves the old order, never a cut-off one.
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        throw std::runtime_error(("Unable to write " + path + ": " + f.errorString()).toStdString());
     for (const QString& n : names) f.write(n.toLatin1() + "\r\n");
+    if (!f.commit()) throw std::runtime_error(("Unable to write " + path + ": " + f.errorString()).toStdString());
 }
 
 AddressTableModel::AddressTableModel(AddressFile& file, const QStringList& order, QObject* parent)

@@ -10,6 +10,7 @@ struct WindowState {
     bool editing = false;    // the record is being edited or added
     bool hasRecord = false;  // there is a current record
     bool filterSet = false;  // the query string is not empty
+    bool memoFound = false;  // a memo search found a record ("Find &Next" may go on)
     bool idle() const { return open && !editing && hasRecord; }
 };
 

@@ -1,12 +1,9 @@
 #include "address/ComputedFields.h"
 
+#include "common/AddressFormat.h"
 #include "common/Common.h"
 
 namespace brindle::address {
-
-using common::trimBoth;
-using common::trimLeading;
-using common::trimTrailing;
 
 ComputedFields computeFields(const RecordNames& r, const QString& tagId, bool extraFields,
                              const QString& displayPattern) {
@@ -14,11 +11,9 @@ ComputedFields computeFields(const RecordNames& r, const QString& tagId, bool ex
     c.displayDate = common::storedToDisplay(r.date, displayPattern).left(kDisplayDateWidth);
     c.tagged = !tagId.isEmpty() && r.tag == tagId;
     if (!extraFields) return c;
-    const QString blank = QStringLiteral(" ");
-    c.fullName = (trimTrailing(r.fname + blank + r.middle) + blank + r.lname).left(kComputedNameWidth);
-    c.fullNameWithPrefix =
-        (trimBoth(r.prefix + blank + r.fname + blank + r.middle) + blank + r.lname).left(kComputedNameWidth);
-    c.cityStateZip = (trimLeading(r.city + blank) + trimLeading(r.state + blank) + r.zip).left(kComputedNameWidth);
+    c.fullName = common::fullName(r.fname, r.middle, r.lname).left(kComputedNameWidth);
+    c.fullNameWithPrefix = common::fullNameWithPrefix(r.prefix, r.fname, r.middle, r.lname).left(kComputedNameWidth);
+    c.cityStateZip = common::cityStateZip(r.city, r.state, r.zip).left(kComputedNameWidth);
     return c;
 }
 

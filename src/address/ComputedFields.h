@@ -2,6 +2,8 @@
 // Values worked out for every record read; they are not stored.
 #include <QString>
 
+#include "address/FieldCatalogue.h"
+
 namespace brindle::address {
 
 struct RecordNames {
@@ -16,8 +18,9 @@ struct ComputedFields {
     QString cityStateZip;         // at most 35
 };
 
-constexpr int kComputedNameWidth = 35;
-constexpr int kDisplayDateWidth = 12;
+// The widths of the field catalogue: longer values are cut.
+constexpr int kComputedNameWidth = findComputedField("FullName")->width;
+constexpr int kDisplayDateWidth = findComputedField("DisplayDate")->width;
 
 // `tagId` is the current tag identifier; `extraFields` switches on the three
 // name and address values (the print windows need them).

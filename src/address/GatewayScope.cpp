@@ -1,7 +1,11 @@
 #include "address/GatewayScope.h"
 
+#include <QDebug>
+#include <exception>
+
 #include "address/AddressFile.h"
 #include "address/RecordSession.h"
+#include "common/UserDialogs.h"
 
 namespace brindle::address {
 
@@ -25,11 +29,29 @@ GatewayScope::GatewayScope(RecordSession& session, Options options)
     if (options_.extraFields) file_.setExtraFields(true);
 }
 
-GatewayScope::~GatewayScope() {
-    // Nothing here may throw: each step is guarded so the rest still runs.
+namespace {
+
+QString errorText(const std::exception_ptr& error) {
     try {
-        if (wasOpen_ && !file_.isOpen() && !path_.isEmpty()) file_.reopenQuietly(path_);
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
     } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+}  // namespace
+
+GatewayScope::~GatewayScope() {
+    // Nothing here may throw: each step is guarded so the rest still runs, and
+    // what failed is told once everything else is back in place.
+    QString problem;
+    try {
+        if (wasOpen_ && !file_.isOpen() && !path_.isEmpty() && !file_.reopenQuietly(path_))
+            problem = unableToOpenMessage(path_);
+    } catch (...) {
+        problem = unableToOpenMessage(path_) + QStringLiteral("\r\n\r\n") + errorText(std::current_exception());
     }
     try {
         if (file_.isOpen()) {
@@ -46,11 +68,19 @@ GatewayScope::~GatewayScope() {
             }
         }
     } catch (...) {
+        problem = QStringLiteral("The order, filter and current record of ") + file_.currentFilePath() +
+                  QStringLiteral(" could not be put back:\r\n\r\n") + errorText(std::current_exception());
     }
     file_.setExtraFields(extraFields_);
     session_.bulkOperation = bulkOperation_;
     session_.refreshButtons = refreshButtons_;
     file_.resumeUpdates();
+    if (problem.isEmpty()) return;
+    qWarning("%s", qPrintable(problem));
+    try {
+        file_.dialogs().showError(problem);
+    } catch (...) {
+    }
 }
 
 }  // namespace brindle::address

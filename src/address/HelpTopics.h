@@ -1,19 +1,13 @@
 #pragma once
-// Help topic numbers of the address area's windows and links.
+// The address area's way to its help topics, and the Getting Started links.
 #include <QString>
+
+#include "help/HelpTopics.h"
 
 namespace brindle::address {
 
-namespace topic {
-constexpr int MainWindow = 1029;
-constexpr int NewDatabase = 1037;
-constexpr int FieldLengths = 2097;
-constexpr int Preferences = 1038;
-constexpr int AddressReindex = 1040;
-constexpr int SystemReindex = 1039;
-constexpr int FrequentlyAskedQuestions = 911;
-constexpr int TechnicalSupport = 1015;
-}  // namespace topic
+// The topics by name (help/HelpTopics.h), as topic::MainWindow and so on.
+namespace topic = help::topic;
 
 // The topic a link of the Getting Started page opens ("NEW" 1037, "DBASE"
 // 1021, "ASCII" 1023, "ADD" and "CHANGE" 1030, "FIND" 1026, "DELETE" 2099,

@@ -25,23 +25,29 @@ const std::vector<PreferenceKey>& addingOptionKeys() {
     return keys;
 }
 
+// The captions name the fields as the field catalogue spells them; where they
+// say more than the field's label ("State/Province") the window keeps its words.
 const std::vector<PreferenceKey>& carryKeys() {
     static const std::vector<PreferenceKey> keys = {
-        {"CarryOrg", "Organization"},  {"CarrySA1", "Address 1"},          {"CarrySA2", "Address 2"},
-        {"CarryCity", "City"},         {"CarryState", "State/Province"},   {"CarryZip", "Zip/Postal Code"},
-        {"CarryCountry", "Country"},
+        {"CarryOrg", "Organization", "ORG"},       {"CarrySA1", "Address 1", "STREET"},
+        {"CarrySA2", "Address 2", "STREET2"},      {"CarryCity", "City", "CITY"},
+        {"CarryState", "State/Province", "STATE"}, {"CarryZip", "Zip/Postal Code", "ZIP"},
+        {"CarryCountry", "Country", "COUNTRY"},
     };
     return keys;
 }
 
 const std::vector<PreferenceKey>& skipKeys() {
     static const std::vector<PreferenceKey> keys = {
-        {"SkipLastName", "Last Name"},       {"SkipfirstName", "First Name"},  {"SkipMiddleInitial", "Middle Initial"},
-        {"SkipPrefix", "Prefix"},            {"Skiptitle", "Title"},           {"SkipOrganization", "Organization"},
-        {"SkipAddress2", "Address 2"},       {"SkipState", "State/Province"},  {"SkipZip", "Zip/Postal Code"},
-        {"SkipCountry", "Country"},          {"SkipPhone1", "Phone #1"},       {"SkipPhone2", "Phone #2"},
-        {"SkipFax", "Fax"},                  {"SkipEmail", "E-Mail"},          {"SkipCodes", "Codes"},
-        {"SkipComments1", "Comments #1"},    {"Skipcomments2", "Comments #2"}, {"SkipDate", "Date"},
+        {"SkipLastName", "Last Name", "LNAME"},        {"SkipfirstName", "First Name", "FNAME"},
+        {"SkipMiddleInitial", "Middle Initial", "MIDDLE"}, {"SkipPrefix", "Prefix", "PREFIX"},
+        {"Skiptitle", "Title", "TITLE"},               {"SkipOrganization", "Organization", "ORG"},
+        {"SkipAddress2", "Address 2", "STREET2"},      {"SkipState", "State/Province", "STATE"},
+        {"SkipZip", "Zip/Postal Code", "ZIP"},         {"SkipCountry", "Country", "COUNTRY"},
+        {"SkipPhone1", "Phone 1", "PHONE"},            {"SkipPhone2", "Phone 2", "PHONE2"},
+        {"SkipFax", "Fax", "FAX"},                     {"SkipEmail", "E-mail", "EMAIL"},
+        {"SkipCodes", "Codes", "CODES"},               {"SkipComments1", "Comment 1", "USER1"},
+        {"Skipcomments2", "Comment 2", "USER2"},       {"SkipDate", "Date", "DATE"},
     };
     return keys;
 }

@@ -12,8 +12,9 @@ class ProfileFile;
 namespace brindle::address {
 
 struct PreferenceKey {
-    const char* key;      // settings key in section "Adding"
-    const char* caption;  // check box caption of the Preferences window
+    const char* key;        // settings key in section "Adding"
+    const char* caption;    // check box caption of the Preferences window
+    const char* field = ""; // the field a Carry or Skip key acts on ("ORG")
 };
 // "PlugDate", "PlugCityState", "AutoDupCheck".
 const std::vector<PreferenceKey>& addingOptionKeys();

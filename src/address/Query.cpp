@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "address/FieldCatalogue.h"
 #include "common/Common.h"
 #include "store/Cp1252.h"
 #include "store/Expression.h"
@@ -75,25 +76,29 @@ std::string condition(const std::string& e, const QString& v, const FileText& te
 }  // namespace
 
 const std::array<QueryField, kQueryTextCount>& queryFields() {
-    static const std::array<QueryField, kQueryTextCount> fields = {{
-        {"LNAME", "Last", "LNAME"},
-        {"FNAME", "First", "FNAME"},
-        {"TITLE", "Title", "TITLE"},
-        {"ORG", "Org", "ORG"},
-        {"STREET", "Address 1", "STREET"},
-        {"STREET2", "Address 2", "STREET2"},
-        {"ZIP", "Zip or Postal ", "ZIP"},
-        {"CITY+STATE", "City", "CITY"},
-        {"STATE", "State or Prov", "STATE"},
-        {"COUNTRY", "Country", "COUNTRY"},
-        {"PHONE", "Phone 1", "PHONE"},
-        {"PHONE2", "Phone 2", "PHONE2"},
-        {"FAX", "Fax", "FAX"},
-        {"EMAIL", "E-mail", "EMAIL"},
-        {"DATE", "Date", "DATE"},
-        {"CODES", "Codes", "CODES"},
-        {"USER1", "Comment 1", "USER1"},
-        {"USER2", "Comment 2", "USER2"},
+    // The labels are the captions of the record edits the values sit beside.
+    static constexpr auto q = [](const char* expression, const char* field) {
+        return QueryField{expression, fieldCaption(field), field};
+    };
+    static constexpr std::array<QueryField, kQueryTextCount> fields = {{
+        q("LNAME", "LNAME"),
+        q("FNAME", "FNAME"),
+        q("TITLE", "TITLE"),
+        q("ORG", "ORG"),
+        q("STREET", "STREET"),
+        q("STREET2", "STREET2"),
+        q("ZIP", "ZIP"),
+        q("CITY+STATE", "CITY"),
+        q("STATE", "STATE"),
+        q("COUNTRY", "COUNTRY"),
+        q("PHONE", "PHONE"),
+        q("PHONE2", "PHONE2"),
+        q("FAX", "FAX"),
+        q("EMAIL", "EMAIL"),
+        q("DATE", "DATE"),
+        q("CODES", "CODES"),
+        q("USER1", "USER1"),
+        q("USER2", "USER2"),
     }};
     return fields;
 }

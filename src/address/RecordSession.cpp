@@ -6,9 +6,11 @@
 #include <algorithm>
 
 #include "address/AddressFile.h"
+#include "address/FieldCatalogue.h"
 #include "address/MruList.h"
 #include "address/Query.h"
 #include "address/RecordFields.h"
+#include "common/AddressFormat.h"
 #include "common/Common.h"
 #include "common/LatinText.h"
 #include "common/ProfileFile.h"
@@ -53,14 +55,11 @@ private:
 
 // Record edit -> its Skip preference.
 const std::map<QString, QString>& skipKeyOfField() {
-    static const std::map<QString, QString> m = {
-        {"LNAME", "SkipLastName"},  {"FNAME", "SkipfirstName"},   {"MIDDLE", "SkipMiddleInitial"},
-        {"PREFIX", "SkipPrefix"},   {"TITLE", "Skiptitle"},       {"ORG", "SkipOrganization"},
-        {"STREET2", "SkipAddress2"}, {"STATE", "SkipState"},      {"ZIP", "SkipZip"},
-        {"COUNTRY", "SkipCountry"}, {"PHONE", "SkipPhone1"},      {"PHONE2", "SkipPhone2"},
-        {"FAX", "SkipFax"},         {"EMAIL", "SkipEmail"},       {"CODES", "SkipCodes"},
-        {"USER1", "SkipComments1"}, {"USER2", "Skipcomments2"},   {"DATE", "SkipDate"},
-    };
+    static const std::map<QString, QString> m = [] {
+        std::map<QString, QString> keys;
+        for (const PreferenceKey& k : skipKeys()) keys[QString::fromLatin1(k.field)] = QString::fromLatin1(k.key);
+        return keys;
+    }();
     return m;
 }
 
@@ -69,9 +68,17 @@ std::string padOrCut(std::string s, int width) {
     return s;
 }
 
-const char* const kCloneFields[] = {"LNAME", "FNAME",   "MIDDLE", "PREFIX", "TITLE", "ORG",   "STREET",
-                                    "STREET2", "CITY",  "STATE",  "ZIP",    "COUNTRY", "PHONE", "PHONE2",
-                                    "EMAIL", "FAX",     "CODES",  "USER1",  "USER2", "DATE"};
+// A clone copies every character field but the tag: the copy is untagged and
+// not deleted (ISDEL is logical); the memo is copied on its own.
+const std::vector<const char*>& cloneFields() {
+    static const std::vector<const char*> names = [] {
+        std::vector<const char*> v;
+        for (const AddressField& f : kAddressFields)
+            if (f.type == 'C' && std::string_view(f.name) != "TAG") v.push_back(f.name);
+        return v;
+    }();
+    return names;
+}
 
 }  // namespace
 
@@ -368,7 +375,7 @@ bool RecordSession::cloneRecord() {
         Restore<bool> noRefresh(refreshButtons, false);
         auto* t = file_.table();
         std::map<std::string, std::string> values;
-        for (const char* f : kCloneFields) values[f] = t->getString(f);
+        for (const char* f : cloneFields()) values[f] = t->getString(f);
         const std::string memo = t->getMemo("MEMO");
         t->append();
         for (const auto& [f, v] : values) t->setString(f, v);
@@ -541,21 +548,15 @@ void RecordSession::copyToClipboard(const RecordTextParts& parts) {
 }
 
 QString getRecordAsString(const std::function<QString(const char*)>& value, const RecordTextParts& parts) {
-    using common::trimLeading;
-    QStringList lines;
-    if (parts.name) {
-        const QString middle = value("MIDDLE");
-        const QString m = middle.trimmed().isEmpty() ? middle : middle + QStringLiteral(".");
-        lines << trimLeading(value("PREFIX") + QStringLiteral(" ")) + trimLeading(value("FNAME") + QStringLiteral(" ")) +
-                     trimLeading(m + QStringLiteral(" ")) + trimLeading(value("LNAME") + QStringLiteral(" "));
-        lines << value("TITLE") << value("ORG");
-    }
-    if (parts.address) {
-        lines << value("STREET") << value("STREET2");
-        lines << trimLeading(value("CITY") + QStringLiteral(" ")) + QStringLiteral(" ") +
-                     trimLeading(value("STATE") + QStringLiteral(" ")) + trimLeading(value("ZIP"));
-        lines << trimLeading(value("COUNTRY") + QStringLiteral(" "));
-    }
+    // The name and address lines are those of a printed address block.
+    common::AddressLayout layout;
+    layout.useName = layout.useTitle = layout.useCompany = parts.name;
+    layout.useStreet = layout.useStreet2 = layout.useCityState = layout.useZip = layout.useCountry = parts.address;
+    layout.usePhone = false;
+    layout.zipOptions = common::zoAfterState;
+    QStringList lines = common::addressBlock(layout, [&](const QString& field) -> std::optional<QString> {
+        return value(field.toLatin1().constData());
+    });
     auto labelled = [&](const char* label, const char* f) {
         const QString v = value(f);
         if (!v.isEmpty()) lines << QString::fromLatin1(label) + v;

@@ -3,6 +3,7 @@
 
 #include "address/ui/TAddressMain.h"
 #include "app/BrindleApplication.h"
+#include "app/ProgramCommands.h"
 #include "app/SingleInstance.h"
 #include "common/Common.h"
 #include "common/ui/QtUserDialogs.h"
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
     common::QtUserDialogs dialogs;
     application.setDialogs(&dialogs);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    address::ui::TAddressMain window(dialogs);
+    address::ui::TAddressMain window(dialogs, app::programCommands());
     dialogs.setParent(&window);
     // The design objects' dialogs open centred over the main window.
     designobjects::QtDesignDialogs designDialogs(&window);

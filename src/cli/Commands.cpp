@@ -17,9 +17,10 @@
 #include "SampleData.h"
 #include "address/AddressSchema.h"
 #include "address/BrowseModel.h"
+#include "address/FieldCatalogue.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/RecordSource.h"
-#include "printing/PrinterCanvas.h"
+#include "printing/PdfCanvas.h"
 #include "store/Cp1252.h"
 #include "store/Table.h"
 
@@ -429,7 +430,8 @@ int cmdRender(const std::vector<std::string>& words) {
     // Data objects bind by the address fields' display labels ("Last Name").
     designobjects::TableRecordSource source(
         table.get(), [](const QString& name) { return address::browseColumnTitle(name); },
-        [](const QString& name) { return address::isBrowseColumnShown(name); });
+        [](const QString& name) { return address::isBrowseColumnShown(name); },
+        [](const QString& name) { return address::formerFieldLabel(name); });
     designobjects::DesignSurface surface(designobjects::DesignSurface::LabelSurface);
     surface.setClipFilePath(QString());
     surface.setRecordSource(&source);

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QPrinterInfo>
 #include <QStandardPaths>
 #include <algorithm>
 #include <mutex>
@@ -458,43 +457,6 @@ double envelopeLongSide(int code) {
 double envelopeShortSide(int code) {
     const auto* e = envelope(code);
     return e ? e->shortSide : -1;
-}
-
-// ================================================================ printers
-
-const char* const kNoPrintersMessage =
-    "There are no installed printers.\r\nUnable to perform printer related operations";
-const char* const kNoDefaultPrinterMessage =
-    "There is no default printer selected.\r\nUnable to perform printer related operations";
-
-QString pdfPrinterName() { return QStringLiteral("PDF file"); }
-
-QStringList availablePrinters() {
-    QStringList names = QPrinterInfo::availablePrinterNames();
-    names.removeAll(pdfPrinterName());
-    names << pdfPrinterName();
-    return names;
-}
-
-QString defaultPrinterName() {
-    const QString name = QPrinterInfo::defaultPrinterName();
-    return name.isEmpty() ? pdfPrinterName() : name;
-}
-
-bool printerReady(UserDialogs& dialogs) {
-    return printerReady(dialogs, availablePrinters(), defaultPrinterName());
-}
-
-bool printerReady(UserDialogs& dialogs, const QStringList& printerNames, const QString& defaultName) {
-    if (printerNames.isEmpty()) {
-        dialogs.showInfo(QString::fromLatin1(kNoPrintersMessage));
-        return false;
-    }
-    if (defaultName.isEmpty() || !printerNames.contains(defaultName)) {
-        dialogs.showInfo(QString::fromLatin1(kNoDefaultPrinterMessage));
-        return false;
-    }
-    return true;
 }
 
 // ================================================================ errors

@@ -1,8 +1,9 @@
 #pragma once
 // The shared routines every area uses: where files live, blank trimming,
-// dates, the tag identifier, the envelope size table, the printer check, the
-// general error handler and the arithmetic of window placement. No widgets
-// here; the parts that touch real windows are in common/ui/Placement.h.
+// dates, the tag identifier, the envelope size table, the general error
+// handler and the arithmetic of window placement. No widgets and no printers
+// here: the parts that touch real windows are in common/ui/Placement.h, the
+// system's printers are asked in printer/Printers.h.
 #include <QDate>
 #include <QDateTime>
 #include <QPoint>
@@ -112,19 +113,6 @@ QString newTagId(const QDateTime& now = QDateTime::currentDateTime());
 QString envelopeSizeName(int code);
 double envelopeLongSide(int code);
 double envelopeShortSide(int code);
-
-// ---------------------------------------------------------------- printers
-// The built-in printer that writes PDF files; always present.
-QString pdfPrinterName();  // "PDF file"
-// The system's printers followed by the PDF printer.
-QStringList availablePrinters();
-// The system's default printer; the PDF printer when the system names none.
-QString defaultPrinterName();
-// True when printing can go ahead; otherwise shows why and returns false.
-bool printerReady(UserDialogs& dialogs);
-bool printerReady(UserDialogs& dialogs, const QStringList& printerNames, const QString& defaultName);
-extern const char* const kNoPrintersMessage;        // "There are no installed printers.\r\n..."
-extern const char* const kNoDefaultPrinterMessage;  // "There is no default printer selected.\r\n..."
 
 // ---------------------------------------------------------------- errors
 // Runs an action; any exception it throws is shown with dialogs.showError

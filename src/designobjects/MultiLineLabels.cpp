@@ -140,78 +140,6 @@ QStringList wrapText(const QString& text, int width, const std::function<double(
     return out;
 }
 
-// ---------------------------------------------------------------- address composition
-
-namespace {
-
-QString P(const QString& s) { return TKGraphicControl::trimLeading(s); }
-
-// Upper case for the letters a to z only; accented letters keep their case.
-QString asciiUpper(QString s) {
-    for (QChar& c : s)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
-    return s;
-}
-
-struct MissingField {};
-
-}  // namespace
-
-QStringList composeAddress(const AddressLayout& l, const FieldLookup& lookup) {
-    QStringList lines;
-    const auto f = [&](const char* name) {
-        std::optional<QString> v = lookup(QString::fromLatin1(name));
-        if (!v) throw MissingField{};
-        return *v;
-    };
-    const auto add = [&](const QString& line) {
-        if (!line.isEmpty()) lines << line;
-    };
-    const bool zipWithCity = l.useZip && (l.zipOptions == zoAfterState || l.zipOptions == zoBeforeCity);
-    const bool zipWithCountry = l.useZip && (l.zipOptions == zoAfterCountry || l.zipOptions == zoBeforeCountry);
-    try {
-        if (l.useName) {
-            QString m = f("MIDDLE");
-            if (!TKGraphicControl::trimBoth(m).isEmpty()) m += QLatin1Char('.');
-            const QString sp = QStringLiteral(" ");
-            add(P(f("PREFIX") + sp) + P(f("FNAME") + sp) + P(m + sp) + P(f("LNAME") + sp));
-        }
-        if (l.useTitle) add(f("TITLE"));
-        if (l.useCompany) add(f("ORG"));
-        if (l.useStreet) add(f("STREET"));
-        if (l.useStreet2) add(f("STREET2"));
-        const QString sp = QStringLiteral(" ");
-        if (l.useCityState) {
-            if (zipWithCity && l.zipOptions == zoAfterState) {
-                const QString line = P(f("CITY") + sp) + sp + P(f("STATE") + sp) + P(f("ZIP"));
-                if (!TKGraphicControl::trimBoth(line).isEmpty()) lines << line;
-            } else if (zipWithCity) {
-                add(P(f("ZIP") + sp) + P(f("CITY") + sp) + P(f("STATE") + sp));
-            } else {
-                add(P(f("CITY") + sp) + P(f("STATE")));
-            }
-        } else if (zipWithCity) {
-            add(P(f("ZIP")));
-        }
-        if (l.useCountry) {
-            if (zipWithCountry && l.zipOptions == zoAfterCountry)
-                add(P(f("COUNTRY") + sp) + P(f("ZIP")));
-            else if (zipWithCountry)
-                add(P(f("ZIP") + sp) + P(f("COUNTRY")));
-            else
-                add(P(f("COUNTRY")));
-        } else if (zipWithCountry) {
-            add(P(f("ZIP")));
-        }
-        if (l.usePhone) add(f("PHONE"));
-    } catch (const MissingField&) {
-        // A table without one of the fields gives a shortened block.
-    }
-    if (l.upperCase)
-        for (QString& line : lines) line = asciiUpper(line);
-    return lines;
-}
-
 // ---------------------------------------------------------------- base
 
 TKMultiLineBaseLabel::TKMultiLineBaseLabel() { setBounds(0, 0, 190, 33); }
@@ -474,7 +402,7 @@ void TKDMultiLineAddressLabel::refreshData() {
         QStringList l;
         if (src) {
             const std::vector<RecordField> fields = src->fields();
-            l = composeAddress(layout_, [&](const QString& name) -> std::optional<QString> {
+            l = common::addressBlock(layout_, [&](const QString& name) -> std::optional<QString> {
                 for (const auto& f : fields)
                     if (f.name.compare(name, Qt::CaseInsensitive) == 0) return src->fieldText(f.name);
                 return std::nullopt;

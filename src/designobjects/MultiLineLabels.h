@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "common/AddressFormat.h"
 #include "designobjects/TKGraphicControl.h"
 
 class QPainter;
@@ -26,28 +27,14 @@ class DesignDialogs;
 // with the length of the text alone.
 QStringList wrapText(const QString& text, int width, const std::function<double(const QString&)>& measure);
 
-// Where the ZIP goes in the address block.
-enum ZipOption { zoAfterState, zoBeforeCity, zoAfterCountry, zoBeforeCountry };
-
-struct AddressLayout {
-    bool useName = true;
-    bool useTitle = true;
-    bool useCompany = true;
-    bool useStreet = true;
-    bool useStreet2 = true;
-    bool useCityState = true;
-    bool useZip = true;
-    bool usePhone = false;
-    bool useCountry = true;
-    int zipOptions = zoAfterState;
-    bool upperCase = false;
-};
-
-// The lines of the address block. `field` gives the text of a named field of
-// the current record, or nothing when the table has no such field; the
-// composition then ends with the lines gathered so far.
-using FieldLookup = std::function<std::optional<QString>(const QString& fieldName)>;
-QStringList composeAddress(const AddressLayout& layout, const FieldLookup& field);
+// The address block's layout (what the "Address Label Layout" dialog edits
+// and the design files store); the shared address formatter composes the lines.
+using common::AddressLayout;
+using common::ZipOption;
+using common::zoAfterCountry;
+using common::zoAfterState;
+using common::zoBeforeCity;
+using common::zoBeforeCountry;
 
 // ---------------------------------------------------------------- objects
 

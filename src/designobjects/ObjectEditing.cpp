@@ -23,7 +23,9 @@ void chooseBoundField(TKGraphicControl& o, bool memo, QString& name, QString& la
         QStringList labels;
         int current = 0;
         for (const auto& f : fields) {
-            if (f.displayLabel == label) current = int(labels.size());
+            // Designs made before a label's spelling changed bind by the former one.
+            if (f.displayLabel == label || (!f.formerLabel.isEmpty() && f.formerLabel == label))
+                current = int(labels.size());
             labels << f.displayLabel;
         }
         if (!labels.isEmpty()) {

@@ -10,6 +10,9 @@ const RecordField* RecordSource::fieldByLabel(const QString& label, std::vector<
     const RecordField* found = nullptr;
     for (const auto& f : storage)
         if (f.displayLabel == label) found = &f;
+    if (found || label.isEmpty()) return found;
+    for (const auto& f : storage)
+        if (f.formerLabel == label) found = &f;
     return found;
 }
 
@@ -20,8 +23,9 @@ std::vector<RecordField> RecordSource::bindableFields(bool memo) const {
     return out;
 }
 
-TableRecordSource::TableRecordSource(const store::Table* table, LabelFn labels, VisibleFn visible)
-    : table_(table), labels_(std::move(labels)), visible_(std::move(visible)) {}
+TableRecordSource::TableRecordSource(const store::Table* table, LabelFn labels, VisibleFn visible,
+                                     LabelFn formerLabels)
+    : table_(table), labels_(std::move(labels)), visible_(std::move(visible)), formerLabels_(std::move(formerLabels)) {}
 
 bool TableRecordSource::isOpen() const { return table_ && table_->isOpen(); }
 
@@ -36,6 +40,7 @@ std::vector<RecordField> TableRecordSource::fields() const {
         f.isString = d.type == 'C' || d.type == 'M';
         f.isMemo = d.type == 'M';
         f.visible = !visible_ || visible_(f.name);
+        if (formerLabels_) f.formerLabel = formerLabels_(f.name);
         out.push_back(f);
     }
     return out;

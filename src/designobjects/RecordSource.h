@@ -19,6 +19,7 @@ struct RecordField {
     bool isMemo = false;
     bool visible = true;
     int tag = 0;           // negative: not offered for binding
+    QString formerLabel;   // a label designs made before its spelling changed hold ("Email"); empty for none
 };
 
 class RecordSource {
@@ -30,7 +31,8 @@ public:
     // Text of a field of the current record (Unicode), empty without a record.
     virtual QString fieldText(const QString& fieldName) const = 0;
 
-    // The last field whose display label equals `label`, or nullptr.
+    // The last field whose display label equals `label`; failing that, the
+    // last whose former label does; nullptr when none.
     const RecordField* fieldByLabel(const QString& label, std::vector<RecordField>& storage) const;
     // The fields a data object may be bound to, in table order: visible string
     // fields with a tag that is not negative; memo fields only when `memo`
@@ -40,12 +42,14 @@ public:
 
 // A record source over an open table. Display labels come from `labels`
 // (field name -> label); fields without one show their name. `visible`
-// tells which fields are offered for binding (all when not set).
+// tells which fields are offered for binding (all when not set);
+// `formerLabels` gives the labels older designs may still bind by.
 class TableRecordSource : public RecordSource {
 public:
     using LabelFn = std::function<QString(const QString& fieldName)>;
     using VisibleFn = std::function<bool(const QString& fieldName)>;
-    explicit TableRecordSource(const store::Table* table, LabelFn labels = {}, VisibleFn visible = {});
+    explicit TableRecordSource(const store::Table* table, LabelFn labels = {}, VisibleFn visible = {},
+                               LabelFn formerLabels = {});
     void setTable(const store::Table* table) { table_ = table; }
 
     bool isOpen() const override;
@@ -56,6 +60,7 @@ private:
     const store::Table* table_;
     LabelFn labels_;
     VisibleFn visible_;
+    LabelFn formerLabels_;
 };
 
 }  // namespace brindle::designobjects

@@ -1,5 +1,7 @@
 #include "help/HelpIndex.h"
 
+#include "help/HelpTopics.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -150,9 +152,15 @@ int gettingStartedLinkTopic(const QString& linkName) {
     static const struct {
         const char* name;
         int topic;
-    } links[] = {{"NEW", 1037},    {"DBASE", 1021},  {"ASCII", 1023},          {"ADD", 1030},
-                 {"CHANGE", 1030}, {"FIND", 1026},   {"DELETE", 2099},         {"TECHNICAL SUPPORT", 1015},
-                 {"FREQUENTLY ASKED QUESTIONS", 2098}};
+    } links[] = {{"NEW", topic::NewDatabase},
+                 {"DBASE", topic::ImportDbf},
+                 {"ASCII", topic::ImportAscii},
+                 {"ADD", topic::AddingAndChanging},
+                 {"CHANGE", topic::AddingAndChanging},
+                 {"FIND", topic::SearchBox},
+                 {"DELETE", topic::DeletingRecords},
+                 {"TECHNICAL SUPPORT", topic::TechnicalSupport},
+                 {"FREQUENTLY ASKED QUESTIONS", topic::FaqPage}};
     const QString s = linkName.trimmed();
     for (const auto& l : links)
         if (s.compare(QLatin1String(l.name), Qt::CaseInsensitive) == 0) return l.topic;

@@ -27,9 +27,8 @@ enum class Fn {
     Replicate, Max, Min, Abs, Int, Round, Chr, Asc, Mod,
 };
 
-// Resolves a function name (upper case; full or abbreviated to at least four
-// letters when unambiguous) to its canonical name; returns false when unknown.
-bool lookupFunction(std::string_view name, Fn& fn, std::string& canonicalName);
+// The function a canonical name (as the parser leaves it in the tree) names;
+// false when unknown.
 bool functionByCanonicalName(std::string_view name, Fn& fn);
 
 // A compiled node. Each node owns the buffer its character result lives in, so

@@ -841,14 +841,6 @@ void appendCanonical(const ExprNode& n, std::string& out) {
 
 namespace expr {
 
-bool lookupFunction(std::string_view name, Fn& fn, std::string& canonicalName) {
-    const FnInfo* f = findFunction(name);
-    if (!f) return false;
-    fn = f->fn;
-    canonicalName = f->name;
-    return true;
-}
-
 bool functionByCanonicalName(std::string_view name, Fn& fn) {
     for (const auto& f : kFunctions) {
         if (name == f.name) {

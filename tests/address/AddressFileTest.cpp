@@ -5,7 +5,7 @@
 #include "AddressTestSupport.h"
 #include "address/AddressFile.h"
 #include "address/ComputedFields.h"
-#include "address/ConfigurationReport.h"
+#include "address/ui/ConfigurationReport.h"
 #include "address/HelpTopics.h"
 #include "address/MruList.h"
 #include "address/NewDatabase.h"

@@ -9,7 +9,7 @@
 
 #include "AddressTestSupport.h"
 #include "address/BrowseModel.h"
-#include "address/ConfigurationReport.h"
+#include "address/ui/ConfigurationReport.h"
 #include "address/FileText.h"
 #include "address/ui/FilterWindows.h"
 #include "address/ui/TAddressMain.h"

@@ -466,8 +466,15 @@ TEST(RecordText, LinesBlanksAndTheLimit) {
     r["MIDDLE"] = "Q";
     r["PREFIX"] = "Dr.";
     r["COUNTRY"] = "USA";
+    // The name and address lines are the printed address block's: the
+    // country without a trailing blank.
     EXPECT_EQ(getRecordAsString(value, {true, true, false, false, false}),
-              QStringLiteral("Dr. John Q. Smith \r\nSpringfield  IL 62701\r\nUSA \r\n"));
+              QStringLiteral("Dr. John Q. Smith \r\nSpringfield  IL 62701\r\nUSA\r\n"));
+    // Without city, state and ZIP no line of blanks is left between the street and the country.
+    std::map<std::string, QString> noCity = {{"LNAME", "Smith"}, {"STREET", "1 Elm St"}, {"COUNTRY", "USA"}};
+    EXPECT_EQ(getRecordAsString([&](const char* f) { return noCity.count(f) ? noCity[f] : QString(); },
+                                {true, true, false, false, false}),
+              QStringLiteral("Smith \r\n1 Elm St\r\nUSA\r\n"));
     EXPECT_EQ(getRecordAsString(value, {false, false, false, false, true}), QStringLiteral("Comment 2 :second\r\n"));
     r["USER1"] = QString(900, 'x');
     r["STREET"] = QString(200, 'y');
@@ -531,6 +538,22 @@ TEST(Gateway, RestoresOnEveryWayOut) {
     EXPECT_FALSE(o.file.updatesSuspended());
     EXPECT_EQ(notified, 1);  // one refresh at the end, none while suspended
     o.file.changed = nullptr;
+}
+
+TEST(Gateway, SaysWhenTheFileCannotBeOpenedAgain) {
+    Open o(kPeople);
+    const QString path = o.file.currentFilePath();
+    {
+        GatewayScope scope(o.session, {.bulkOperation = true});
+        o.file.close();
+        addrtest::removeIndex(path);  // a window that closed the file and lost its index
+    }
+    EXPECT_FALSE(o.file.isOpen());
+    EXPECT_EQ(o.dialogs.texts(ScriptedDialogs::Kind::Error), QStringList{unableToOpenMessage(path)});
+    // Everything else is put back all the same.
+    EXPECT_FALSE(o.session.bulkOperation);
+    EXPECT_TRUE(o.session.refreshButtons);
+    EXPECT_FALSE(o.file.updatesSuspended());
 }
 
 TEST(Browse, ColumnOrderKeptBetweenRuns) {

@@ -21,9 +21,9 @@
 #include "address/ui/FilterWindows.h"
 #include "address/ui/RecordDialogs.h"
 #include "address/ui/TAddressMain.h"
-#include "address/ui/TBRDialer.h"
+#include "dialer/ui/TBRDialer.h"
 #include "address/ui/TNewDataBaseName.h"
-#include "address/ui/TfrmTAPICall.h"
+#include "dialer/ui/TfrmTAPICall.h"
 #include "common/ui/Placement.h"
 
 using namespace brindle;

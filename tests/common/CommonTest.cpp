@@ -131,27 +131,6 @@ TEST(CommonEnvelopes, SizeTable) {
     }
 }
 
-TEST(CommonPrinters, ReadinessMessages) {
-    ScriptedDialogs d;
-    EXPECT_FALSE(printerReady(d, {}, {}));
-    EXPECT_FALSE(printerReady(d, {"Office"}, {}));
-    EXPECT_FALSE(printerReady(d, {"Office"}, "Gone"));
-    EXPECT_TRUE(printerReady(d, {"Office", "PDF file"}, "Office"));
-    EXPECT_EQ(d.infos(), (QStringList{
-                             "There are no installed printers.\r\nUnable to perform printer related operations",
-                             "There is no default printer selected.\r\nUnable to perform printer related operations",
-                             "There is no default printer selected.\r\nUnable to perform printer related operations"}));
-    EXPECT_EQ(d.shown.first().caption, "Information");
-
-    // The built-in PDF printer is always there, so this machine can print.
-    EXPECT_TRUE(availablePrinters().contains(pdfPrinterName()));
-    EXPECT_EQ(availablePrinters().count(pdfPrinterName()), 1);
-    EXPECT_TRUE(availablePrinters().contains(defaultPrinterName()));
-    ScriptedDialogs quiet;
-    EXPECT_TRUE(printerReady(quiet));
-    EXPECT_TRUE(quiet.shown.isEmpty());
-}
-
 TEST(CommonErrors, GuardedActionsShowTheErrorText) {
     ScriptedDialogs d;
     runGuarded(d, [] { throw SettingsWriteError("Unable to write to /x/BRINDL.ini"); });

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "help/HelpIndex.h"
+#include "help/HelpTopics.h"
 
 using brindle::help::HelpIndex;
 using brindle::help::HelpTopic;
@@ -124,6 +125,16 @@ TEST(HelpIndex, EveryTopicTheProgramOpensHasAPage) {
     // The walk finds windows of every area, named and numbered alike.
     for (int known : {0, 1029, 1033, 1074, 1091, 40001, 911})
         EXPECT_TRUE(topics.contains(known)) << known;
+    // The table of named topics lists every topic a window opens, once, and
+    // each of its topics needs a page too (some are only linked to).
+    QSet<int> named;
+    for (const auto& t : brindle::help::topic::all) {
+        EXPECT_FALSE(named.contains(t.number)) << t.name << " repeats " << t.number;
+        named.insert(t.number);
+    }
+    for (int n : std::as_const(topics))
+        EXPECT_TRUE(named.contains(n)) << n << " is opened but missing from help::topic::all";
+    topics.unite(named);
     // Links of the Getting Started page open topics too.
     for (const char* link : {"NEW", "DBASE", "ASCII", "ADD", "CHANGE", "FIND", "DELETE", "TECHNICAL SUPPORT",
                              "FREQUENTLY ASKED QUESTIONS"})

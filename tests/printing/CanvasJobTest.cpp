@@ -13,7 +13,7 @@
 
 #include "printing/DrawOps.h"
 #include "printing/PageRecorder.h"
-#include "printing/PrinterCanvas.h"
+#include "printing/PdfCanvas.h"
 
 using namespace brindle::printing;
 
@@ -247,6 +247,41 @@ TEST(CanvasReport, LinesColumnsShadingAndBoxes) {
     EXPECT_NEAR(ops[8].p1.y(), 1 + lh, 1e-12);
 }
 
+// Report headers put the page number right-aligned and titles centred on the
+// line being printed: only print() moves along the line, so left-aligned text
+// after a right-aligned or centred one still starts where the line stood.
+TEST(CanvasReport, PrintRightAndCentreUseTheCurrentLineAndKeepThePosition) {
+    PageRecorder r;
+    r.setFont("Times New Roman", 14);
+    r.setBold(true);
+    r.gotoXY(1, 2);
+    const double wPage = r.textWidth("Page 3");
+    const double wTitle = r.textWidth("Customers");
+    r.printRight(7.5, "Page 3");
+    r.printCentre(4.25, "Customers");
+    EXPECT_EQ(r.x(), 1.0);
+    EXPECT_EQ(r.y(), 2.0);
+    r.printRight(7.5, "");  // nothing to draw
+    r.print("Left");
+    r.newLine();
+    r.printRight(7.5, "1/2/2024");
+    r.end();
+
+    const auto& ops = r.document().pages[0].ops;
+    ASSERT_EQ(ops.size(), 4u);
+    EXPECT_NEAR(ops[0].p1.x() + wPage, 7.5, 1e-12);  // right edge at x
+    EXPECT_EQ(ops[0].p1.y(), 2.0);
+    EXPECT_NEAR(ops[0].box.width(), wPage, 1e-12);
+    EXPECT_TRUE(ops[0].font.bold);
+    EXPECT_EQ(ops[0].font.face, "Times New Roman");
+    EXPECT_NEAR(ops[1].p1.x() + wTitle / 2, 4.25, 1e-12);  // centred on x
+    EXPECT_EQ(ops[1].p1.y(), 2.0);
+    EXPECT_EQ(ops[2].text, "Left");
+    EXPECT_EQ(ops[2].p1, QPointF(1, 2));
+    EXPECT_NEAR(ops[3].p1.y(), 2.0 + r.lineHeight(), 1e-12);  // the next line
+    EXPECT_NEAR(ops[3].p1.x() + r.textWidth("1/2/2024"), 7.5, 1e-12);
+}
+
 TEST(CanvasReport, StatusTextFollowsPages) {
     PageRecorder r;
     QStringList seen;
@@ -261,21 +296,6 @@ TEST(CanvasReport, StatusTextFollowsPages) {
     EXPECT_EQ(seen.size(), 3);
     r.setStatusPattern("100%p done %");  // a lone % stays
     EXPECT_EQ(r.statusText(), "1002 done %");
-}
-
-TEST(CanvasJob, PrinterListEndsWithThePdfPrinter) {
-    const QStringList names = printerNames();
-    ASSERT_FALSE(names.isEmpty());
-    EXPECT_EQ(names.last(), "PDF file");
-    EXPECT_TRUE(isPdfPrinter("pdf FILE"));
-    EXPECT_EQ(openPrinterCanvas("PDF file"), nullptr);  // needs a file name
-    QTemporaryDir dir;
-    auto canvas = openPrinterCanvas("PDF file", dir.filePath("x.pdf"));
-    ASSERT_NE(dynamic_cast<PdfCanvas*>(canvas.get()), nullptr);
-    // A printer that does not exist fails when the first page is drawn, not silently.
-    PrinterCanvas missing("No Such Printer 4711");
-    missing.line(0, 0, 1, 1);
-    EXPECT_FALSE(missing.end());
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 
 #include "printing/DrawOps.h"
 #include "printing/PageRecorder.h"
-#include "printing/PrinterCanvas.h"
+#include "printing/PdfCanvas.h"
 
 using namespace brindle::printing;
 

@@ -426,3 +426,37 @@ TEST(Table, CheckReportsRecordsTheIndexDoesNotKnow) {
     ASSERT_FALSE(problems.empty());
     EXPECT_NE(problems[0].find("tag NAME"), std::string::npos);
 }
+
+TEST(Table, CopyStructureMakesAnEmptyTableOfTheSameFields) {
+    TempDir dir;
+    const std::string path = dir.file("src.dbf");
+    Table::create(path, {{"NAME", 'C', 30, 0}, {"AMOUNT", 'N', 10, 2}, {"BORN", 'D', 8, 0}, {"OK", 'L', 1, 0},
+                         {"NOTES", 'M', 10, 0}});
+    auto t = Table::open(path);
+    t->append();
+    t->setString("NAME", "first");
+    t->setMemo("NOTES", "kept in the source only");
+    t->post();
+    t->indexTag("NAME", "UPPER(NAME)");
+    const std::string copy = dir.file("copy.dbf");
+    t->copyStructure(copy);
+    auto c = Table::open(copy);
+    EXPECT_EQ(c->recordCount(), 0u);
+    EXPECT_FALSE(c->hasStructuralIndex());
+    ASSERT_EQ(c->fieldDefs().size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(c->fieldDefs()[i].name, t->fieldDefs()[i].name);
+        EXPECT_EQ(c->fieldDefs()[i].type, t->fieldDefs()[i].type);
+        EXPECT_EQ(c->fieldDefs()[i].width, t->fieldDefs()[i].width);
+        EXPECT_EQ(c->fieldDefs()[i].decimals, t->fieldDefs()[i].decimals);
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir.file("copy.fpt")));
+    c->append();
+    c->setMemo("NOTES", "a memo in the copy");
+    c->post();
+    EXPECT_TRUE(c->check().empty());
+    // An existing file, or the name of the open table itself, is refused.
+    EXPECT_THROW(t->copyStructure(copy), StoreError);
+    EXPECT_THROW(t->copyStructure(path), StoreError);
+    EXPECT_EQ(t->recordCount(), 1u);
+}

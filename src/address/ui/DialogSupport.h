@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "help/ui/HelpDialog.h"
+
 namespace brindle::address::ui {
 
 // Opens a topic, the contents or the keyword search of the help window.
@@ -12,22 +14,8 @@ void openHelpTopic(int topic, QWidget* parent);
 void openHelpContents(QWidget* parent);
 void openHelpSearch(QWidget* parent);
 
-// A modal dialog with a help topic: F1 opens it.
-class HelpDialog : public QDialog {
-    Q_OBJECT
-public:
-    HelpDialog(int helpTopic, QWidget* parent);
-    int helpTopic() const { return helpTopic_; }
-    // A "Help" button wired to the topic.
-    QPushButton* makeHelpButton(const QString& caption = QStringLiteral("Help"));
-    // The button that turns the pointer into a help pointer for the next click.
-    QToolButton* makeMouseHelpButton();
-    // Centres over `mainWindow`, then runs modally.
-    int execCentred(QWidget* mainWindow);
-
-private:
-    int helpTopic_;
-};
+// A modal dialog with a help topic: the program's one dialog base.
+using help::HelpDialog;
 
 // A named push button that does not become the default on focus (Enter keeps
 // going to the dialog's own default button).

@@ -1,4 +1,5 @@
 #include "address/ui/FilterWindows.h"
+#include "address/HelpTopics.h"
 
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -62,7 +63,7 @@ constexpr Place kPlaces[kQueryTextCount] = {
 
 TAddressQueryForm::TAddressQueryForm(AddressFile& file, common::UserDialogs& dialogs, QWidget* parent,
                                      const QueryVars* shown)
-    : HelpDialog(1033, parent), file_(file), dialogs_(dialogs) {
+    : HelpDialog(topic::FilterWindow, parent), file_(file), dialogs_(dialogs) {
     setObjectName(QStringLiteral("TAddressQueryForm"));
     setWindowTitle(QStringLiteral("Address Filter"));
     auto* grid = new QGridLayout;
@@ -182,7 +183,7 @@ void TAddressQueryForm::clearClicked() {
 
 TAddressBrowseForm::TAddressBrowseForm(AddressFile& file, const QStringList& columnOrder,
                                        std::function<void()> toggleTag, common::UserDialogs& dialogs, QWidget* parent)
-    : HelpDialog(1034, parent), file_(file), order_(columnOrder), toggleTag_(std::move(toggleTag)), dialogs_(dialogs) {
+    : HelpDialog(topic::BrowseWindow, parent), file_(file), order_(columnOrder), toggleTag_(std::move(toggleTag)), dialogs_(dialogs) {
     setObjectName(QStringLiteral("TAddressBrowseForm"));
     setWindowTitle(QStringLiteral("Address Browse"));
     setSizeGripEnabled(true);

@@ -10,7 +10,7 @@
 #include <QSysInfo>
 #include <QVBoxLayout>
 
-#include "address/ConfigurationReport.h"
+#include "address/ui/ConfigurationReport.h"
 #include "address/HelpTopics.h"
 #include "common/Common.h"
 #include "common/ProfileFile.h"

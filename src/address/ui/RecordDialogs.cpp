@@ -1,4 +1,5 @@
 #include "address/ui/RecordDialogs.h"
+#include "address/HelpTopics.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -21,7 +22,7 @@ namespace {
 
 TGetFirstLastZip::TGetFirstLastZip(const NewRecordBoxLayout& layout, int lastWidth, int firstWidth, int zipWidth,
                                    QWidget* parent)
-    : HelpDialog(1091, parent), layout_(layout) {
+    : HelpDialog(topic::NewRecord, parent), layout_(layout) {
     setObjectName(QStringLiteral("TGetFirstLastZip"));
     setWindowTitle(QStringLiteral("New Record"));
     auto* form = new QFormLayout;
@@ -203,7 +204,7 @@ void TTagAllRecords::run() {
 
 // ---------------------------------------------------------------- TDateSelector
 
-TDateSelector::TDateSelector(const QDate& start, QWidget* parent) : HelpDialog(1025, parent) {
+TDateSelector::TDateSelector(const QDate& start, QWidget* parent) : HelpDialog(topic::DateSelector, parent) {
     setObjectName(QStringLiteral("TDateSelector"));
     setWindowTitle(QStringLiteral("Select a Date"));
     longDate_ = new QLabel(this);
@@ -267,7 +268,7 @@ void TDateSelector::showChosen() {
 
 // ---------------------------------------------------------------- TSearchBox
 
-TSearchBox::TSearchBox(const QString& currentSortName, QWidget* parent) : HelpDialog(1026, parent) {
+TSearchBox::TSearchBox(const QString& currentSortName, QWidget* parent) : HelpDialog(topic::SearchBox, parent) {
     setObjectName(QStringLiteral("TSearchBox"));
     setWindowTitle(QStringLiteral("Search"));
     order_ = new QComboBox(this);

@@ -14,7 +14,8 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
-#include "address/ConfigurationReport.h"
+#include "address/ui/ConfigurationReport.h"
+#include "printer/Printers.h"
 #include "address/HelpTopics.h"
 #include "address/NewDatabase.h"
 #include "address/RecordFields.h"
@@ -49,9 +50,13 @@ QString escapeAmpersands(QString text) { return text.replace(QLatin1Char('&'), Q
 }  // namespace
 
 TAddressMain::TAddressMain(common::UserDialogs& dialogs, QWidget* parent)
+    : TAddressMain(dialogs, commands::mainWindowCommands(), parent) {}
+
+TAddressMain::TAddressMain(common::UserDialogs& dialogs, commands::CommandRegistry registry, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs),
       file_(std::make_unique<AddressFile>(dialogs, common::settingsPath())),
-      session_(std::make_unique<RecordSession>(*file_, dialogs)) {
+      session_(std::make_unique<RecordSession>(*file_, dialogs)), registry_(std::move(registry)) {
+    attachOwnCommands();
     setObjectName(QStringLiteral("TAddressMain"));
     setWindowTitle(QStringLiteral("Brindle"));
     QFont f(QStringLiteral("Arial"));
@@ -100,127 +105,145 @@ QPushButton* TAddressMain::button(const QString& objectName) const { return butt
 QLineEdit* TAddressMain::recordEdit(const char* field) const { return edits_.value(QString::fromLatin1(field)); }
 
 void TAddressMain::buildMenus() {
-    auto later = [this](QAction* a) {
-        laterIssueActions_ << a;
-        return a;
-    };
-    // File
-    fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-    fileMenu_->setObjectName(QStringLiteral("fileMenu"));
-    connect(addAction(fileMenu_, QStringLiteral("newDatabase"), QStringLiteral("&New Address Database")),
-            &QAction::triggered, this, &TAddressMain::newFileMenuClick);
-    connect(addAction(fileMenu_, QStringLiteral("openDatabase"), QStringLiteral("&Open Address DataBase")),
-            &QAction::triggered, this, &TAddressMain::openFileMenuClick);
-    fileMenu_->addSeparator();
-    later(addAction(fileMenu_, QStringLiteral("browse"), QStringLiteral("&Browse"), QKeySequence(Qt::CTRL | Qt::Key_B)));
-    later(addAction(fileMenu_, QStringLiteral("search"), QStringLiteral("&Search"), QKeySequence(Qt::CTRL | Qt::Key_S)));
-    fileMenu_->addSeparator();
-    importMenu_ = fileMenu_->addMenu(QStringLiteral("&Import"));
-    importMenu_->setObjectName(QStringLiteral("importMenu"));
-    later(addAction(importMenu_, QStringLiteral("importDbf"), QStringLiteral("Import from &DBF File")));
-    later(addAction(importMenu_, QStringLiteral("importAscii"), QStringLiteral("Import from &ASCII File")));
-    later(addAction(importMenu_, QStringLiteral("importOld1"), QStringLiteral("Import from Brindle 1.x DBF")));
-    later(addAction(importMenu_, QStringLiteral("importOld2"), QStringLiteral("Import from Brindle 2.x DBF")));
-    later(addAction(fileMenu_, QStringLiteral("export"), QStringLiteral("&Export ")));
-    fileMenu_->addSeparator();
-    later(addAction(fileMenu_, QStringLiteral("setFilter"), QStringLiteral("Set &Filter"), QKeySequence(Qt::CTRL | Qt::Key_F)));
-    later(addAction(fileMenu_, QStringLiteral("clearFilter"), QStringLiteral("&Clear Filter")));
-    later(addAction(fileMenu_, QStringLiteral("saveFilter"), QStringLiteral("&Save Filter")));
-    later(addAction(fileMenu_, QStringLiteral("restoreFilter"), QStringLiteral("&Restore Filter")));
-    fileMenu_->addSeparator();
-    later(addAction(fileMenu_, QStringLiteral("clearTags"), QStringLiteral("Clear &Tags")));
-    later(addAction(fileMenu_, QStringLiteral("tagAll"), QStringLiteral("&Tag All Filter Matches")));
-    fileMenu_->addSeparator();
-    connect(addAction(fileMenu_, QStringLiteral("rebuildIndexes"), QStringLiteral("&Rebuild Indexes for this file")),
-            &QAction::triggered, this, &TAddressMain::rebuildIndexesClick);
-    connect(addAction(fileMenu_, QStringLiteral("rebuildSystemIndexes"), QStringLiteral("Rebuild S&ystem File indexes")),
-            &QAction::triggered, this, &TAddressMain::rebuildSystemIndexesClick);
-    fileMenu_->addSeparator();
-    connect(addAction(fileMenu_, QStringLiteral("preferences"), QStringLiteral("Pre&ferences")), &QAction::triggered,
-            this, &TAddressMain::preferencesClick);
-    connect(addAction(fileMenu_, QStringLiteral("exit"), QStringLiteral("E&xit ")), &QAction::triggered, this,
-            &QWidget::close);
-    mruSeparator_ = fileMenu_->addSeparator();
-
-    // Edit: not shown in the menu bar; the edits handle these keys themselves.
-    editMenu_ = new QMenu(QStringLiteral("Ed&it"), this);
-    editMenu_->setObjectName(QStringLiteral("editMenu"));
-    later(addAction(editMenu_, QStringLiteral("undo"), QStringLiteral("&Undo typing")));
-    later(addAction(editMenu_, QStringLiteral("cut"), QStringLiteral("Cu&t")));
-    later(addAction(editMenu_, QStringLiteral("copy"), QStringLiteral("&Copy")));
-    later(addAction(editMenu_, QStringLiteral("paste"), QStringLiteral("&Paste")));
-
-    // Record
-    recordMenu_ = menuBar()->addMenu(QStringLiteral("&Record"));
-    recordMenu_->setObjectName(QStringLiteral("recordMenu"));
-    connect(addAction(recordMenu_, QStringLiteral("first"), QStringLiteral("&First"), QKeySequence(Qt::CTRL | Qt::Key_Up)),
-            &QAction::triggered, this, [this] { guarded([this] { file_->first(); }); });
-    connect(addAction(recordMenu_, QStringLiteral("previous"), QStringLiteral("&Previous"),
-                      QKeySequence(Qt::CTRL | Qt::Key_Left)),
-            &QAction::triggered, this, [this] { guarded([this] { file_->prior(); }); });
-    connect(addAction(recordMenu_, QStringLiteral("next"), QStringLiteral("&Next"), QKeySequence(Qt::CTRL | Qt::Key_Right)),
-            &QAction::triggered, this, [this] { guarded([this] { file_->next(); }); });
-    connect(addAction(recordMenu_, QStringLiteral("last"), QStringLiteral("&Last"), QKeySequence(Qt::CTRL | Qt::Key_Down)),
-            &QAction::triggered, this, [this] { guarded([this] { file_->last(); }); });
-    recordMenu_->addSeparator();
-    later(addAction(recordMenu_, QStringLiteral("add"), QStringLiteral("&Add")));
-    later(addAction(recordMenu_, QStringLiteral("edit"), QStringLiteral("&Edit")));
-    later(addAction(recordMenu_, QStringLiteral("delete"), QStringLiteral("&Delete")));
-    recordMenu_->addSeparator();
-    later(addAction(recordMenu_, QStringLiteral("copyToClipboard"), QStringLiteral("Copy To &Clipboard")));
-    later(addAction(recordMenu_, QStringLiteral("clone"), QStringLiteral("Create a Duplicate &Record (Clone)")));
-
-    // Sort
-    sortMenu_ = menuBar()->addMenu(QStringLiteral("&Sort"));
-    sortMenu_->setObjectName(QStringLiteral("sortMenu"));
-    for (const auto& order : sortOrders()) {
-        QAction* a = addAction(sortMenu_, QStringLiteral("sort") + QString(order.tag), order.caption);
-        a->setCheckable(true);
-        const QString name = order.name;
-        connect(a, &QAction::triggered, this, [this, name] { sortMenuClick(name); });
+    // The menus and their entries come from the command rows, in their
+    // positions; a submenu stands among its parent's entries.
+    for (const commands::MenuSpec& spec : commands::mainMenus()) {
+        QMenu* menu = nullptr;
+        if (spec.place == commands::Place::EditMenu) menu = new QMenu(spec.caption, this);  // not on the menu bar
+        else if (!spec.parent) menu = menuBar()->addMenu(spec.caption);
+        else menu = new QMenu(spec.caption, this);
+        menu->setObjectName(spec.name);
+        menus_.insert(static_cast<int>(spec.place), menu);
     }
+    for (const commands::MenuSpec& spec : commands::mainMenus()) fillMenu(spec.place);
+    fileMenu_ = menus_.value(static_cast<int>(commands::Place::FileMenu));
+    importMenu_ = menus_.value(static_cast<int>(commands::Place::ImportMenu));
+    editMenu_ = menus_.value(static_cast<int>(commands::Place::EditMenu));
+    recordMenu_ = menus_.value(static_cast<int>(commands::Place::RecordMenu));
+    sortMenu_ = menus_.value(static_cast<int>(commands::Place::SortMenu));
+    utilitiesMenu_ = menus_.value(static_cast<int>(commands::Place::UtilitiesMenu));
+    printMenu_ = menus_.value(static_cast<int>(commands::Place::PrintMenu));
+    mruSeparator_ = fileMenu_->addSeparator();
+}
 
-    // Utilities
-    utilitiesMenu_ = menuBar()->addMenu(QStringLiteral("&Utilities"));
-    utilitiesMenu_->setObjectName(QStringLiteral("utilitiesMenu"));
-    later(addAction(utilitiesMenu_, QStringLiteral("countZip"), QStringLiteral("Count &Zip Codes")));
-    later(addAction(utilitiesMenu_, QStringLiteral("checkStateZip"), QStringLiteral("Check && Repair &State and Zip Codes")));
-    later(addAction(utilitiesMenu_, QStringLiteral("checkDuplicates"), QStringLiteral("Check && Repair &Duplicates")));
-    later(addAction(utilitiesMenu_, QStringLiteral("convertCase"), QStringLiteral("Con&vert Case")));
-    later(addAction(utilitiesMenu_, QStringLiteral("deleteRecords"), QStringLiteral("Delete &Records")));
-    later(addAction(utilitiesMenu_, QStringLiteral("searchReplace"), QStringLiteral("&Search && Replace Field Values")));
+void TAddressMain::fillMenu(commands::Place place) {
+    QMenu* menu = menus_.value(static_cast<int>(place));
+    struct Item {
+        int position;
+        bool separatorBefore;
+        const commands::Command* command;
+        QMenu* submenu;
+    };
+    std::vector<Item> items;
+    for (const commands::Command* c : registry_.at(place))
+        if (c->menu && c->menu->menu == place) items.push_back({c->menu->position, c->menu->separatorBefore, c, nullptr});
+    for (const commands::MenuSpec& spec : commands::mainMenus())
+        if (spec.parent && *spec.parent == place)
+            items.push_back({spec.position, spec.separatorBefore, nullptr, menus_.value(static_cast<int>(spec.place))});
+    std::stable_sort(items.begin(), items.end(), [](const Item& x, const Item& y) { return x.position < y.position; });
+    for (const Item& item : items) {
+        if (item.separatorBefore && !menu->isEmpty()) menu->addSeparator();
+        if (item.submenu) {
+            menu->addMenu(item.submenu);
+            continue;
+        }
+        const commands::MenuEntry& entry = *item.command->menu;
+        QAction* a = addAction(menu, entry.name, entry.caption, entry.shortcut);
+        a->setCheckable(entry.checkable);
+        const QString id = item.command->id;
+        connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+    }
+}
 
-    // Print
-    printMenu_ = menuBar()->addMenu(QStringLiteral("&Print"));
-    printMenu_->setObjectName(QStringLiteral("printMenu"));
-    later(addAction(printMenu_, QStringLiteral("printLabels"), QStringLiteral("Print &Labels"), QKeySequence(Qt::CTRL | Qt::Key_L)));
-    later(addAction(printMenu_, QStringLiteral("printLetters"), QStringLiteral("Print Le&tters"), QKeySequence(Qt::CTRL | Qt::Key_T)));
-    later(addAction(printMenu_, QStringLiteral("printEnvelopes"), QStringLiteral("Print &Envelopes"), QKeySequence(Qt::CTRL | Qt::Key_E)));
-    later(addAction(printMenu_, QStringLiteral("printReports"), QStringLiteral("Print &Reports"), QKeySequence(Qt::CTRL | Qt::Key_R)));
-    later(addAction(printMenu_, QStringLiteral("printCurrent"), QStringLiteral("Print C&urrent Record"), QKeySequence(Qt::CTRL | Qt::Key_P)));
+void TAddressMain::runCommand(const QString& id) {
+    const commands::Command* c = registry_.find(id);
+    if (!c || !c->available()) return;
+    commands::CommandContext context{this, file_.get(), session_.get(), &dialogs_};
+    const commands::Handler run = c->run;  // the handler may change the registry's rows
+    guarded([&] { run(context); });
+}
 
-    // Help
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("helpMenu"));
-    connect(addAction(help, QStringLiteral("helpContents"), QStringLiteral("&Contents")), &QAction::triggered, this,
-            [this] { guarded([this] { openHelpContents(this); }); });
-    connect(addAction(help, QStringLiteral("helpSearch"), QStringLiteral("Search for Help On")), &QAction::triggered,
-            this, [this] { guarded([this] { openHelpSearch(this); }); });
-    connect(addAction(help, QStringLiteral("helpOnHelp"), QStringLiteral("How to Use Help")), &QAction::triggered, this,
-            [this] { guarded([this] { openHelpTopic(0, this); }); });
-    help->addSeparator();
-    connect(addAction(help, QStringLiteral("gettingStarted"), QStringLiteral("&Getting Started")), &QAction::triggered,
-            this, &TAddressMain::gettingStartedClick);
-    connect(addAction(help, QStringLiteral("faq"), QStringLiteral("Frequently Asked Questions")), &QAction::triggered,
-            this, [this] { guarded([this] { openHelpTopic(topic::FrequentlyAskedQuestions, this); }); });
-    connect(addAction(help, QStringLiteral("techSupport"), QStringLiteral("Technical Support")), &QAction::triggered,
-            this, [this] { guarded([this] { openHelpTopic(topic::TechnicalSupport, this); }); });
-    help->addSeparator();
-    connect(addAction(help, QStringLiteral("about"), QStringLiteral("&About...")), &QAction::triggered, this,
-            &TAddressMain::aboutClick);
-    connect(addAction(help, QStringLiteral("configuration"), QStringLiteral("Configuration Information")),
-            &QAction::triggered, this, &TAddressMain::configurationClick);
-    later(addAction(help, QStringLiteral("website"), QStringLiteral(" Visit Our Internet Website")));
+QPushButton* TAddressMain::makeButton(const QString& id) {
+    const commands::Command* c = registry_.find(id);
+    const commands::ButtonEntry& entry = *c->button;
+    QPushButton* b = addButton(entry.name, entry.caption);
+    using commands::Icon;
+    const std::pair<Icon, QStyle::StandardPixmap> icons[] = {{Icon::First, QStyle::SP_MediaSkipBackward},
+                                                             {Icon::Previous, QStyle::SP_MediaSeekBackward},
+                                                             {Icon::Next, QStyle::SP_MediaSeekForward},
+                                                             {Icon::Last, QStyle::SP_MediaSkipForward}};
+    for (const auto& [icon, pixmap] : icons)
+        if (entry.icon == icon) b->setIcon(style()->standardIcon(pixmap));
+    if (!c->hint.isEmpty()) {
+        b->setToolTip(c->hint);
+        b->setStatusTip(c->hint);
+    }
+    QString whatsThis = c->whatsThis.isEmpty() ? c->hint : c->whatsThis;
+    if (!c->available()) whatsThis += (whatsThis.isEmpty() ? QString() : QStringLiteral("\n\n")) + commands::notYetAvailableHint();
+    b->setWhatsThis(whatsThis);
+    if (entry.startsHidden) b->hide();
+    connect(b, &QPushButton::clicked, this, [this, id] { runCommand(id); });
+    return b;
+}
+
+void TAddressMain::attachOwnCommands() {
+    auto own = [this](const QString& id, std::function<void()> work) {
+        registry_.attach(id, [work = std::move(work)](commands::CommandContext&) { work(); });
+    };
+    auto ownSlot = [&](const char* id, void (TAddressMain::*slot)()) { own(QString::fromLatin1(id), [this, slot] { (this->*slot)(); }); };
+    // File.
+    ownSlot("newDatabase", &TAddressMain::newFileMenuClick);
+    ownSlot("openDatabase", &TAddressMain::openFileMenuClick);
+    ownSlot("browse", &TAddressMain::browseButtonClick);
+    ownSlot("search", &TAddressMain::searchButtonClick);
+    ownSlot("setFilter", &TAddressMain::filterButtonClick);
+    ownSlot("clearFilter", &TAddressMain::clearFilterClick);
+    ownSlot("saveFilter", &TAddressMain::saveFilterClick);
+    ownSlot("restoreFilter", &TAddressMain::restoreFilterClick);
+    ownSlot("clearTags", &TAddressMain::clearTagsClick);
+    ownSlot("tagAll", &TAddressMain::tagAllClick);
+    ownSlot("rebuildIndexes", &TAddressMain::rebuildIndexesClick);
+    ownSlot("rebuildSystemIndexes", &TAddressMain::rebuildSystemIndexesClick);
+    ownSlot("preferences", &TAddressMain::preferencesClick);
+    own(QStringLiteral("exit"), [this] { close(); });
+    // Edit: the focused edit does the work.
+    for (const char* n : {"undo", "cut", "copy", "paste"}) {
+        const QByteArray slot(n);
+        own(QString::fromLatin1(n), [slot] {
+            if (QWidget* f = QApplication::focusWidget()) QMetaObject::invokeMethod(f, slot.constData());
+        });
+    }
+    // Record.
+    own(QStringLiteral("first"), [this] { guarded([this] { file_->first(); }); });
+    own(QStringLiteral("previous"), [this] { guarded([this] { file_->prior(); }); });
+    own(QStringLiteral("next"), [this] { guarded([this] { file_->next(); }); });
+    own(QStringLiteral("last"), [this] { guarded([this] { file_->last(); }); });
+    ownSlot("add", &TAddressMain::addClick);
+    ownSlot("edit", &TAddressMain::editClick);
+    ownSlot("delete", &TAddressMain::deleteClick);
+    ownSlot("copyToClipboard", &TAddressMain::copyToClipboardClick);
+    ownSlot("clone", &TAddressMain::cloneClick);
+    for (const auto& order : sortOrders()) {
+        const QString name = order.name;
+        own(QStringLiteral("sort") + order.tag, [this, name] { sortMenuClick(name); });
+    }
+    // Help.
+    own(QStringLiteral("helpContents"), [this] { guarded([this] { openHelpContents(this); }); });
+    own(QStringLiteral("helpSearch"), [this] { guarded([this] { openHelpSearch(this); }); });
+    own(QStringLiteral("helpOnHelp"), [this] { guarded([this] { openHelpTopic(topic::HowToUseHelp, this); }); });
+    ownSlot("gettingStarted", &TAddressMain::gettingStartedClick);
+    own(QStringLiteral("faq"), [this] { guarded([this] { openHelpTopic(topic::FrequentlyAskedQuestions, this); }); });
+    own(QStringLiteral("techSupport"), [this] { guarded([this] { openHelpTopic(topic::TechnicalSupport, this); }); });
+    ownSlot("about", &TAddressMain::aboutClick);
+    ownSlot("configuration", &TAddressMain::configurationClick);
+    // The buttons of their own.
+    ownSlot("saveButton", &TAddressMain::saveClick);
+    ownSlot("cancelButton", &TAddressMain::cancelClick);
+    own(QStringLiteral("exitButton"), [this] { close(); });
+    ownSlot("clearFilterButton", &TAddressMain::clearFilterClick);
+    ownSlot("dateButton", &TAddressMain::dateClick);
+    ownSlot("searchMemo", &TAddressMain::searchMemoClick);
+    ownSlot("findNext", &TAddressMain::findNextClick);
 }
 
 QPushButton* TAddressMain::addButton(const QString& name, const QString& caption) {
@@ -244,28 +267,11 @@ void TAddressMain::buildCentre() {
     client_ = new QWidget(this);
     auto* layout = new QVBoxLayout(client_);
 
-    // Top button bar with its hints.
+    // Top button bar.
     auto* top = new QHBoxLayout;
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* hint;
-    } topButtons[] = {
-        {"labels", "Labels", "Click here or press CTRL+L to print/design labels"},
-        {"letters", "Letters", "Click here or press CTRL+T to print/design letters"},
-        {"envelopes", "Envelopes", "Click here or press CTRL+E to print/design envelopes"},
-        {"reports", "Reports", "Click here or press CTRL+R to print/design reports"},
-        {"browseButton", "Browse", "Click here or press CTRL+B for a table view of the database"},
-        {"searchButton", "Search", "Click here or press CTRL+S to search for a specific value"},
-        {"filterButton", "Filter", "Click here or press CTRL+F to set or change a filter"},
-    };
-    for (const auto& t : topButtons) {
-        QPushButton* b = addButton(QString::fromLatin1(t.name), QString::fromLatin1(t.caption));
-        b->setToolTip(QString::fromLatin1(t.hint));
-        b->setStatusTip(QString::fromLatin1(t.hint));
-        b->setWhatsThis(QString::fromLatin1(t.hint));
+    for (const commands::Command* c : registry_.at(commands::Place::TopBar)) {
+        QPushButton* b = makeButton(c->id);
         b->setMinimumHeight(36);
-        laterIssueControls_ << b;
         top->addWidget(b);
     }
     auto* mouseHelp = new QToolButton(this);
@@ -313,11 +319,7 @@ void TAddressMain::buildCentre() {
         grid->addWidget(e, row, 1);
         if (QLatin1String(f.field) == QLatin1String("PHONE") || QLatin1String(f.field) == QLatin1String("PHONE2")) {
             const bool one = QLatin1String(f.field) == QLatin1String("PHONE");
-            QPushButton* dial = addButton(one ? QStringLiteral("dial1") : QStringLiteral("dial2"),
-                                          one ? QStringLiteral("Dial Phone &1") : QStringLiteral("Dial Phone &2"));
-            dial->setWhatsThis(QStringLiteral("Dials this number with your modem or telephone service."));
-            laterIssueControls_ << dial;
-            grid->addWidget(dial, row, 2);
+            grid->addWidget(makeButton(one ? QStringLiteral("dial1") : QStringLiteral("dial2")), row, 2);
         }
         ++row;
     }
@@ -327,9 +329,7 @@ void TAddressMain::buildCentre() {
     dateEdit_->setReadOnly(true);
     dateEdit_->setMaximumWidth(120);
     dateEdit_->setWhatsThis(QStringLiteral("The record's date; use the Date button to change it."));
-    QPushButton* dateButton = addButton(QStringLiteral("dateButton"), QStringLiteral("Date"));
-    dateButton->setWhatsThis(QStringLiteral("Opens a calendar to choose the record's date."));
-    laterIssueControls_ << dateButton;
+    QPushButton* dateButton = makeButton(QStringLiteral("dateButton"));
     tagged_ = new QCheckBox(QStringLiteral("Tagged"), addressPage);
     tagged_->setObjectName(QStringLiteral("Tagged"));
     tagged_->setFocusPolicy(Qt::NoFocus);
@@ -356,12 +356,8 @@ void TAddressMain::buildCentre() {
     memo_->setWhatsThis(QStringLiteral("Free notes of any length about this record."));
     memoLayout->addWidget(memo_);
     auto* memoButtons = new QHBoxLayout;
-    QPushButton* searchMemo = addButton(QStringLiteral("searchMemo"), QStringLiteral("Search &Memo"));
-    QPushButton* findNext = addButton(QStringLiteral("findNext"), QStringLiteral("Find &Next"));
-    findNext->hide();
-    laterIssueControls_ << searchMemo << findNext;
-    memoButtons->addWidget(searchMemo);
-    memoButtons->addWidget(findNext);
+    memoButtons->addWidget(makeButton(QStringLiteral("searchMemo")));
+    memoButtons->addWidget(makeButton(QStringLiteral("findNext")));
     memoButtons->addStretch();
     memoLayout->addLayout(memoButtons);
     tabs_->addTab(memoPage, QStringLiteral("&Memo"));
@@ -388,48 +384,11 @@ void TAddressMain::buildCentre() {
         }
     layout->addWidget(recordArea_, 1);
 
-    // Bottom bar.
+    // Bottom bar: moving through the records, then the record's own buttons.
     auto* bottom = new QHBoxLayout;
-    const struct {
-        const char* name;
-        QStyle::StandardPixmap icon;
-        const char* tip;
-    } nav[] = {
-        {"firstButton", QStyle::SP_MediaSkipBackward, "First record"},
-        {"previousButton", QStyle::SP_MediaSeekBackward, "Previous record"},
-        {"nextButton", QStyle::SP_MediaSeekForward, "Next record"},
-        {"lastButton", QStyle::SP_MediaSkipForward, "Last record"},
-    };
-    for (const auto& n : nav) {
-        QPushButton* b = addButton(QString::fromLatin1(n.name), QString());
-        b->setIcon(style()->standardIcon(n.icon));
-        b->setToolTip(QString::fromLatin1(n.tip));
-        b->setWhatsThis(QString::fromLatin1(n.tip));
-        bottom->addWidget(b);
-    }
-    connect(button(QStringLiteral("firstButton")), &QPushButton::clicked, this, [this] { guarded([this] { file_->first(); }); });
-    connect(button(QStringLiteral("previousButton")), &QPushButton::clicked, this, [this] { guarded([this] { file_->prior(); }); });
-    connect(button(QStringLiteral("nextButton")), &QPushButton::clicked, this, [this] { guarded([this] { file_->next(); }); });
-    connect(button(QStringLiteral("lastButton")), &QPushButton::clicked, this, [this] { guarded([this] { file_->last(); }); });
+    for (const commands::Command* c : registry_.at(commands::Place::NavigationBar)) bottom->addWidget(makeButton(c->id));
     bottom->addSpacing(12);
-    const struct {
-        const char* name;
-        const char* caption;
-        bool later;
-    } actionsRow[] = {
-        {"saveButton", "&Save", true},     {"cancelButton", "&Cancel", true}, {"addButton", "&Add", true},
-        {"editButton", "&Edit", true},     {"deleteButton", "&Delete", true}, {"exitButton", "E&xit", false},
-        {"clearFilterButton", "Clear Filter", true},
-    };
-    for (const auto& a : actionsRow) {
-        QPushButton* b = addButton(QString::fromLatin1(a.name), QString::fromLatin1(a.caption));
-        if (a.later) laterIssueControls_ << b;
-        bottom->addWidget(b);
-    }
-    button(QStringLiteral("saveButton"))->hide();
-    button(QStringLiteral("cancelButton"))->hide();
-    button(QStringLiteral("clearFilterButton"))->hide();
-    connect(button(QStringLiteral("exitButton")), &QPushButton::clicked, this, &QWidget::close);
+    for (const commands::Command* c : registry_.at(commands::Place::BottomBar)) bottom->addWidget(makeButton(c->id));
     bottom->addStretch();
     layout->addLayout(bottom);
     setCentralWidget(client_);
@@ -449,71 +408,24 @@ void TAddressMain::setButtons() {
     state.editing = session_->editing();
     state.hasRecord = file_->hasRecord();
     state.filterSet = file_->filterSet();
+    state.memoFound = session_->memoFound;
     const Enabling e = computeEnabling(state);
 
-    auto act = [this](const char* n) { return action(QString::fromLatin1(n)); };
-    auto btn = [this](const char* n) { return button(QString::fromLatin1(n)); };
-    // Entries whose windows are not built yet stay disabled.
-    auto enable = [this](QAction* a, bool on) {
-        if (a) a->setEnabled(on && !laterIssueActions_.contains(a));
-    };
-    auto enableButton = [this](QPushButton* b, bool on) {
-        if (b) b->setEnabled(on && !laterIssueControls_.contains(b));
-    };
-    for (QAction* a : laterIssueActions_) a->setEnabled(false);
-    for (QWidget* c : laterIssueControls_) c->setEnabled(false);
-
-    for (const char* n : {"rebuildIndexes", "importDbf", "importAscii", "importOld1", "importOld2", "clearTags", "restoreFilter"})
-        enable(act(n), e.fileEntries);
-    importMenu_->menuAction()->setEnabled(e.fileEntries);
-    for (const char* n : {"saveButton", "cancelButton"}) {
-        btn(n)->setVisible(e.saveCancelShown);
-        btn(n)->setEnabled(e.saveCancelShown);
+    // Every control by its command's rules; a command whose feature is not
+    // built stays disabled.
+    for (const commands::Command& c : registry_.all()) {
+        const bool on = c.available() && (!c.enabled || c.enabled(e, state));
+        if (c.menu)
+            if (QAction* a = action(c.menu->name)) a->setEnabled(on);
+        if (c.button)
+            if (QPushButton* b = button(c.button->name)) {
+                if (c.button->visible) b->setVisible(c.button->visible(e, state));
+                b->setEnabled(c.available() && (c.button->enabled ? c.button->enabled(e, state) : on));
+            }
     }
-    for (const char* n : {"addButton", "editButton", "deleteButton", "exitButton"}) btn(n)->setVisible(e.addEditDeleteShown);
-    enableButton(btn("addButton"), e.add);
-    enableButton(btn("editButton"), e.editDelete);
-    enableButton(btn("deleteButton"), e.editDelete);
-    enable(act("add"), e.add);
-    enable(act("edit"), e.editDelete);
-    enable(act("delete"), e.editDelete);
-
-    for (const char* n : {"search", "browse", "export", "clone", "copyToClipboard"}) enable(act(n), e.idleEntries);
-    for (const char* n : {"browseButton", "searchButton", "labels", "letters", "envelopes", "reports", "dial1", "dial2",
-                          "searchMemo", "firstButton", "previousButton", "nextButton", "lastButton"})
-        enableButton(btn(n), e.idleEntries);
-    for (const char* n : {"dial1", "dial2", "searchMemo", "firstButton", "previousButton", "nextButton", "lastButton"})
-        btn(n)->setVisible(e.idleEntries || !state.editing);
-    // The Date button also works while editing (it stores into the edit).
-    enableButton(btn("dateButton"), e.idleEntries || state.editing);
-    sortMenu_->menuAction()->setEnabled(e.idleEntries);
-    printMenu_->menuAction()->setEnabled(e.idleEntries);
-    utilitiesMenu_->menuAction()->setEnabled(e.idleEntries);
-    for (QAction* a : sortMenu_->actions()) a->setEnabled(e.idleEntries);
-    for (const char* n : {"countZip", "checkStateZip", "checkDuplicates", "convertCase", "deleteRecords", "searchReplace",
-                          "printLabels", "printLetters", "printEnvelopes", "printReports", "printCurrent"})
-        enable(act(n), e.idleEntries);
-    for (const char* n : {"saveFilter", "clearFilter", "tagAll"}) enable(act(n), e.filterEntries);
-    btn("clearFilterButton")->setVisible(e.clearFilterButtonShown);
-    enableButton(btn("clearFilterButton"), e.clearFilterButtonEnabled);
-    enableButton(btn("filterButton"), e.setFilter);
-    enable(act("setFilter"), e.setFilter);
-    fileMenu_->menuAction()->setEnabled(e.fileMenu);
-    for (QAction* a : fileMenu_->actions())
-        if (!a->isSeparator() && a->menu() == nullptr && !actions_.key(a).isEmpty() &&
-            !QStringList{QStringLiteral("rebuildIndexes"), QStringLiteral("restoreFilter"), QStringLiteral("clearTags"),
-                         QStringLiteral("saveFilter"), QStringLiteral("clearFilter"), QStringLiteral("tagAll"),
-                         QStringLiteral("setFilter"), QStringLiteral("search"), QStringLiteral("browse"),
-                         QStringLiteral("export")}
-                 .contains(actions_.key(a)))
-            enable(a, e.fileMenu);
+    for (const commands::MenuSpec& m : commands::mainMenus())
+        if (QMenu* menu = menus_.value(static_cast<int>(m.place))) menu->menuAction()->setEnabled(m.enabled(e, state));
     for (QAction* a : mruActions_) a->setEnabled(e.fileMenu);
-    enable(act("exit"), e.fileMenu);
-    btn("exitButton")->setEnabled(e.fileMenu);
-    recordMenu_->menuAction()->setEnabled(e.recordMenu);
-    for (const char* n : {"first", "previous", "next", "last"}) enable(act(n), e.recordMenu);
-    btn("findNext")->setVisible(e.findNextAllowed && session_->memoFound);
-    enableButton(btn("findNext"), e.findNextAllowed && session_->memoFound);
     tagged_->setEnabled(state.open);
 
     for (QLineEdit* ed : edits_) ed->setReadOnly(!state.editing);
@@ -606,7 +518,7 @@ void TAddressMain::firstActivation() {
         updateMenuMRUList();
         setButtons();
         showRecord();
-        common::printerReady(dialogs_);
+        printer::printerReady(dialogs_);
     });
     client_->show();
     if (gettingStartedAllowed_ && !prefs_.hideGettingStarted)

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "address/AddressFile.h"
+#include "commands/Command.h"
 #include "address/Preferences.h"
 #include "address/RecordSession.h"
 
@@ -29,7 +30,11 @@ class TAddressMain : public QMainWindow {
     Q_OBJECT
 public:
     // `dialogs` shows every message of the window and of the logic it calls.
+    // The menus and buttons are built from `registry` (the program passes
+    // the rows with every feature's handlers attached); without one, from
+    // the main window's own rows, features not attached.
     explicit TAddressMain(common::UserDialogs& dialogs, QWidget* parent = nullptr);
+    TAddressMain(common::UserDialogs& dialogs, commands::CommandRegistry registry, QWidget* parent = nullptr);
     ~TAddressMain() override;
 
     AddressFile& file() { return *file_; }
@@ -63,6 +68,10 @@ public:
     QMenu* fileMenu() const { return fileMenu_; }
     QMenu* sortMenu() const { return sortMenu_; }
     QList<QAction*> mruActions() const { return mruActions_; }
+    const commands::CommandRegistry& commandRegistry() const { return registry_; }
+    // Runs a command as its menu entry or button would (nothing when its
+    // feature is not built).
+    void runCommand(const QString& id);
 
 public slots:
     void newFileMenuClick();
@@ -99,8 +108,6 @@ public slots:
     void restoreFilterClick();
     void searchButtonClick();
     void browseButtonClick();
-    // "Dial Phone &1" and "Dial Phone &2": the dialer window with PHONE or PHONE2.
-    void dialPhoneClick(bool second);
     // Leaves out of the Tab and Enter order the edits whose Skip preference is set.
     void setSkipFields(bool on);
     // Handles the window's own keys (paging, saving, cancelling); true when used.
@@ -118,7 +125,11 @@ protected:
 
 private:
     void buildMenus();
+    void fillMenu(commands::Place place);
     void buildCentre();
+    void attachOwnCommands();
+    // A button made from its command's row, wired to run the command.
+    QPushButton* makeButton(const QString& id);
     QAction* addAction(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& key = {});
     QPushButton* addButton(const QString& name, const QString& caption);
     QLineEdit* addField(const char* field);
@@ -150,8 +161,8 @@ private:
     QMap<QString, QAction*> actions_;
     QMap<QString, QPushButton*> buttons_;
     QMap<QString, QLineEdit*> edits_;
-    QList<QWidget*> laterIssueControls_;
-    QList<QAction*> laterIssueActions_;
+    commands::CommandRegistry registry_;
+    QMap<int, QMenu*> menus_;  // by commands::Place
     QList<QAction*> mruActions_;
     QAction* mruSeparator_ = nullptr;
     QMenu* fileMenu_ = nullptr;

@@ -12,7 +12,6 @@
 #include "address/RecordFields.h"
 #include "address/ui/FilterWindows.h"
 #include "address/ui/RecordDialogs.h"
-#include "address/ui/TBRDialer.h"
 #include "address/ui/TAddressMain.h"
 #include "common/Common.h"
 #include "common/UserDialogs.h"
@@ -21,79 +20,9 @@
 namespace brindle::address::ui {
 
 void TAddressMain::wireRecordWork() {
-    // These entries are built now; they leave the "not yet" lists.
-    for (const char* n : {"browse", "search", "setFilter", "clearFilter", "saveFilter", "restoreFilter", "clearTags",
-                          "tagAll", "add", "edit", "delete", "copyToClipboard", "clone", "undo", "cut", "copy", "paste"})
-        laterIssueActions_.removeAll(action(QString::fromLatin1(n)));
-    for (const char* n : {"browseButton", "searchButton", "filterButton", "saveButton", "cancelButton", "addButton",
-                          "editButton", "deleteButton", "clearFilterButton", "dateButton", "searchMemo", "findNext",
-                          "dial1", "dial2"})
-        laterIssueControls_.removeAll(button(QString::fromLatin1(n)));
-
-    const struct {
-        const char* name;
-        const char* help;
-    } helps[] = {
-        {"saveButton", "Saves the changes to this record (Ctrl+Enter)."},
-        {"cancelButton", "Drops the changes to this record (Esc)."},
-        {"addButton", "Adds a new record (Alt+Enter while editing saves and adds another)."},
-        {"editButton", "Lets you change this record; a double click on any field does the same."},
-        {"deleteButton", "Deletes this record after asking."},
-        {"exitButton", "Closes the program."},
-        {"clearFilterButton", "Removes the filter and shows all records."},
-        {"searchMemo", "Finds the first record whose memo contains a text."},
-        {"findNext", "Finds the next record whose memo contains the same text."},
-        {"dial1", "Dials the first phone number."},
-        {"dial2", "Dials the second phone number."},
-    };
-    for (const auto& h : helps)
-        if (QPushButton* b = button(QString::fromLatin1(h.name))) b->setWhatsThis(QString::fromLatin1(h.help));
-
-    auto onAction = [this](const char* n, void (TAddressMain::*slot)()) {
-        connect(action(QString::fromLatin1(n)), &QAction::triggered, this, slot);
-    };
-    auto onButton = [this](const char* n, void (TAddressMain::*slot)()) {
-        connect(button(QString::fromLatin1(n)), &QPushButton::clicked, this, slot);
-    };
-    connect(button(QStringLiteral("dial1")), &QPushButton::clicked, this, [this] { dialPhoneClick(false); });
-    connect(button(QStringLiteral("dial2")), &QPushButton::clicked, this, [this] { dialPhoneClick(true); });
-    onAction("browse", &TAddressMain::browseButtonClick);
-    onAction("search", &TAddressMain::searchButtonClick);
-    onAction("setFilter", &TAddressMain::filterButtonClick);
-    onAction("clearFilter", &TAddressMain::clearFilterClick);
-    onAction("saveFilter", &TAddressMain::saveFilterClick);
-    onAction("restoreFilter", &TAddressMain::restoreFilterClick);
-    onAction("clearTags", &TAddressMain::clearTagsClick);
-    onAction("tagAll", &TAddressMain::tagAllClick);
-    onAction("add", &TAddressMain::addClick);
-    onAction("edit", &TAddressMain::editClick);
-    onAction("delete", &TAddressMain::deleteClick);
-    onAction("copyToClipboard", &TAddressMain::copyToClipboardClick);
-    onAction("clone", &TAddressMain::cloneClick);
-    onButton("browseButton", &TAddressMain::browseButtonClick);
-    onButton("searchButton", &TAddressMain::searchButtonClick);
-    onButton("filterButton", &TAddressMain::filterButtonClick);
-    onButton("saveButton", &TAddressMain::saveClick);
-    onButton("cancelButton", &TAddressMain::cancelClick);
-    onButton("addButton", &TAddressMain::addClick);
-    onButton("editButton", &TAddressMain::editClick);
-    onButton("deleteButton", &TAddressMain::deleteClick);
-    onButton("clearFilterButton", &TAddressMain::clearFilterClick);
-    onButton("dateButton", &TAddressMain::dateClick);
-    onButton("searchMemo", &TAddressMain::searchMemoClick);
-    onButton("findNext", &TAddressMain::findNextClick);
+    // The menus' and buttons' work is attached to their commands
+    // (attachOwnCommands); here the record's own controls are wired.
     connect(tagged_, &QCheckBox::clicked, this, &TAddressMain::taggedClick);
-
-    // The hidden Edit menu acts on the focused edit.
-    auto onFocused = [this](const char* n, const char* slot) {
-        connect(action(QString::fromLatin1(n)), &QAction::triggered, this, [slot] {
-            if (QWidget* f = QApplication::focusWidget()) QMetaObject::invokeMethod(f, slot);
-        });
-    };
-    onFocused("undo", "undo");
-    onFocused("cut", "cut");
-    onFocused("copy", "copy");
-    onFocused("paste", "paste");
 
     for (auto it = edits_.begin(); it != edits_.end(); ++it) {
         const QString field = it.key();
@@ -493,14 +422,6 @@ void TAddressMain::browseButtonClick() {
     });
     showRecord();
     setButtons();
-}
-
-void TAddressMain::dialPhoneClick(bool second) {
-    guarded([&] {
-        const QLineEdit* phone = recordEdit(second ? "PHONE2" : "PHONE");
-        TBRDialer dlg(phone ? phone->text().trimmed() : QString(), file_->settingsPath(), dialogs_, this);
-        dlg.execCentred(this);
-    });
 }
 
 }  // namespace brindle::address::ui

@@ -1,4 +1,5 @@
 #include "address/ui/TNewDataBaseName.h"
+#include "address/HelpTopics.h"
 
 #include <QHBoxLayout>
 #include <QShortcut>
@@ -12,7 +13,7 @@
 namespace brindle::address::ui {
 
 TNewDataBaseName::TNewDataBaseName(const QString& suggestion, const QString& settingsPath, QWidget* parent)
-    : HelpDialog(1037, parent), settingsPath_(settingsPath) {
+    : HelpDialog(topic::NewDatabase, parent), settingsPath_(settingsPath) {
     setWindowTitle(QStringLiteral("Create new database"));
     lengths_ = loadFieldLengths(common::ProfileFile(settingsPath_));
 

@@ -1,32 +1,33 @@
 #include "address/ui/TSpecifyFieldLengths.h"
+#include "address/HelpTopics.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "address/FieldCatalogue.h"
 #include "address/FieldLengthSettings.h"
 
 namespace brindle::address::ui {
 
 const std::vector<std::pair<QString, std::string>>& TSpecifyFieldLengths::fieldLabels() {
-    static const std::vector<std::pair<QString, std::string>> labels = {
-        {QStringLiteral("First Name"), "FNAME"},   {QStringLiteral("Last Name"), "LNAME"},
-        {QStringLiteral("Prefix"), "PREFIX"},      {QStringLiteral("Title"), "TITLE"},
-        {QStringLiteral("Organization"), "ORG"},   {QStringLiteral("Address #1"), "STREET"},
-        {QStringLiteral("Address #2"), "STREET2"}, {QStringLiteral("City"), "CITY"},
-        {QStringLiteral("State"), "STATE"},        {QStringLiteral("Zip/Postal"), "ZIP"},
-        {QStringLiteral("Country"), "COUNTRY"},    {QStringLiteral("Phone #1"), "PHONE"},
-        {QStringLiteral("Phone #2"), "PHONE2"},    {QStringLiteral("Fax"), "FAX"},
-        {QStringLiteral("E-Mail"), "EMAIL"},       {QStringLiteral("Codes"), "CODES"},
-        {QStringLiteral("Comments #1"), "USER1"},  {QStringLiteral("Comments #2"), "USER2"},
-    };
+    // The first name leads, then the settings order; each edit is labelled
+    // with its field's display label.
+    static const std::vector<std::pair<QString, std::string>> labels = [] {
+        std::vector<std::string> order = configurableFields();
+        std::stable_partition(order.begin(), order.end(), [](const std::string& f) { return f == "FNAME"; });
+        std::vector<std::pair<QString, std::string>> v;
+        for (const std::string& f : order) v.emplace_back(fieldLabel(QString::fromStdString(f)), f);
+        return v;
+    }();
     return labels;
 }
 
 TSpecifyFieldLengths::TSpecifyFieldLengths(FieldLengths& lengths, QWidget* parent)
-    : HelpDialog(2097, parent), lengths_(lengths) {
+    : HelpDialog(topic::FieldLengths, parent), lengths_(lengths) {
     setWindowTitle(QStringLiteral("Specify Field Lengths"));
     auto* grid = new QGridLayout;
     const auto& labels = fieldLabels();

@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 #include "common/Common.h"
 #include "common/ProfileFile.h"
 
@@ -40,9 +42,18 @@ void centreWindow(QWidget* window, QWidget* mainWindow) {
     if (window->windowFlags() & Qt::WindowMaximizeButtonHint) window->setWindowFlag(Qt::WindowSystemMenuHint, true);
     const QSize size = window->frameGeometry().size();
     QRect over;
+    QWidget* reference = mainWindow && mainWindow != window ? mainWindow : window;
     if (mainWindow && mainWindow != window && !mainWindow->isMaximized()) over = mainWindow->frameGeometry();
-    else over = screenRect(mainWindow && mainWindow != window ? mainWindow : window);
-    window->move(centredTopLeft(over, size));
+    else over = screenRect(reference);
+    QRect frame(centredTopLeft(over, size), size);
+    // Kept on the screen, the title bar first: a main window near an edge
+    // must not push its dialog out of reach.
+    if (QScreen* s = screenOf(reference)) {
+        const QRect area = s->availableGeometry();
+        frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() - frame.width() + 1)));
+        frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() - frame.height() + 1)));
+    }
+    window->move(frame.topLeft());
 }
 
 void restorePlacement(QWidget* window, const QString& className, ProfileFile& settings, QWidget* mainWindow) {

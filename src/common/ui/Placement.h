@@ -19,7 +19,8 @@ void restorePlacement(QWidget* window, const QString& className, ProfileFile& se
 // Writes the window's normal (not maximised) rectangle and whether it is maximised.
 void savePlacement(QWidget* window, const QString& className, ProfileFile& settings);
 // Centres a window over the main window, or on the screen when it is the main
-// window, when there is none or when the main window is maximised.
+// window, when there is none or when the main window is maximised; either
+// way kept on the screen.
 void centreWindow(QWidget* window, QWidget* mainWindow);
 
 }  // namespace brindle::common

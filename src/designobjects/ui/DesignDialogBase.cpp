@@ -14,44 +14,18 @@
 
 namespace brindle::designobjects {
 
-void centreOver(QWidget* window, QWidget* mainWindow) {
-    QRect frame = window->frameGeometry();
-    QScreen* screen = nullptr;
-    QPoint centre;
-    if (mainWindow && mainWindow != window && mainWindow->isVisible() && !mainWindow->isMaximized()) {
-        centre = mainWindow->frameGeometry().center();
-        screen = mainWindow->screen();
-    } else {
-        screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-        if (screen) centre = screen->availableGeometry().center();
-    }
-    frame.moveCenter(centre);
-    if (screen) {
-        // Keep the title bar reachable on the screen.
-        const QRect area = screen->availableGeometry();
-        frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() - frame.width() + 1)));
-        frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() - frame.height() + 1)));
-    }
-    window->move(frame.topLeft());
-}
-
 DesignDialog::DesignDialog(const QString& caption, int helpTopic, QWidget* parent)
-    : QDialog(parent), helpTopic_(helpTopic) {
+    : help::HelpDialog(helpTopic, parent) {
     setWindowTitle(caption);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     ok_ = new QPushButton(QStringLiteral("Ok"), this);
     ok_->setObjectName(QStringLiteral("okButton"));
     ok_->setDefault(true);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancel_->setObjectName(QStringLiteral("cancelButton"));
     cancel_->setAutoDefault(false);
-    help_ = new QPushButton(QStringLiteral("Help"), this);
-    help_->setObjectName(QStringLiteral("helpButton"));
-    help_->setAutoDefault(false);
+    help_ = makeHelpButton();
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help_, &QPushButton::clicked, this, [this] { help::showHelpTopic(helpTopic_, this); });
-    help::installHelpKey(this, helpTopic_);
 
     auto* outer = new QVBoxLayout(this);
     auto* buttons = new QHBoxLayout;
@@ -66,12 +40,6 @@ void DesignDialog::setContent(QLayout* content) {
     auto* outer = static_cast<QVBoxLayout*>(layout());
     outer->insertLayout(0, content, 1);
     outer->insertSpacing(1, 8);
-}
-
-int DesignDialog::execCentred(QWidget* mainWindow) {
-    adjustSize();
-    centreOver(this, mainWindow);
-    return exec();
 }
 
 // ---------------------------------------------------------------- colours

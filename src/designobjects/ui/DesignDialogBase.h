@@ -9,35 +9,27 @@
 #include <optional>
 
 #include "designobjects/DesignTypes.h"
+#include "help/ui/HelpDialog.h"
 
 class QLayout;
 class QPushButton;
 
 namespace brindle::designobjects {
 
-// Centres a window over `mainWindow` (on the screen when there is none, it is
-// hidden or maximised), kept on the screen.
-void centreOver(QWidget* window, QWidget* mainWindow);
-
-class DesignDialog : public QDialog {
+class DesignDialog : public help::HelpDialog {
     Q_OBJECT
 public:
     DesignDialog(const QString& caption, int helpTopic, QWidget* parent);
 
-    int helpTopic() const { return helpTopic_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
     QPushButton* helpButton() const { return help_; }
-
-    // Sizes the dialog to its content, centres it over `mainWindow` and runs it modally.
-    int execCentred(QWidget* mainWindow);
 
 protected:
     // Places the dialog's controls above the button row.
     void setContent(QLayout* content);
 
 private:
-    int helpTopic_;
     QPushButton* ok_;
     QPushButton* cancel_;
     QPushButton* help_;

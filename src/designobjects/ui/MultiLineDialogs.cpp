@@ -1,4 +1,5 @@
 #include "designobjects/ui/MultiLineDialogs.h"
+#include "help/HelpTopics.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -54,7 +55,7 @@ void LimitedTextEdit::contentsChanged(int position, int, int added) {
 // ---------------------------------------------------------------- "Multi-line Text Editor"
 
 TMultiLineEditor::TMultiLineEditor(QWidget* parent)
-    : DesignDialog(QStringLiteral("Multi-line Text Editor"), 40001, parent) {
+    : DesignDialog(QStringLiteral("Multi-line Text Editor"), help::topic::MultiLineTextEditor, parent) {
     edit_ = new LimitedTextEdit(kMaxMultiLineChars, this);
     edit_->setObjectName(QStringLiteral("linesEdit"));
     edit_->setMinimumSize(380, 200);
@@ -73,7 +74,7 @@ void TMultiLineEditor::setTextFont(const DesignFont& font) { edit_->setFont(draw
 // ---------------------------------------------------------------- "Address Label Layout"
 
 TAddressLayoutDialog::TAddressLayoutDialog(QWidget* parent)
-    : DesignDialog(QStringLiteral("Address Label Layout"), 40009, parent) {
+    : DesignDialog(QStringLiteral("Address Label Layout"), help::topic::AddressLabelLayout, parent) {
     auto box = [this](const QString& caption, const QString& name) {
         auto* b = new QCheckBox(caption, this);
         b->setObjectName(name);

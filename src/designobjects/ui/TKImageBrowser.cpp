@@ -1,4 +1,5 @@
 #include "designobjects/ui/TKImageBrowser.h"
+#include "help/HelpTopics.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -128,7 +129,7 @@ void PicturePreview::paintEvent(QPaintEvent*) {
 // ---------------------------------------------------------------- dialog
 
 TKImageBrowser::TKImageBrowser(QWidget* parent)
-    : DesignDialog(QStringLiteral("Load Image File "), 40003, parent),
+    : DesignDialog(QStringLiteral("Load Image File "), help::topic::PictureChooser, parent),
       loader_([](const QString& path) { return pictures::loadPictureFile(path); }),
       reportError_([this](const QString& title, const QString& message, bool warning) {
           QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Critical, title, message, QMessageBox::Ok,

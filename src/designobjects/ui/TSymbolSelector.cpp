@@ -1,4 +1,5 @@
 #include "designobjects/ui/TSymbolSelector.h"
+#include "help/HelpTopics.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -21,7 +22,7 @@ constexpr int kMaxGridWidth = 680;
 constexpr int kMaxGridHeight = 400;
 }  // namespace
 
-TSymbolSelector::TSymbolSelector(QWidget* parent) : DesignDialog(QStringLiteral("Symbol Selector"), 40005, parent) {
+TSymbolSelector::TSymbolSelector(QWidget* parent) : DesignDialog(QStringLiteral("Symbol Selector"), help::topic::SymbolSelector, parent) {
     fontButton_ = new QPushButton(this);
     fontButton_->setObjectName(QStringLiteral("fontButton"));
     fontButton_->setAutoDefault(false);

@@ -1,4 +1,5 @@
 #include "designobjects/ui/TextObjectDialogs.h"
+#include "help/HelpTopics.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -43,7 +44,7 @@ QStringList depthEntries() {
 
 // ---------------------------------------------------------------- "Text"
 
-TEditTextDialog::TEditTextDialog(QWidget* parent) : DesignDialog(QStringLiteral("Text"), 40004, parent) {
+TEditTextDialog::TEditTextDialog(QWidget* parent) : DesignDialog(QStringLiteral("Text"), help::topic::TextDialog, parent) {
     edit_ = new QLineEdit(this);
     edit_->setObjectName(QStringLiteral("textEdit"));
     edit_->setMinimumWidth(320);
@@ -124,7 +125,7 @@ void T3DSample::paintEvent(QPaintEvent* e) {
 // ---------------------------------------------------------------- "Text 3D Effects"
 
 T3DEffectsDialog::T3DEffectsDialog(const TKBaseLabel& sample, QWidget* parent)
-    : DesignDialog(QStringLiteral("Text 3D Effects"), 40008, parent) {
+    : DesignDialog(QStringLiteral("Text 3D Effects"), help::topic::Text3DEffects, parent) {
     shadowDirection_ = listOf({QStringLiteral("None"), QStringLiteral("Right"), QStringLiteral("Left"),
                                QStringLiteral("Lower Right"), QStringLiteral("Lower Left"), QStringLiteral("Down")},
                               QStringLiteral("shadowDirection"), this);
@@ -211,7 +212,7 @@ void T3DEffectsDialog::update3D() {
 
 // ---------------------------------------------------------------- "Select Field"
 
-TSelectFieldDialog::TSelectFieldDialog(QWidget* parent) : DesignDialog(QStringLiteral("Select Field"), 40007, parent) {
+TSelectFieldDialog::TSelectFieldDialog(QWidget* parent) : DesignDialog(QStringLiteral("Select Field"), help::topic::SelectField, parent) {
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("fieldList"));
     list_->setMinimumSize(220, 260);
@@ -235,7 +236,7 @@ int TSelectFieldDialog::selectedIndex() const {
 
 // ---------------------------------------------------------------- "Counter"
 
-TCounterDialog::TCounterDialog(QWidget* parent) : DesignDialog(QStringLiteral("Counter"), 40006, parent) {
+TCounterDialog::TCounterDialog(QWidget* parent) : DesignDialog(QStringLiteral("Counter"), help::topic::CounterDialog, parent) {
     before_ = new QLineEdit(this);
     before_->setObjectName(QStringLiteral("textBefore"));
     start_ = new QSpinBox(this);

@@ -87,9 +87,9 @@ TPreviewForm::TPreviewForm(RecordedDocument document, const QString& title, int 
     connect(m_prior, &QPushButton::clicked, this, &TPreviewForm::priorPage);
     connect(m_next, &QPushButton::clicked, this, &TPreviewForm::nextPage);
     connect(m_last, &QPushButton::clicked, this, &TPreviewForm::lastPage);
-    connect(help, &QPushButton::clicked, this, [this] { help::showHelpTopic(kHelpTopic, this); });
+    connect(help, &QPushButton::clicked, this, [this] { help::showHelpTopic(help::topic::PrintPreview, this); });
     connect(m_pageArea, &PreviewPage::pressed, this, &TPreviewForm::magnify);
-    help::installHelpKey(this, kHelpTopic);
+    help::installHelpKey(this, help::topic::PrintPreview);
 
     const bool paging = pageCount() >= 2;
     for (QPushButton* b : {m_first, m_prior, m_next, m_last}) b->setVisible(paging);

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "printing/DrawOps.h"
+#include "help/HelpTopics.h"
 
 #include <QDialog>
 
@@ -29,7 +30,6 @@ class PreviewPage;
 class TPreviewForm : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kHelpTopic = 1074;
     static constexpr int kWholePage = 1;
     static constexpr int kPageWidth = 2;
     // Zoom in and zoom out step through these percentages.

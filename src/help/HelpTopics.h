@@ -1,0 +1,88 @@
+#pragma once
+// Every help topic the program opens, by name: the windows' Help buttons and
+// F1, the Help menu and the links of the Getting Started page. No other code
+// writes a topic number; tests walk this list and fail for a topic without a
+// page in data/help.
+#include <array>
+#include <string_view>
+
+namespace brindle::help::topic {
+
+constexpr int HowToUseHelp = 0;
+constexpr int MainWindow = 1029;
+constexpr int NewDatabase = 1037;
+constexpr int FieldLengths = 2097;
+constexpr int Preferences = 1038;
+constexpr int SystemReindex = 1039;
+constexpr int AddressReindex = 1040;
+constexpr int DateSelector = 1025;
+constexpr int SearchBox = 1026;
+constexpr int FilterWindow = 1033;
+constexpr int BrowseWindow = 1034;
+constexpr int NewRecord = 1091;
+constexpr int Dialer = 1031;
+constexpr int PrintPreview = 1074;
+constexpr int ImportDbf = 1021;
+constexpr int ImportAscii = 1023;
+constexpr int AsciiMatch = 1024;
+constexpr int ImportOlder = 1092;
+constexpr int Export = 1047;
+// Label stock: the setup list and its layout dialogs.
+constexpr int LabelSetup = 1075;
+constexpr int LabelLayout = 1049;
+constexpr int SelectLabelTemplate = 1048;
+constexpr int UserDefinedLabelLayout = 1050;
+constexpr int AddingAndChanging = 1030;
+constexpr int DeletingRecords = 2099;
+constexpr int TechnicalSupport = 1015;
+constexpr int FrequentlyAskedQuestions = 911;
+constexpr int FaqPage = 2098;  // the Getting Started page's "FREQUENTLY ASKED QUESTIONS" link
+// The design objects' dialogs.
+constexpr int MultiLineTextEditor = 40001;
+constexpr int PictureChooser = 40003;
+constexpr int TextDialog = 40004;
+constexpr int SymbolSelector = 40005;
+constexpr int CounterDialog = 40006;
+constexpr int SelectField = 40007;
+constexpr int Text3DEffects = 40008;
+constexpr int AddressLabelLayout = 40009;
+
+struct Named {
+    std::string_view name;
+    int number;
+};
+
+// All of the above, for the tests that check every topic has its page.
+constexpr std::array<Named, 29> all = {{
+    {"HowToUseHelp", HowToUseHelp},
+    {"MainWindow", MainWindow},
+    {"NewDatabase", NewDatabase},
+    {"FieldLengths", FieldLengths},
+    {"Preferences", Preferences},
+    {"SystemReindex", SystemReindex},
+    {"AddressReindex", AddressReindex},
+    {"DateSelector", DateSelector},
+    {"SearchBox", SearchBox},
+    {"FilterWindow", FilterWindow},
+    {"BrowseWindow", BrowseWindow},
+    {"NewRecord", NewRecord},
+    {"Dialer", Dialer},
+    {"PrintPreview", PrintPreview},
+    {"ImportDbf", ImportDbf},
+    {"ImportAscii", ImportAscii},
+    {"AddingAndChanging", AddingAndChanging},
+    {"DeletingRecords", DeletingRecords},
+    {"TechnicalSupport", TechnicalSupport},
+    {"FrequentlyAskedQuestions", FrequentlyAskedQuestions},
+    {"FaqPage", FaqPage},
+    {"MultiLineTextEditor", MultiLineTextEditor},
+    {"PictureChooser", PictureChooser},
+    {"TextDialog", TextDialog},
+    {"SymbolSelector", SymbolSelector},
+    {"CounterDialog", CounterDialog},
+    {"SelectField", SelectField},
+    {"Text3DEffects", Text3DEffects},
+    {"AddressLabelLayout", AddressLabelLayout},
+}};
+
+}  // namespace brindle::help::topic
