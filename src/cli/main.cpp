@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "Commands.h"
+#include "ProgressBar.h"
 
 namespace {
 
@@ -20,9 +21,17 @@ void quietToolkit(QtMsgType type, const QMessageLogContext&, const QString& mess
     }
 }
 
+// Exit status of a program ended by Ctrl+C (128 + SIGINT), as shells report it.
+constexpr int kExitInterrupted = 130;
+
 }  // namespace
 
 int main(int argc, char** argv) {
     qInstallMessageHandler(quietToolkit);
-    return brindle::cli::runCli(argc, argv);
+    // Ctrl+C during a pack or tag build cancels it, so that it leaves the old
+    // files (and no scratch files) behind instead of being cut off.
+    brindle::cli::ProgressBar::catchInterrupt();
+    const int status = brindle::cli::runCli(argc, argv);
+    if (brindle::cli::ProgressBar::interrupted()) return kExitInterrupted;
+    return status;
 }

@@ -153,12 +153,16 @@ public:
         if (keyPos_ - stored < entryPos_ + layout_.entryBytes) return false;
         keyPos_ -= stored;
         std::memcpy(page_ + keyPos_, key + dup, std::size_t(stored));
-        const std::uint64_t v = std::uint64_t(recno) | (std::uint64_t(dup) << layout_.recBits) |
-                                (std::uint64_t(trail) << (layout_.recBits + layout_.dupBits));
-        for (int b = 0; b < layout_.entryBytes; ++b) page_[entryPos_ + b] = std::uint8_t(v >> (8 * b));
-        entryPos_ += layout_.entryBytes;
+        putEntry(recno, dup, trail);
         prev_ = key;
-        ++count_;
+        prevTrail_ = trail;
+        return true;
+    }
+    // Appends an entry whose key equals the one added last on this page
+    // (what add() would store for it: nothing but the counts).
+    bool addRepeat(std::uint32_t recno) {
+        if (!prev_ || keyPos_ < entryPos_ + layout_.entryBytes) return false;
+        putEntry(recno, kl_ - prevTrail_, prevTrail_);
         return true;
     }
     // Writes the leaf header fields that describe the entries.
@@ -176,6 +180,14 @@ public:
     std::size_t count() const { return count_; }
 
 private:
+    void putEntry(std::uint32_t recno, int dup, int trail) {
+        const std::uint64_t v = std::uint64_t(recno) | (std::uint64_t(dup) << layout_.recBits) |
+                                (std::uint64_t(trail) << (layout_.recBits + layout_.dupBits));
+        for (int b = 0; b < layout_.entryBytes; ++b) page_[entryPos_ + b] = std::uint8_t(v >> (8 * b));
+        entryPos_ += layout_.entryBytes;
+        ++count_;
+    }
+
     std::uint8_t* page_;
     int kl_;
     char fill_;
@@ -183,6 +195,7 @@ private:
     int entryPos_ = kLeafHeader;
     int keyPos_ = int(kPageSize);
     const char* prev_ = nullptr;
+    int prevTrail_ = 0;
     std::size_t count_ = 0;
 };
 

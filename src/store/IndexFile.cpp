@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -19,6 +20,7 @@
 
 #include "store/CdxPage.h"
 #include "store/FileLock.h"
+#include "store/TagSort.h"
 
 namespace brindle::store {
 namespace {
@@ -64,201 +66,215 @@ std::string upperAscii(std::string_view s) {
     return r;
 }
 
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 std::string trimName(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
     return std::string(s);
 }
 
 // ---------------------------------------------------------------------------
-// Bulk build: sort the keys and lay the pages out packed full, with page
-// pointers relative to the start of the image (patched when it is placed).
+// Bulk build: a tag's pages laid out from its entries in key order, leaves
+// packed full one after the other, then each level of interior nodes, the
+// root last. Pages are numbered from `base` (their place in the file, or 0
+// for an image put aside and placed later) and handed out in order through
+// a buffer; only the entries of the interior levels are kept, in spools
+// that go to the scratch file when large.
 
-struct BuiltImage {
-    std::vector<std::uint8_t> pages;
-    std::uint32_t rootRel = 0;
-    std::uint64_t count = 0;
-    std::exception_ptr error;
-    bool ready = false;
-};
+constexpr std::uint64_t kMaxFileSize = 0xFFFFFE00u;
 
-// Sort entries carry the first 16 key bytes and the record number, so that
-// most comparisons never touch the key array; `index` has its top bit set
-// when the key holds more than fill bytes past its first 16.
-struct SortItem {
-    std::uint64_t p1;
-    std::uint64_t p2;
-    std::uint32_t index;
-    std::uint32_t recno;
-};
-constexpr std::uint32_t kLongTail = 0x80000000u;
+class ImageWriter {
+public:
+    using Out = std::function<void(const std::uint8_t* pages, std::size_t count)>;
+    ImageWriter(Out out, std::uint32_t base, const IndexTagInfo& info, std::uint32_t maxRecno,
+                tagsort::Scratch& scratch, const tagsort::Limits& limits, const std::string& path)
+        : out_(std::move(out)), base_(base), kl_(info.keyLength), fill_(info.charKeys ? ' ' : '\0'),
+          unique_(info.unique), layout_(leafLayoutFor(maxRecno, info.keyLength)), scratch_(scratch),
+          limits_(limits), path_(path) {
+        buf_.resize(std::max<std::size_t>(limits.pageBuffer, 2 * kPageSize));
+        for (auto& k : keys_) k.assign(std::size_t(kl_), fill_);
+        level_ = std::make_unique<tagsort::Spool>(scratch_, childSize(), limits_.spoolMemory);
+    }
 
-// Sorts by the top 16 bits first (one counting pass), then each bucket on
-// its own; the buckets split between two threads without a merge. Buckets
-// already in order (long runs of one key arriving in record order) are only
-// checked.
-void sortEntries(std::vector<SortItem>& items, std::vector<SortItem>& scratch, const char* keys, int kl,
-                 int threads) {
-    auto less = [keys, kl](const SortItem& a, const SortItem& b) {
-        if (a.p1 != b.p1) return a.p1 < b.p1;
-        if (a.p2 != b.p2) return a.p2 < b.p2;
-        if (kl > 16 && ((a.index | b.index) & kLongTail)) {
-            const int c = std::memcmp(keys + std::size_t(a.index & ~kLongTail) * kl + 16,
-                                      keys + std::size_t(b.index & ~kLongTail) * kl + 16, std::size_t(kl - 16));
-            if (c) return c < 0;
+    // Entries arrive in order; a unique tag keeps the first record of each
+    // key. `same`: the key is known to equal the previous entry's.
+    void add(const char* key, std::uint32_t recno, bool same) {
+        if (same && count_) {
+            if (unique_) return;
+            if (!writer_->addRepeat(recno)) {
+                closeLeaf(true);
+                openLeaf();
+                writer_->add(keys_[cur_ ^ 1].data(), recno);
+            }
+            lastRecno_ = recno;
+            ++count_;
+            ++inLeaf_;
+            return;
         }
-        return a.recno < b.recno;
-    };
-    const std::size_t n = items.size();
-    if (n < 4096) {
-        std::sort(items.begin(), items.end(), less);
-        return;
-    }
-    std::vector<std::size_t> start(65537, 0);
-    for (const auto& it : items) ++start[(it.p1 >> 48) + 1];
-    for (std::size_t b = 1; b <= 65536; ++b) start[b] += start[b - 1];
-    scratch.resize(n);
-    {
-        std::vector<std::size_t> pos(start.begin(), start.end() - 1);
-        for (const auto& it : items) scratch[pos[it.p1 >> 48]++] = it;
-    }
-    items.swap(scratch);
-    auto sortBuckets = [&](std::size_t from, std::size_t to) {
-        for (std::size_t b = from; b < to; ++b) {
-            const auto first = items.begin() + std::ptrdiff_t(start[b]), last = items.begin() + std::ptrdiff_t(start[b + 1]);
-            if (last - first > 1 && !std::is_sorted(first, last, less)) std::sort(first, last, less);
+        if (unique_ && count_ && std::memcmp(key, keys_[cur_ ^ 1].data(), std::size_t(kl_)) == 0) return;
+        char* k = keys_[cur_].data();
+        std::memcpy(k, key, std::size_t(kl_));
+        if (!leafOpen_) openLeaf();
+        if (!writer_->add(k, recno)) {
+            closeLeaf(true);
+            openLeaf();
+            writer_->add(k, recno);  // an empty leaf takes any key
         }
-    };
-    if (threads < 2) {
-        sortBuckets(0, 65536);
-        return;
+        lastRecno_ = recno;
+        cur_ ^= 1;
+        ++count_;
+        ++inLeaf_;
     }
-    std::size_t split = 0;
-    while (split < 65536 && start[split + 1] < n / 2) ++split;
-    std::thread other([&] { sortBuckets(0, split); });
-    sortBuckets(split, 65536);
-    other.join();
-}
 
-// Reused between tags so that each build does not fault in fresh memory.
-struct BuildScratch {
-    std::vector<SortItem> items;
-    std::vector<SortItem> spare;
-};
-
-BuiltImage buildImage(const TagBuild& b, char fill, int sortThreads, const std::atomic<bool>& cancel,
-                      BuildScratch& scratch) {
-    BuiltImage img;
-    const int kl = b.info.keyLength;
-    const std::size_t n = b.recnos.size();
-    if (n >= kLongTail) throw StoreError("too many keys for one tag");
-    const char* keys = b.keys.data();
-    std::vector<SortItem>& items = scratch.items;
-    items.resize(n);
-    std::uint32_t maxRec = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto* k = reinterpret_cast<const std::uint8_t*>(keys + i * kl);
-        std::uint64_t p1 = 0, p2 = 0;
-        for (int j = 0; j < 8; ++j) p1 = (p1 << 8) | (j < kl ? k[j] : 0);
-        for (int j = 8; j < 16; ++j) p2 = (p2 << 8) | (j < kl ? k[j] : 0);
-        std::uint32_t index = std::uint32_t(i);
-        if (kl > 16 && kl - trailOf(keys + i * kl, kl, fill) > 16) index |= kLongTail;
-        items[i] = {p1, p2, index, b.recnos[i]};
-        maxRec = std::max(maxRec, b.recnos[i]);
+    void finish() {
+        if (pages_ == 0) openLeaf();  // no entries: one empty leaf
+        if (leafOpen_) closeLeaf(false);
+        if (pages_ == 1) putLe16(buf_.data(), kAttrLeaf | kAttrRoot);  // still in the buffer
+        const std::size_t cap = std::size_t(interiorCapacity(kl_));
+        const std::size_t cs = childSize();
+        while (level_->size() > 1) {
+            const std::uint64_t total = level_->size();
+            const std::uint64_t nodes = (total + cap - 1) / cap;
+            auto up = std::make_unique<tagsort::Spool>(scratch_, cs, limits_.spoolMemory);
+            tagsort::Spool::Reader reader(*level_);
+            const char* pending = nullptr;
+            std::size_t available = 0;
+            std::uint64_t taken = 0;
+            for (std::uint64_t k = 0; k < nodes; ++k) {
+                const std::uint64_t pageNo = pages_;
+                std::uint8_t* page = newPage();
+                const std::uint64_t n = std::min<std::uint64_t>(cap, total - taken);
+                putLe16(page, nodes == 1 ? kAttrRoot : 0);
+                putLe16(page + 2, std::uint32_t(n));
+                putLe32(page + 4, k ? offsetOf(pageNo - 1) : kNoPage);
+                putLe32(page + 8, k + 1 < nodes ? offsetOf(pageNo + 1) : kNoPage);
+                std::uint8_t* p = page + 12;
+                const char* child = nullptr;
+                for (std::uint64_t c = 0; c < n; ++c) {
+                    if (available == 0 && (available = reader.next(pending)) == 0)
+                        throw StoreError(path_ + ": interior entries of the new tag were lost");
+                    child = pending;
+                    pending += cs;
+                    --available;
+                    std::memcpy(p, child, std::size_t(kl_));
+                    putBe32(p + kl_, childRecno(child));
+                    putBe32(p + kl_ + 4, childPage(child));
+                    p += kl_ + 8;
+                }
+                taken += n;
+                pushChild(*up, child, childRecno(child), offsetOf(pageNo));
+            }
+            level_ = std::move(up);
+        }
+        flushPages();
+        root_ = offsetOf(pages_ - 1);
     }
-    sortEntries(items, scratch.spare, keys, kl, sortThreads);
-    if (cancel) return img;
-    auto keyOf = [&](std::size_t i) { return keys + std::size_t(items[i].index & ~kLongTail) * kl; };
-    if (b.info.unique && n > 1) {
-        // A unique tag keeps the first record of each key.
-        std::size_t w = 1;
-        for (std::size_t i = 1; i < n; ++i)
-            if (std::memcmp(keyOf(i), keyOf(w - 1), std::size_t(kl)) != 0) items[w++] = items[i];
-        items.resize(w);
-    }
-    const std::size_t count = items.size();
-    img.count = count;
-    const LeafLayout layout = leafLayoutFor(maxRec, kl);
-    struct Child {
-        const char* key;
-        std::uint32_t recno;
-        std::uint32_t rel;
-    };
-    std::vector<Child> level;
 
-    // Leaves, packed full in one pass over the sorted entries.
-    std::vector<std::uint8_t>& pages = img.pages;
-    pages.reserve(std::max<std::size_t>(kPageSize, count * std::size_t(layout.entryBytes + 4)));
-    std::size_t i = 0;
-    do {
-        const std::size_t pageNo = pages.size() / kPageSize;
-        pages.resize(pages.size() + kPageSize, 0);
-        std::uint8_t* page = pages.data() + pageNo * kPageSize;
+    std::uint64_t count() const { return count_; }
+    std::uint32_t root() const { return root_; }
+    std::uint64_t bytes() const { return pages_ * kPageSize; }
+
+private:
+    std::size_t childSize() const { return std::size_t(kl_) + 8; }
+    // An entry of an interior level: the child's last key, its record
+    // number and the child's page.
+    static std::uint32_t u32At(const char* p) {
+        std::uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+    std::uint32_t childRecno(const char* c) const { return u32At(c + kl_); }
+    std::uint32_t childPage(const char* c) const { return u32At(c + kl_ + 4); }
+    void pushChild(tagsort::Spool& spool, const char* key, std::uint32_t recno, std::uint32_t page) {
+        char rec[kMaxKeyLength + 8];
+        std::memcpy(rec, key, std::size_t(kl_));
+        std::memcpy(rec + kl_, &recno, 4);
+        std::memcpy(rec + kl_ + 4, &page, 4);
+        spool.append(rec, 1);
+    }
+    std::uint32_t offsetOf(std::uint64_t pageNo) const { return std::uint32_t(base_ + pageNo * kPageSize); }
+
+    std::uint8_t* newPage() {
+        if (std::uint64_t(base_) + (pages_ + 1) * kPageSize > kMaxFileSize)
+            throw StoreError(path_ + ": index file would grow too large");
+        if (used_ == buf_.size()) flushPages();
+        std::uint8_t* page = buf_.data() + used_;
+        std::memset(page, 0, kPageSize);
+        used_ += kPageSize;
+        ++pages_;
+        return page;
+    }
+    void flushPages() {
+        if (used_ == 0) return;
+        out_(buf_.data(), used_ / kPageSize);
+        used_ = 0;
+    }
+    void openLeaf() {
+        std::uint8_t* page = newPage();
+        leafNo_ = pages_ - 1;
         putLe16(page, kAttrLeaf);
-        putLe32(page + 4, pageNo ? std::uint32_t((pageNo - 1) * kPageSize) : kNoPage);
+        putLe32(page + 4, leafNo_ ? offsetOf(leafNo_ - 1) : kNoPage);
         putLe32(page + 8, kNoPage);
-        if (pageNo) putLe32(page - kPageSize + 8, std::uint32_t(pageNo * kPageSize));
-        LeafWriter w(page, kl, fill, layout);
-        const std::size_t s = i;
-        for (; i < count; ++i) {
-            if (i + 8 < count) __builtin_prefetch(keyOf(i + 8));
-            if (!w.add(keyOf(i), items[i].recno)) break;
-        }
-        w.finish();
-        if (i > s) level.push_back({keyOf(i - 1), items[i - 1].recno, std::uint32_t(pageNo * kPageSize)});
-        if ((pageNo & 1023) == 0 && cancel) return img;
-    } while (i < count);
-    const std::size_t leaves = pages.size() / kPageSize;
-    if (leaves == 1) putLe16(pages.data(), kAttrLeaf | kAttrRoot);
-
-    // Interior levels, each node full.
-    const std::size_t cap = std::size_t(interiorCapacity(kl));
-    while (level.size() > 1) {
-        const std::size_t sz = (level.size() + cap - 1) / cap;
-        const std::size_t first = pages.size() / kPageSize;
-        pages.resize(pages.size() + sz * kPageSize, 0);
-        std::vector<Child> up;
-        up.reserve(sz);
-        for (std::size_t k = 0; k < sz; ++k) {
-            const std::size_t pageNo = first + k;
-            std::uint8_t* page = pages.data() + pageNo * kPageSize;
-            const std::size_t s = k * cap, e = std::min(level.size(), s + cap);
-            putLe16(page, sz == 1 ? kAttrRoot : 0);
-            putLe16(page + 2, std::uint32_t(e - s));
-            putLe32(page + 4, k ? std::uint32_t((pageNo - 1) * kPageSize) : kNoPage);
-            putLe32(page + 8, k + 1 < sz ? std::uint32_t((pageNo + 1) * kPageSize) : kNoPage);
-            std::uint8_t* p = page + 12;
-            for (std::size_t c = s; c < e; ++c) {
-                std::memcpy(p, level[c].key, std::size_t(kl));
-                putBe32(p + kl, level[c].recno);
-                putBe32(p + kl + 4, level[c].rel);
-                p += kl + 8;
-            }
-            up.push_back({level[e - 1].key, level[e - 1].recno, std::uint32_t(pageNo * kPageSize)});
-        }
-        level.swap(up);
+        leaf_ = page;
+        writer_.emplace(page, kl_, fill_, layout_);
+        leafOpen_ = true;
+        inLeaf_ = 0;
     }
-    img.rootRel = std::uint32_t(pages.size() - kPageSize);
-    return img;
-}
-
-// Moves an image's relative page pointers to its place in the file.
-void relocateImage(BuiltImage& img, std::uint32_t base, int kl) {
-    const std::size_t pages = img.pages.size() / kPageSize;
-    for (std::size_t i = 0; i < pages; ++i) {
-        std::uint8_t* page = img.pages.data() + i * kPageSize;
-        for (int off : {4, 8}) {
-            const std::uint32_t v = le32(page + off);
-            if (v != kNoPage) putLe32(page + off, v + base);
-        }
-        if (!(le16(page) & kAttrLeaf)) {
-            const int count = le16(page + 2);
-            for (int k = 0; k < count; ++k) {
-                std::uint8_t* c = page + 12 + k * (kl + 8) + kl + 4;
-                putBe32(c, be32(c) + base);
-            }
-        }
+    void closeLeaf(bool more) {
+        writer_->finish();
+        if (more) putLe32(leaf_ + 8, offsetOf(leafNo_ + 1));
+        if (inLeaf_ > 0) pushChild(*level_, keys_[cur_ ^ 1].data(), lastRecno_, offsetOf(leafNo_));
+        writer_.reset();
+        leafOpen_ = false;
     }
-    img.rootRel += base;
+
+    Out out_;
+    std::uint32_t base_;
+    int kl_;
+    char fill_;
+    bool unique_;
+    LeafLayout layout_;
+    tagsort::Scratch& scratch_;
+    const tagsort::Limits& limits_;
+    const std::string& path_;
+    std::vector<std::uint8_t> buf_;
+    std::size_t used_ = 0;
+    std::uint64_t pages_ = 0;
+    std::string keys_[2];  // the entry being added and the one before, for the leaf's compression
+    int cur_ = 0;
+    std::optional<LeafWriter> writer_;
+    std::uint8_t* leaf_ = nullptr;
+    std::uint64_t leafNo_ = 0;
+    bool leafOpen_ = false;
+    std::size_t inLeaf_ = 0;
+    std::uint32_t lastRecno_ = 0;
+    std::uint64_t count_ = 0;
+    std::uint32_t root_ = 0;
+    std::unique_ptr<tagsort::Spool> level_;  // entries of the next level up
+};
+
+// Moves the page pointers of an image put aside (numbered from 0) to its
+// place in the file, checking each against the image's size.
+bool relocatePage(std::uint8_t* page, std::uint32_t base, std::uint64_t imageBytes, int kl) {
+    auto move = [&](std::uint8_t* at, bool bigEndian) {
+        const std::uint32_t v = bigEndian ? be32(at) : le32(at);
+        if (v == kNoPage && !bigEndian) return true;
+        if (v % kPageSize != 0 || v >= imageBytes) return false;
+        bigEndian ? putBe32(at, v + base) : putLe32(at, v + base);
+        return true;
+    };
+    const std::uint16_t attr = le16(page);
+    if (attr > (kAttrLeaf | kAttrRoot) || !move(page + 4, false) || !move(page + 8, false)) return false;
+    if (attr & kAttrLeaf) return true;
+    const int count = le16(page + 2);
+    if (count < 1 || count > interiorCapacity(kl)) return false;
+    for (int k = 0; k < count; ++k)
+        if (!move(page + 12 + k * (kl + 8) + kl + 4, true)) return false;
+    return true;
 }
 
 class IndexFileImpl;
@@ -382,6 +398,9 @@ public:
     }
     IndexTag* buildTag(TagBuild build, const ProgressFn& progress) override;
     void buildTags(std::vector<TagBuild> builds, const ProgressFn& progress) override;
+    std::unique_ptr<tagsort::TagKeySorter> gatherKeys(std::vector<IndexTagInfo> tags, const BuildOptions& options,
+                                                      std::uint64_t expectedRecords) override;
+    void buildTags(tagsort::TagKeySorter& keys, const ProgressFn& progress) override;
     void dropTag(std::string_view name) override;
     void flush() override;
     void sync() override {
@@ -414,6 +433,8 @@ public:
         return "tag " + t.info_.name + ": ";
     }
     NodePtr loadNode(std::uint32_t offset, TagImpl& t);
+    // A node as cached, or decoded into `scratch` without caching it.
+    const Node& peekNode(std::uint32_t offset, TagImpl& t, Node& scratch);
     NodePtr newNode(TagImpl& t, bool leaf);
     void freePage(std::uint32_t offset);
     void beginChange();  // before any change: writable check, dirty mark, cache trim
@@ -429,7 +450,21 @@ public:
 
     void openExisting();
     void createEmpty();
-    TagImpl* installImage(const TagBuild& b, BuiltImage& img);
+    // A tag being written by a bulk build: where its header and pages go,
+    // and the pages of the tag it replaces (freed once it is complete).
+    struct Slot {
+        IndexTagInfo info;
+        TagImpl* existing = nullptr;
+        std::vector<std::uint32_t> oldPages;
+        std::uint32_t headerOffset = 0;
+        std::uint64_t sizeBefore = 0;
+        std::uint32_t base = 0;
+    };
+    Slot reserveTag(const IndexTagInfo& info);
+    void completeTag(Slot& slot, std::uint32_t root, std::uint64_t count, std::uint64_t bytes);
+    void abandonTag(const Slot& slot);
+    void placeAside(const Slot& slot, const tagsort::Spool& pages, int keyLength);
+    void validateInfo(const IndexTagInfo& info) const;
     void validateBuild(const TagBuild& b) const;
     void loadFreeList();
     void writeNode(const Node& n);
@@ -512,6 +547,19 @@ NodePtr IndexFileImpl::loadNode(std::uint32_t offset, TagImpl& t) {
     cache_.emplace(offset, n);
     cacheBytes_ += memoryOf(*n);
     return n;
+}
+
+const Node& IndexFileImpl::peekNode(std::uint32_t offset, TagImpl& t, Node& scratch) {
+    if (cache_.count(offset)) return *loadNode(offset, t);
+    checkPointer(offset, t);
+    std::uint8_t page[kPageSize];
+    readAt(offset, page, kPageSize);
+    scratch.offset = offset;
+    scratch.keyLength = t.info_.keyLength;
+    scratch.fill = t.fill_;
+    const std::string problem = decodeNode(page, scratch);
+    if (!problem.empty()) fail(tagLabel(t) + "page " + std::to_string(offset) + ": " + problem);
+    return scratch;
 }
 
 void IndexFileImpl::loadFreeList() {
@@ -883,12 +931,9 @@ void IndexFileImpl::createEmpty() {
 // ---------------------------------------------------------------------------
 // Building and dropping tags
 
-void IndexFileImpl::validateBuild(const TagBuild& b) const {
-    const auto& i = b.info;
+void IndexFileImpl::validateInfo(const IndexTagInfo& i) const {
     if (i.keyLength < 1 || i.keyLength > kMaxKeyLength)
         throw StoreError(path_ + ": key length " + std::to_string(i.keyLength) + " is out of range");
-    if (b.keys.size() != b.recnos.size() * std::size_t(i.keyLength))
-        throw StoreError(path_ + ": keys do not match the record count");
     if (i.expression.size() + i.forExpression.size() + 2 > kHeaderSize - hPool)
         throw StoreError(path_ + ": key expression too long");
     if (kind_ == Kind::Compound) {
@@ -899,141 +944,305 @@ void IndexFileImpl::validateBuild(const TagBuild& b) const {
     }
 }
 
+void IndexFileImpl::validateBuild(const TagBuild& b) const {
+    const auto& i = b.info;
+    if (i.keyLength < 1 || i.keyLength > kMaxKeyLength)
+        throw StoreError(path_ + ": key length " + std::to_string(i.keyLength) + " is out of range");
+    if (b.keys.size() != b.recnos.size() * std::size_t(i.keyLength))
+        throw StoreError(path_ + ": keys do not match the record count");
+    validateInfo(i);
+}
+
 void TagImpl::collectPages(std::vector<std::uint32_t>& out) {
     // Every page of the tree; a damaged tree gives up what it cannot reach.
+    // Pages not in the cache are read without being cached, so that
+    // replacing a large tag does not fill memory with its old pages.
     std::unordered_set<std::uint32_t> seen;
     std::vector<std::pair<std::uint32_t, int>> stack{{root_, 0}};
+    Node scratch;
     try {
         while (!stack.empty()) {
             auto [off, depth] = stack.back();
             stack.pop_back();
             if (depth > kMaxDepth || !seen.insert(off).second) continue;
-            auto n = file_->loadNode(off, *this);
+            const Node& n = file_->peekNode(off, *this, scratch);
             out.push_back(off);
-            if (!n->leaf)
-                for (auto c : n->children) stack.push_back({c, depth + 1});
+            if (!n.leaf)
+                for (auto c : n.children) stack.push_back({c, depth + 1});
         }
     } catch (const FormatError&) {
     }
 }
 
-TagImpl* IndexFileImpl::installImage(const TagBuild& b, BuiltImage& img) {
-    IndexTagInfo info = b.info;
-    info.name = kind_ == Kind::Compound ? upperAscii(info.name) : fileStem();
-    TagImpl* existing = kind_ == Kind::Compound ? static_cast<TagImpl*>(findTag(info.name))
-                                                : (tags_.empty() ? nullptr : tags_[0].get());
-    std::vector<std::uint32_t> oldPages;
-    if (existing) existing->collectPages(oldPages);
-    std::uint32_t headerOffset;
-    if (existing) {
-        headerOffset = existing->headerOffset_;
+IndexFileImpl::Slot IndexFileImpl::reserveTag(const IndexTagInfo& info) {
+    Slot s;
+    s.info = info;
+    s.info.name = kind_ == Kind::Compound ? upperAscii(info.name) : fileStem();
+    s.existing = kind_ == Kind::Compound ? static_cast<TagImpl*>(findTag(s.info.name))
+                                         : (tags_.empty() ? nullptr : tags_[0].get());
+    if (s.existing) s.existing->collectPages(s.oldPages);
+    s.sizeBefore = fileSize_;
+    if (s.existing) {
+        s.headerOffset = s.existing->headerOffset_;
     } else if (kind_ == Kind::Single) {
-        headerOffset = 0;
+        s.headerOffset = 0;
         fileSize_ = std::max<std::uint64_t>(fileSize_, kHeaderSize);
     } else {
-        headerOffset = std::uint32_t(fileSize_);
+        s.headerOffset = std::uint32_t(fileSize_);
         fileSize_ += kHeaderSize;
     }
-    if (fileSize_ + img.pages.size() > 0xFFFFFE00u) throw StoreError(path_ + ": index file would grow too large");
-    const std::uint32_t base = std::uint32_t(fileSize_);
-    relocateImage(img, base, info.keyLength);
-    writeAt(base, img.pages.data(), img.pages.size());
-    fileSize_ += img.pages.size();
-    TagImpl* t = existing;
+    if (fileSize_ + kPageSize > kMaxFileSize) {
+        fileSize_ = s.sizeBefore;
+        throw StoreError(path_ + ": index file would grow too large");
+    }
+    s.base = std::uint32_t(fileSize_);
+    return s;
+}
+
+// The tag's pages lie complete after its header: the tag takes them over,
+// the pages of the tag it replaces go to the free list.
+void IndexFileImpl::completeTag(Slot& s, std::uint32_t root, std::uint64_t count, std::uint64_t bytes) {
+    fileSize_ = std::uint64_t(s.base) + bytes;
+    TagImpl* t = s.existing;
     if (!t) {
-        auto fresh = std::make_unique<TagImpl>(this, info, headerOffset, false);
+        auto fresh = std::make_unique<TagImpl>(this, s.info, s.headerOffset, false);
         t = fresh.get();
         tags_.push_back(std::move(fresh));
     } else {
-        t->info_ = info;
-        t->fill_ = info.charKeys ? ' ' : '\0';
+        t->info_ = s.info;
+        t->fill_ = s.info.charKeys ? ' ' : '\0';
     }
-    t->root_ = img.rootRel;
-    t->count_ = std::int64_t(img.count);
+    t->root_ = root;
+    t->count_ = std::int64_t(count);
     ++t->version_;
     t->headerDirty_ = true;
-    for (auto p : oldPages) freePage(p);
+    for (auto p : s.oldPages) freePage(p);
     writeHeader(*t);
-    if (!existing && directory_) {
-        std::string key = info.name;
+    if (!s.existing && directory_) {
+        std::string key = s.info.name;
         key.resize(kDirectoryKeyLength, ' ');
-        directory_->doInsert(key.data(), headerOffset);
+        directory_->doInsert(key.data(), s.headerOffset);
     }
-    img.pages.clear();
-    img.pages.shrink_to_fit();
-    return t;
+}
+
+// Forgets a tag that was not completed: the file ends where it ended before.
+void IndexFileImpl::abandonTag(const Slot& s) {
+    fileSize_ = s.sizeBefore;
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0 && std::uint64_t(st.st_size) > fileSize_) {
+        if (::ftruncate(fd_, off_t(fileSize_)) != 0) {
+            // The pages past the end stay unused; nothing refers to them.
+        }
+    }
+}
+
+void IndexFileImpl::placeAside(const Slot& slot, const tagsort::Spool& pages, int keyLength) {
+    const std::uint64_t bytes = pages.size() * kPageSize;
+    if (std::uint64_t(slot.base) + bytes > kMaxFileSize) throw StoreError(path_ + ": index file would grow too large");
+    tagsort::Spool::Reader reader(pages);
+    std::vector<std::uint8_t> buf;
+    std::uint64_t at = 0;
+    const char* data = nullptr;
+    for (std::size_t count; (count = reader.next(data)) > 0;) {
+        const auto* from = reinterpret_cast<const std::uint8_t*>(data);
+        buf.assign(from, from + count * kPageSize);
+        for (std::size_t p = 0; p < count; ++p)
+            if (!relocatePage(buf.data() + p * kPageSize, slot.base, bytes, keyLength))
+                throw StoreError(path_ + ": a page of the new tag did not read back as it was laid out");
+        writeAt(std::uint64_t(slot.base) + at, buf.data(), buf.size());
+        at += buf.size();
+    }
+    if (at != bytes) throw StoreError(path_ + ": pages of the new tag were lost");
 }
 
 IndexTag* IndexFileImpl::buildTag(TagBuild build, const ProgressFn& progress) {
     validateBuild(build);
-    beginChange();
     if (progress && !progress(0)) throw CancelledError(path_ + ": tag build cancelled");
-    std::atomic<bool> cancel{false};
-    BuildScratch scratch;
-    BuiltImage img = buildImage(build, build.info.charKeys ? ' ' : '\0', 2, cancel, scratch);
-    build.keys.clear();
-    build.keys.shrink_to_fit();
-    TagImpl* t = installImage(build, img);
-    flush();
+    const std::string name = upperAscii(build.info.name);
+    std::vector<TagBuild> one;
+    one.push_back(std::move(build));
+    buildTags(std::move(one), {});
     if (progress) progress(100);
-    return t;
+    return kind_ == Kind::Compound ? findTag(name) : tags_.front().get();
 }
 
 void IndexFileImpl::buildTags(std::vector<TagBuild> builds, const ProgressFn& progress) {
     if (builds.empty()) return;
     if (kind_ == Kind::Single && builds.size() > 1) throw StoreError(path_ + ": a single-tag index holds one tag");
     for (auto& b : builds) validateBuild(b);
+    std::vector<IndexTagInfo> infos;
+    for (const auto& b : builds) infos.push_back(b.info);
+    BuildOptions options;
+    options.memory = std::numeric_limits<std::size_t>::max();  // the keys are in memory already
+    tagsort::TagKeySorter keys(std::move(infos), options, folderOf(path_), 0);
+    for (std::size_t i = 0; i < builds.size(); ++i) keys.adopt(i, std::move(builds[i].keys), std::move(builds[i].recnos));
+    buildTags(keys, progress);
+}
+
+std::unique_ptr<tagsort::TagKeySorter> IndexFileImpl::gatherKeys(std::vector<IndexTagInfo> tags,
+                                                                 const BuildOptions& options,
+                                                                 std::uint64_t expectedRecords) {
+    if (kind_ == Kind::Single && tags.size() > 1) throw StoreError(path_ + ": a single-tag index holds one tag");
+    for (const auto& t : tags) validateInfo(t);
+    return std::make_unique<tagsort::TagKeySorter>(std::move(tags), options, folderOf(path_), expectedRecords);
+}
+
+// Two workers write the tags: this thread takes them from the front and
+// writes each straight into its place at the end of the file; the other
+// takes them from the back and lays each out aside (in memory, or in the
+// scratch file when large), numbered from 0. Once both are done the tags
+// put aside are moved into the file behind the others, in order, so the
+// file is laid out as if each tag had been written in turn.
+void IndexFileImpl::buildTags(tagsort::TagKeySorter& keys, const ProgressFn& progress) {
+    const std::size_t n = keys.tagCount();
+    if (n == 0) return;
+    if (kind_ == Kind::Single && n > 1) throw StoreError(path_ + ": a single-tag index holds one tag");
+    for (std::size_t i = 0; i < n; ++i) validateInfo(keys.info(i));
     beginChange();
     if (progress && !progress(0)) throw CancelledError(path_ + ": tag build cancelled");
-    const std::size_t n = builds.size();
-    std::vector<BuiltImage> results(n);
-    std::mutex mu;
-    std::condition_variable cv;
-    std::atomic<std::size_t> nextJob{0};
-    std::atomic<bool> cancel{false};
-    const int workers = int(std::min<std::size_t>(2, n));
-    auto work = [&] {
-        BuildScratch scratch;
-        for (;;) {
-            const std::size_t i = nextJob++;
-            if (i >= n || cancel) return;
-            BuiltImage img;
-            try {
-                img = buildImage(builds[i], builds[i].info.charKeys ? ' ' : '\0', workers == 1 ? 2 : 1, cancel, scratch);
-            } catch (...) {
-                img.error = std::current_exception();
-            }
-            builds[i].keys.clear();
-            builds[i].keys.shrink_to_fit();
-            std::lock_guard lock(mu);
-            results[i] = std::move(img);
-            results[i].ready = true;
-            cv.notify_all();
+
+    // Progress counts entries written, plus one for each finished tag (so
+    // that empty tags count too); it is reported from this thread only.
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < n; ++i) total += keys.entryCount(i) + 1;
+    std::uint64_t frontWritten = 0;
+    std::atomic<std::uint64_t> asideWritten{0};
+    bool cancelled = false;
+    int last = 0;
+    auto report = [&](bool finished) {
+        if (!progress || cancelled) return;
+        const std::uint64_t done = frontWritten + asideWritten;
+        const int pct = finished ? 100 : int(std::min<std::uint64_t>(99, done * 100 / total));
+        if (pct == last) return;
+        last = pct;
+        if (!progress(pct)) {
+            cancelled = true;
+            keys.stop() = true;
         }
     };
-    std::vector<std::thread> threads;
-    for (int w = 0; w < workers; ++w) threads.emplace_back(work);
-    std::exception_ptr error;
-    bool cancelled = false;
-    for (std::size_t i = 0; i < n && !error && !cancelled; ++i) {
-        BuiltImage img;
-        {
-            std::unique_lock lock(mu);
-            cv.wait(lock, [&] { return results[i].ready; });
-            img = std::move(results[i]);
+
+    struct Aside {
+        std::unique_ptr<tagsort::Spool> pages;
+        std::uint32_t root = 0;
+        std::uint64_t count = 0;
+        std::uint64_t bytes = 0;
+    };
+    std::vector<Aside> aside(n);
+    std::size_t heldAside = 0;  // memory of the images put aside, kept below one spool's
+    std::mutex mu;
+    std::size_t front = 0, back = n;
+    const int sortThreads = n == 1 && keys.threads() >= 2 ? 2 : 1;
+    constexpr std::uint64_t kStep = 0x4000;  // entries between looks at progress and cancel
+
+    auto frontWork = [&] {
+        for (;;) {
+            std::size_t i;
+            {
+                std::lock_guard lock(mu);
+                if (keys.stop() || front >= back) break;
+                i = front++;
+            }
+            Slot slot = reserveTag(keys.info(i));
+            try {
+                std::uint64_t written = 0;
+                ImageWriter w(
+                    [&](const std::uint8_t* pages, std::size_t count) {
+                        writeAt(std::uint64_t(slot.base) + written, pages, count * kPageSize);
+                        written += count * kPageSize;
+                    },
+                    slot.base, slot.info, keys.maxRecno(i), keys.scratch(), keys.limits(), path_);
+                auto source = keys.sorted(i, sortThreads);
+                const char* key;
+                std::uint32_t recno;
+                bool same;
+                std::uint64_t k = 0;
+                while (!keys.stop() && source->next(key, recno, same)) {
+                    w.add(key, recno, same);
+                    if (++k % kStep == 0) {
+                        frontWritten += kStep;
+                        report(false);
+                    }
+                }
+                if (keys.stop()) {  // cancelled, or the other worker failed
+                    abandonTag(slot);
+                    break;
+                }
+                w.finish();
+                completeTag(slot, w.root(), w.count(), w.bytes());
+                frontWritten += k % kStep + 1;
+            } catch (...) {
+                abandonTag(slot);
+                throw;
+            }
+            keys.release(i);
+            report(false);
         }
+        // The other worker's last tag: keep reporting (and listening for a
+        // cancel) until it is done.
+        while (!keys.helper().waitThere(std::chrono::milliseconds(100))) report(false);
+    };
+    auto backWork = [&] {
+        for (;;) {
+            std::size_t j;
+            {
+                std::lock_guard lock(mu);
+                if (keys.stop() || back <= front + 1) return;
+                j = --back;
+            }
+            Aside& a = aside[j];
+            a.pages = std::make_unique<tagsort::Spool>(keys.scratch(), kPageSize, keys.limits().spoolMemory);
+            tagsort::Spool& spool = *a.pages;
+            ImageWriter w([&spool](const std::uint8_t* pages, std::size_t count) { spool.append(pages, count); }, 0,
+                          keys.info(j), keys.maxRecno(j), keys.scratch(), keys.limits(), path_);
+            auto source = keys.sorted(j, 1);
+            const char* key;
+            std::uint32_t recno;
+            bool same;
+            std::uint64_t k = 0;
+            while (source->next(key, recno, same)) {
+                w.add(key, recno, same);
+                if (++k % kStep == 0) {
+                    asideWritten += kStep;
+                    if (keys.stop()) return;
+                }
+            }
+            w.finish();
+            a.root = w.root();
+            a.count = w.count();
+            a.bytes = w.bytes();
+            // Images waiting for their place keep little memory between them.
+            if (heldAside + spool.memoryHeld() > keys.limits().spoolMemory) spool.seal();
+            else heldAside += spool.memoryHeld();
+            asideWritten += k % kStep + 1;
+            source.reset();
+            keys.release(j);
+        }
+    };
+    keys.helper().run(frontWork, backWork, keys.stop());
+    if (cancelled) {
+        flush();
+        throw CancelledError(path_ + ": tag build cancelled");
+    }
+    for (std::size_t j = front; j < n; ++j) {
+        Aside& a = aside[j];
+        if (!a.pages) throw StoreError(path_ + ": tag " + keys.info(j).name + " was not built");
+        Slot slot = reserveTag(keys.info(j));
         try {
-            if (img.error) std::rethrow_exception(img.error);
-            installImage(builds[i], img);
-            if (progress && !progress(int((i + 1) * 100 / n))) cancelled = true;
+            placeAside(slot, *a.pages, slot.info.keyLength);
+            completeTag(slot, a.root + slot.base, a.count, a.bytes);
         } catch (...) {
-            error = std::current_exception();
+            abandonTag(slot);
+            throw;
+        }
+        a.pages.reset();
+        report(false);
+        if (cancelled) {
+            flush();
+            throw CancelledError(path_ + ": tag build cancelled");
         }
     }
-    cancel = true;
-    for (auto& th : threads) th.join();
-    if (!error) flush();
-    if (error) std::rethrow_exception(error);
+    flush();
+    report(true);
     if (cancelled) throw CancelledError(path_ + ": tag build cancelled");
 }
 

@@ -75,6 +75,20 @@ struct TagBuild {
     std::vector<std::uint32_t> recnos;
 };
 
+// What a bulk build of tags from keys gathered record by record may use.
+struct BuildOptions {
+    // Memory for the keys, their sorting and merging. Keys beyond it are
+    // sorted in runs that go to an unnamed scratch file beside the index file
+    // (gone when the build ends, however it ends) and merged from there.
+    std::size_t memory = std::size_t(160) << 20;
+    // 2: gathering, sorting and writing share the work between two threads.
+    int threads = 2;
+};
+
+namespace tagsort {
+class TagKeySorter;
+}
+
 // Whether a tag's keys are character keys (true: trailing blanks are
 // compressed) or binary ones (false: numbers, dates and logicals, whose
 // trailing zero bytes are compressed), judged from its key expression; empty
@@ -107,6 +121,15 @@ public:
     // Creates or replaces tags (replacing keeps the tag's place in the order).
     virtual IndexTag* buildTag(TagBuild build, const ProgressFn& progress = {}) = 0;
     virtual void buildTags(std::vector<TagBuild> builds, const ProgressFn& progress = {}) = 0;
+    // The same for keys too many for memory: gatherKeys checks the tags and
+    // returns the sorter that takes their keys in record order (at most
+    // `expectedRecords` records); buildTags then writes the tags in the given
+    // order. A cancel or failure keeps the tags written before it and leaves
+    // nothing of the one being written.
+    virtual std::unique_ptr<tagsort::TagKeySorter> gatherKeys(std::vector<IndexTagInfo> tags,
+                                                              const BuildOptions& options,
+                                                              std::uint64_t expectedRecords) = 0;
+    virtual void buildTags(tagsort::TagKeySorter& keys, const ProgressFn& progress = {}) = 0;
     virtual void dropTag(std::string_view name) = 0;
 
     // Writes changed pages and clears the dirty mark.

@@ -1,6 +1,7 @@
 #include "store/Table.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "store/Cp1252.h"
 #include "store/DbfFile.h"
 #include "store/MemoFile.h"
+#include "store/TagSort.h"
 
 namespace brindle::store {
 
@@ -257,6 +259,9 @@ struct Table::Impl {
     // this open holds locked while it edits.
     std::chrono::milliseconds lockWait{5000};
     std::uint32_t lockedRecord = 0;
+
+    // Memory a tag build may use (see BuildOptions).
+    std::size_t buildMemory = BuildOptions().memory;
 
     // The index lock of a shared open for the span of one operation (a read
     // lock to move through the index, a write lock to change it); nothing for
@@ -1187,74 +1192,113 @@ CompiledTags compileTags(const std::vector<TagDef>& defs, const Schema& schema) 
     return c;
 }
 
+// Whether an expression reads a memo field. Memo text comes through the
+// table's one memo file, which only one thread may read at a time.
+bool readsMemo(const ExprNode& node, const Schema& schema) {
+    if (node.kind == NodeKind::Field && node.field >= 0 && static_cast<std::size_t>(node.field) < schema.fields.size()) {
+        const char type = schema.fields[static_cast<std::size_t>(node.field)].type;
+        if (type == 'M' || type == 'G' || type == 'P') return true;
+    }
+    for (const auto& a : node.args) {
+        if (readsMemo(*a, schema)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
+// Keys of all tags come from one pass over the records into the index
+// file's sorter, which keeps them within the memory budget (sorted runs go to
+// a scratch file beside the index when they do not fit). Records are read in
+// chunks straight from the file, as the build holds the table exclusively;
+// the tags are shared out between two threads that evaluate them over each
+// chunk, unless an expression reads memos.
 void Table::Impl::buildTagsInto(IndexFile& file, const std::vector<TagDef>& defs, const ProgressFn& progress) {
     CompiledTags compiled = compileTags(defs, schema());
     const auto& exprs = compiled.keys;
     const auto& fors = compiled.fors;
     const std::uint32_t n = count();
-    // Keys of all tags are computed in one pass over the records, in groups
-    // of tags small enough to keep the key buffers within about 640 MB.
-    constexpr std::uint64_t kBudget = 640ULL * 1024 * 1024;
-    std::size_t start = 0;
-    const std::size_t total = defs.size();
-    auto scaled = [&](double from, double to) -> ProgressFn {
-        if (!progress) return {};
-        return [&progress, from, to](int pct) { return progress(static_cast<int>(from + (to - from) * pct / 100.0)); };
-    };
-    while (start < total) {
-        std::size_t end = start;
-        std::uint64_t bytes = 0;
-        while (end < total) {
-            const std::uint64_t b = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(exprs[end]->keyLength() + 4);
-            if (end > start && bytes + b > kBudget) break;
-            bytes += b;
-            ++end;
-        }
-        std::vector<TagBuild> builds(end - start);
-        for (std::size_t i = start; i < end; ++i) {
-            TagBuild& b = builds[i - start];
-            b.info.name = toUpper1252(defs[i].name);
-            b.info.expression = defs[i].expression;
-            b.info.forExpression = defs[i].forExpression;
-            b.info.descending = defs[i].descending;
-            b.info.keyLength = exprs[i]->keyLength();
-            b.info.charKeys = exprs[i]->type() == ValueType::Character;
-            b.keys.reserve(static_cast<std::size_t>(n) * static_cast<std::size_t>(b.info.keyLength));
-            b.recnos.reserve(n);
-        }
-        const double base = 100.0 * static_cast<double>(start) / static_cast<double>(total);
-        const double span = 100.0 * static_cast<double>(end - start) / static_cast<double>(total);
-        dbf->setTurbo(true);
-        int lastPct = -1;
-        for (std::uint32_t r = 1; r <= n; ++r) {
-            const char* p = dbf->record(r);
-            const EvalContext ctx = context(p, r);
-            for (std::size_t i = start; i < end; ++i) {
-                if (fors[i] && !fors[i]->evaluateLogical(ctx)) continue;
-                TagBuild& b = builds[i - start];
-                exprs[i]->evaluateKey(ctx, b.keys);
-                b.recnos.push_back(r);
-            }
-            if (progress && (r & 0x3FFF) == 0) {
-                const int pct = static_cast<int>(base + span * 0.5 * r / n);
-                if (pct != lastPct) {
-                    lastPct = pct;
-                    if (!progress(pct)) {
-                        dbf->setTurbo(false);
-                        throw CancelledError("Index build cancelled");
-                    }
-                }
-            }
-        }
-        dbf->setTurbo(false);
-        file.buildTags(std::move(builds), scaled(base + span * 0.5, base + span));
-        start = end;
+    std::vector<IndexTagInfo> infos(defs.size());
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        IndexTagInfo& info = infos[i];
+        info.name = toUpper1252(defs[i].name);
+        info.expression = defs[i].expression;
+        info.forExpression = defs[i].forExpression;
+        info.descending = defs[i].descending;
+        info.keyLength = exprs[i]->keyLength();
+        info.charKeys = exprs[i]->type() == ValueType::Character;
     }
-    file.flush();
+    BuildOptions options;
+    options.memory = buildMemory;
+    auto keys = file.gatherKeys(std::move(infos), options, n);
+
+    bool memoKeys = false;
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        memoKeys = memoKeys || readsMemo(exprs[i]->root(), schema()) || (fors[i] && readsMemo(fors[i]->root(), schema()));
+    }
+    const bool split = keys->helper().parallel() && !memoKeys;
+    // Longest keys first, each to the thread with less work so far.
+    std::vector<std::size_t> byCost(defs.size());
+    for (std::size_t i = 0; i < byCost.size(); ++i) byCost[i] = i;
+    std::stable_sort(byCost.begin(), byCost.end(),
+                     [&](std::size_t a, std::size_t b) { return exprs[a]->keyLength() > exprs[b]->keyLength(); });
+    std::vector<std::size_t> here, there;
+    std::size_t hereCost = 0, thereCost = 0;
+    for (std::size_t i : byCost) {
+        const std::size_t cost = static_cast<std::size_t>(exprs[i]->keyLength()) + 8 + (fors[i] ? 8 : 0);
+        if (!split || hereCost <= thereCost) {
+            here.push_back(i);
+            hereCost += cost;
+        } else {
+            there.push_back(i);
+            thereCost += cost;
+        }
+    }
+    std::sort(here.begin(), here.end());
+    std::sort(there.begin(), there.end());
+
+    const auto len = static_cast<std::size_t>(schema().recordLength);
+    const auto chunk = static_cast<std::uint32_t>(std::max<std::size_t>(1, (std::size_t(512) << 10) / len));
+    std::string records(static_cast<std::size_t>(std::min(chunk, std::max<std::uint32_t>(n, 1))) * len, '\0');
+    auto evaluate = [&](const std::vector<std::size_t>& tags, std::uint32_t first, std::uint32_t count) {
+        for (std::uint32_t k = 0; k < count; ++k) {
+            const std::uint32_t r = first + k;
+            const EvalContext ctx = context(records.data() + static_cast<std::size_t>(k) * len, r);
+            for (std::size_t i : tags) {
+                if (fors[i] && !fors[i]->evaluateLogical(ctx)) continue;
+                exprs[i]->evaluateKey(ctx, keys->keys(i));
+                keys->added(i, r);
+            }
+        }
+    };
+    int lastPct = -1;
+    for (std::uint32_t r = 1; r <= n;) {
+        if (keys->room() == 0) keys->spill();
+        const std::uint32_t c = std::min({chunk, n - r + 1, keys->room()});
+        readExact(dbf->fd(), records.data(), static_cast<std::size_t>(c) * len,
+                  static_cast<std::uint64_t>(dbf->headerLength()) + (r - 1ULL) * len, dbf->path());
+        if (split) {
+            keys->helper().run([&] { evaluate(here, r, c); }, [&] { evaluate(there, r, c); }, keys->stop());
+        } else {
+            evaluate(here, r, c);
+        }
+        r += c;
+        if (progress) {
+            const int pct = static_cast<int>(50.0 * (r - 1) / n);
+            if (pct != lastPct) {
+                lastPct = pct;
+                if (!progress(pct)) throw CancelledError("Index build cancelled");
+            }
+        }
+    }
+    keys->finishInput();
+    ProgressFn rest;
+    if (progress) rest = [&progress](int pct) { return progress(50 + pct / 2); };
+    file.buildTags(*keys, rest);
     if (progress) progress(100);
 }
+
+void Table::setIndexBuildMemory(std::size_t bytes) { impl_->buildMemory = bytes; }
 
 void Table::indexTags(const std::vector<TagDef>& defs, const ProgressFn& progress) {
     Impl& m = *impl_;
@@ -1268,7 +1312,14 @@ void Table::indexTags(const std::vector<TagDef>& defs, const ProgressFn& progres
         m.indexProblem.clear();
         m.dbf->setStructuralFlag(true);
     }
-    m.buildTagsInto(*m.cdx, defs, progress);
+    try {
+        m.buildTagsInto(*m.cdx, defs, progress);
+    } catch (...) {
+        // A cancel or failure keeps the tags finished before it; the table
+        // follows what the index now holds.
+        m.loadTags();
+        throw;
+    }
     m.loadTags();
     // The last tag built becomes the current order.
     m.activate(tagArea(defs.back().name));
@@ -1833,6 +1884,149 @@ void Table::flush() {
 
 // ---------- pack and zap ----------
 
+namespace {
+
+constexpr std::uint64_t kMaxMemoText = 256ULL * 1024 * 1024;  // as MemoFile reads them
+constexpr std::size_t kCopyChunk = std::size_t(1) << 20;
+
+// Asks the system to start writing a stretch of a file to disk now, so that
+// the sync that ends the copy has little left to wait for.
+void startWriteback(int fd, std::uint64_t offset, std::uint64_t bytes) {
+#ifdef __linux__
+    ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)fd;
+    (void)offset;
+    (void)bytes;
+#endif
+}
+
+// Memo texts of an FPT file read through a window of the file, so that memos
+// stored near each other cost one read. Only plainly sound blocks are read
+// here; for anything else fetch() says no and MemoFile, which names the
+// damage, takes over.
+class MemoWindow {
+public:
+    MemoWindow(const std::string& path, std::uint32_t blockSize) : blockSize_(blockSize) {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        if (fd_ >= 0 && ::fstat(fd_, &st) == 0) size_ = static_cast<std::uint64_t>(st.st_size);
+    }
+    ~MemoWindow() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    MemoWindow(const MemoWindow&) = delete;
+    MemoWindow& operator=(const MemoWindow&) = delete;
+
+    bool fetch(std::uint32_t block, std::string& text) {
+        const std::uint64_t off = static_cast<std::uint64_t>(block) * blockSize_;
+        if (fd_ < 0 || off < 512 || off + 8 > size_ || !cover(off, 8)) return false;
+        const auto* h = reinterpret_cast<const unsigned char*>(window_.data() + (off - start_));
+        const std::uint64_t len = be32(h + 4);
+        if (len > kMaxMemoText || off + 8 + len > size_) return false;
+        if (cover(off, 8 + len)) {
+            text.assign(window_.data() + (off - start_) + 8, static_cast<std::size_t>(len));
+            return true;
+        }
+        text.resize(static_cast<std::size_t>(len));  // longer than the window
+        return readAll(text.data(), text.size(), off + 8);
+    }
+
+private:
+    static constexpr std::size_t kWindow = 256 * 1024;
+    bool cover(std::uint64_t off, std::uint64_t n) {
+        if (off >= start_ && off + n <= start_ + got_) return true;
+        if (n > kWindow) return false;
+        window_.resize(kWindow);
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - off));
+        start_ = off;
+        got_ = readAll(window_.data(), want, off) ? want : 0;
+        return off + n <= start_ + got_;
+    }
+    bool readAll(char* buf, std::size_t n, std::uint64_t off) const {
+        while (n > 0) {
+            const ssize_t r = ::pread(fd_, buf, n, static_cast<off_t>(off));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) return false;
+            buf += r;
+            n -= static_cast<std::size_t>(r);
+            off += static_cast<std::uint64_t>(r);
+        }
+        return true;
+    }
+
+    int fd_ = -1;
+    std::uint32_t blockSize_;
+    std::uint64_t size_ = 0;
+    std::string window_;
+    std::uint64_t start_ = 0;
+    std::size_t got_ = 0;
+};
+
+// The memos of a packed copy, written one after the other into a fresh FPT
+// (made by MemoFile::createFpt) the way MemoFile::write lays them out: type
+// 1, length, text, the last block filled with zeros. Written through a
+// buffer; the header's next free block follows at the end.
+class MemoAppender {
+public:
+    MemoAppender(const std::string& path, std::uint32_t blockSize)
+        : path_(path), blockSize_(blockSize), next_((512 + blockSize - 1) / blockSize) {
+        fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd_ < 0) throw StoreError("Cannot open " + path + ": " + std::strerror(errno));
+        flushedTo_ = static_cast<std::uint64_t>(next_) * blockSize_;
+    }
+    ~MemoAppender() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    MemoAppender(const MemoAppender&) = delete;
+    MemoAppender& operator=(const MemoAppender&) = delete;
+
+    // The first block of the text; 0 for an empty text.
+    std::uint32_t write(std::string_view text) {
+        if (text.empty()) return 0;
+        if (text.size() > kMaxMemoText) throw StoreError("A memo text may hold at most 256 MB");
+        const std::uint64_t blocks = (8 + text.size() + blockSize_ - 1) / blockSize_;
+        if (next_ + blocks > 0xFFFFFFFFULL) throw StoreError(path_ + " is full");
+        const std::uint32_t block = next_;
+        unsigned char h[8];
+        putBe32(h, 1);
+        putBe32(h + 4, static_cast<std::uint32_t>(text.size()));
+        buf_.append(reinterpret_cast<const char*>(h), 8);
+        buf_.append(text.data(), text.size());
+        buf_.resize(buf_.size() + static_cast<std::size_t>(blocks * blockSize_ - 8 - text.size()), '\0');
+        next_ = static_cast<std::uint32_t>(next_ + blocks);
+        if (buf_.size() >= kCopyChunk) flush();
+        return block;
+    }
+
+    // Writes what is buffered and the next free block, then syncs.
+    void finish() {
+        flush();
+        unsigned char nf[4];
+        putBe32(nf, next_);
+        writeExact(fd_, nf, 4, 0, path_);
+        syncFile(fd_, path_);
+    }
+
+private:
+    void flush() {
+        if (buf_.empty()) return;
+        writeExact(fd_, buf_.data(), buf_.size(), flushedTo_, path_);
+        startWriteback(fd_, flushedTo_, buf_.size());
+        flushedTo_ += buf_.size();
+        buf_.clear();
+    }
+
+    std::string path_;
+    std::uint32_t blockSize_;
+    std::uint32_t next_;
+    int fd_ = -1;
+    std::uint64_t flushedTo_ = 0;
+    std::string buf_;
+};
+
+}  // namespace
+
 PackResult Table::Impl::rewrite(bool keepRecords, const PackOptions& options, const ProgressFn& progress) {
     requireWritable();
     if (dbf->mode() != OpenMode::Exclusive) throw StoreError(dbf->path() + " must be open exclusively to pack it");
@@ -1867,50 +2061,66 @@ PackResult Table::Impl::rewrite(bool keepRecords, const PackOptions& options, co
         readExact(dbf->fd(), header.data(), header.size(), 0, path);
         int fd = ::open(tmpDbf.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd < 0) throw StoreError("Cannot create " + tmpDbf + ": " + std::strerror(errno));
-        std::unique_ptr<MemoFile> newMemo;
+        std::unique_ptr<MemoWindow> memoSource;
+        std::unique_ptr<MemoAppender> newMemo;
         std::vector<MemoDamage> damage;
         try {
             if (fptMemo) {
                 MemoFile::createFpt(tmpMemo, memo->blockSize());
-                newMemo = MemoFile::open(tmpMemo, MemoKind::Fpt, OpenMode::Exclusive);
+                memoSource = std::make_unique<MemoWindow>(memoPath, memo->blockSize());
+                newMemo = std::make_unique<MemoAppender>(tmpMemo, memo->blockSize());
+            }
+            std::vector<std::size_t> memoFields;
+            for (std::size_t f = 0; f < schema().fields.size(); ++f) {
+                const char type = schema().fields[f].type;
+                if (type == 'M' || type == 'G' || type == 'P') memoFields.push_back(f);
             }
             const auto len = static_cast<std::size_t>(schema().recordLength);
+            // Kept records go straight into the output buffer; their memo
+            // references are rewritten there.
             std::string out;
-            out.reserve(1 << 20);
+            out.reserve(kCopyChunk + len + 1);
             std::uint64_t offset = header.size();
+            std::string text;
             const std::uint32_t n = count();
             dbf->setTurbo(true);
             int lastPct = -1;
             for (std::uint32_t r = 1; keepRecords && r <= n; ++r) {
                 const char* p = dbf->record(r);
                 if (p[0] == '*') continue;
-                std::string row(p, len);
+                const std::size_t at = out.size();
+                out.append(p, len);
                 if (newMemo) {
-                    for (std::size_t f = 0; f < schema().fields.size(); ++f) {
+                    for (std::size_t f : memoFields) {
                         const FieldInfo& fi = schema().fields[f];
-                        if (fi.type != 'M' && fi.type != 'G' && fi.type != 'P') continue;
                         const std::uint32_t b = memoBlockOf(p + fi.offset, fi.width);
                         std::uint32_t nb = 0;
                         if (b != 0) {
                             // A memo that cannot be read is noted; its record
                             // keeps every other field.
-                            std::string problem = b == 0xFFFFFFFFu ? "the memo reference is garbled" : memo->problem(b);
-                            if (problem.empty()) {
-                                try {
-                                    nb = newMemo->write(memo->read(b));
-                                } catch (const FormatError& e) {
-                                    problem = e.what();
+                            std::string problem;
+                            if (b == 0xFFFFFFFFu) {
+                                problem = "the memo reference is garbled";
+                            } else if (!memoSource->fetch(b, text)) {
+                                problem = memo->problem(b);
+                                if (problem.empty()) {
+                                    try {
+                                        text = memo->read(b);
+                                    } catch (const FormatError& e) {
+                                        problem = e.what();
+                                    }
                                 }
                             }
-                            if (!problem.empty()) damage.push_back({r, fi.name, problem});
+                            if (problem.empty()) nb = newMemo->write(text);
+                            else damage.push_back({r, fi.name, problem});
                         }
-                        setMemoBlock(row.data() + fi.offset, fi.width, nb);
+                        setMemoBlock(out.data() + at + fi.offset, fi.width, nb);
                     }
                 }
-                out += row;
                 ++result.kept;
-                if (out.size() >= (1u << 20)) {
+                if (out.size() >= kCopyChunk) {
                     writeExact(fd, out.data(), out.size(), offset, tmpDbf);
+                    startWriteback(fd, offset, out.size());
                     offset += out.size();
                     out.clear();
                 }
@@ -1935,15 +2145,14 @@ PackResult Table::Impl::rewrite(bool keepRecords, const PackOptions& options, co
             if (::ftruncate(fd, static_cast<off_t>(offset + out.size())) != 0) {
                 throw StoreError("Cannot write " + tmpDbf + ": " + std::strerror(errno));
             }
+            if (newMemo) newMemo->finish();
             syncFile(fd, tmpDbf);
-            if (newMemo) newMemo->sync();
         } catch (...) {
             dbf->setTurbo(false);
             ::close(fd);
             throw;
         }
         ::close(fd);
-        newMemo.reset();
         result.removed = keepRecords ? count() - result.kept : count();
         if (progress) progress(100);
 
@@ -1955,6 +2164,7 @@ PackResult Table::Impl::rewrite(bool keepRecords, const PackOptions& options, co
             st->memo = MemoFile::open(tmpMemo, MemoKind::Fpt, OpenMode::Exclusive);
         }
         st->installMemoReader();
+        st->buildMemory = buildMemory;
         staged.reset(new Table(std::move(st)));
         Impl& sm = *staged->impl_;
         if (!tags.empty()) {

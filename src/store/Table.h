@@ -138,6 +138,10 @@ public:
     // Shared opens: how long to wait for another user's record, header, memo
     // or index lock before giving up with InUseError (default 5 s).
     void setLockWait(std::chrono::milliseconds wait);
+    // Memory a tag build (indexTags, rebuildIndex, pack) may use for its
+    // keys; beyond it they are sorted in runs kept in an unnamed scratch file
+    // beside the table (default 160 MB).
+    void setIndexBuildMemory(std::size_t bytes);
 
     // ---- orders ----
     // Creates or replaces a tag in the structural index (creating the .CDX when
