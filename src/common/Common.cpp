@@ -13,7 +13,7 @@
 #include "common/ProfileFile.h"
 #include "common/UserDialogs.h"
 #include "store/Cp1252.h"
-#include "store/DbfFile.h"
+#include "store/Paths.h"
 
 namespace brindle::common {
 

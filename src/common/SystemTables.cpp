@@ -5,7 +5,7 @@
 
 #include "common/Common.h"
 #include "common/UserDialogs.h"
-#include "store/DbfFile.h"
+#include "store/Paths.h"
 
 namespace brindle::common {
 

@@ -1154,14 +1154,25 @@ std::string formatNumber(double value, int width, int decimals) {
         const double scaled = value * scale;
         if (std::fabs(scaled) < 1e15) shown = std::round(scaled * (1 + 1e-15)) / scale;
         char buf[400];
-        const int len = std::snprintf(buf, sizeof buf, "%.*f", d, shown);
-        if (len <= 0 || len >= static_cast<int>(sizeof buf)) break;
-        std::string s(buf, static_cast<std::size_t>(len));
+        const auto r = std::to_chars(buf, buf + sizeof buf, shown, std::chars_format::fixed, d);
+        if (r.ec != std::errc()) break;
+        std::string s(buf, r.ptr);
         if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);  // "-0.00"
         if (static_cast<int>(s.size()) <= width)
             return std::string(static_cast<std::size_t>(width) - s.size(), ' ') + s;
     }
     return std::string(static_cast<std::size_t>(width), '*');
+}
+
+std::optional<double> parseNumber(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
+    double v = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
 }
 
 std::optional<std::string> quoteStringLiteral(std::string_view value) {

@@ -115,6 +115,11 @@ std::string dtosFromJulian(double julian);
 // Formats a number as STR(n, width, decimals) does: right-aligned, "*" filled
 // when it does not fit.
 std::string formatNumber(double value, int width, int decimals);
+// Reads a number as the file holds it ("-12.50", ".5", "1E3"; blanks around
+// it are ignored): nullopt when the text holds anything else or is empty.
+// Neither this nor formatNumber looks at the C locale, so a program running
+// under a locale that writes decimal commas still reads and writes points.
+std::optional<double> parseNumber(std::string_view text);
 
 // A string literal of the language holding exactly `value`: wrapped in the
 // first of ", ' and [ ] that the value does not contain, so typed text can

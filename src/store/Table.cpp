@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -1670,10 +1671,10 @@ std::string Table::getString(std::string_view field) const {
             if (fi.width != 8) return rtrim(raw);
             double d;
             std::memcpy(&d, raw.data(), 8);
-            char buf[64];
-            if (fi.decimals > 0) std::snprintf(buf, sizeof buf, "%.*f", fi.decimals, d);
-            else std::snprintf(buf, sizeof buf, "%.15g", d);
-            return buf;
+            char buf[400];
+            const auto r = fi.decimals > 0 ? std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, fi.decimals)
+                                           : std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 15);
+            return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string();
         }
         case 'Y': {
             if (fi.width != 8) return rtrim(raw);
@@ -1699,26 +1700,38 @@ std::string Table::getString(std::string_view field) const {
     }
 }
 
+namespace {
+
+// The leading number of a text, as VAL() reads it: 0 when there is none.
+double leadingNumber(std::string_view s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos) return 0;
+    s.remove_prefix(first);
+    if (s.size() > 1 && s.front() == '+' && s[1] != '-') s.remove_prefix(1);
+    double v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    return r.ec == std::errc() && std::isfinite(v) ? v : 0;
+}
+
+}  // namespace
+
 double Table::getNumber(std::string_view field) const {
     const Impl& m = *impl_;
     const int f = m.field(field);
     const FieldInfo& fi = m.schema().fields[static_cast<std::size_t>(f)];
-    if (fi.type == 'N' || fi.type == 'F' || fi.type == 'C') {
-        const std::string s = ltrim(rtrim(getRaw(field)));
-        if (s.empty()) return 0;
-        try {
-            return std::stod(s);
-        } catch (...) {
-            return 0;
-        }
-    }
+    if (fi.type == 'N' || fi.type == 'F' || fi.type == 'C') return leadingNumber(getRaw(field));
     if (fi.type == 'D') return julianFromDtos(getRaw(field));
-    const std::string s = getString(field);
-    try {
-        return s.empty() ? 0 : std::stod(s);
-    } catch (...) {
-        return 0;
-    }
+    return leadingNumber(getString(field));
+}
+
+std::optional<double> Table::readNumber(std::string_view field) const {
+    const Impl& m = *impl_;
+    const int f = m.field(field);
+    const FieldInfo& fi = m.schema().fields[static_cast<std::size_t>(f)];
+    if (fi.type == 'D') return julianFromDtos(getRaw(field));
+    const std::string s = (fi.type == 'N' || fi.type == 'F' || fi.type == 'C') ? getRaw(field) : getString(field);
+    if (s.find_first_not_of(' ') == std::string::npos) return 0.0;
+    return parseNumber(s);
 }
 
 bool Table::getLogical(std::string_view field) const { return getString(field) == "T"; }
@@ -1798,15 +1811,9 @@ void Table::setString(std::string_view field, std::string_view value) {
                 m.setFieldBytes(f, "");
                 return;
             }
-            double d = 0;
-            try {
-                std::size_t used = 0;
-                d = std::stod(v, &used);
-                if (used != v.size()) throw std::invalid_argument("x");
-            } catch (...) {
-                throw StoreError("\"" + v + "\" is not a number for field " + fi.name);
-            }
-            setNumber(field, d);
+            const std::optional<double> d = parseNumber(v);
+            if (!d) throw StoreError("\"" + v + "\" is not a number for field " + fi.name);
+            setNumber(field, *d);
             return;
         }
         default:

@@ -201,7 +201,12 @@ public:
     bool hasRecord() const;        // a current record (not at eof/bof, or a new record)
     std::string getString(std::string_view field) const;   // trailing blanks removed; memo text for M
     std::string getRaw(std::string_view field) const;      // field bytes as stored
+    // The number a field holds; 0 when it is blank and, as VAL() reads it,
+    // the leading number of anything else ("12abc" is 12, "abc" is 0).
     double getNumber(std::string_view field) const;
+    // The same, strictly: nullopt when a non-blank field holds text that is
+    // not a whole number, so callers can report damaged values.
+    std::optional<double> readNumber(std::string_view field) const;
     bool getLogical(std::string_view field) const;
     std::string getMemo(std::string_view field) const;
     bool isEmpty(std::string_view field) const;

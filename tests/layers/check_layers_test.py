@@ -19,6 +19,7 @@ module QtWidgets: */ui app
 module QtDBus: feature
 without common: QtWidgets
 allow address -> feature: the fixture's one known use
+internal store: File.h
 """
 
 
@@ -52,7 +53,7 @@ class CheckLayers(unittest.TestCase):
 
     def test_clean_tree_passes(self):
         code, problems = self.run_check({
-            'src/store/Table.cpp': '#include "store/Table.h"\n#include <vector>\n',
+            'src/store/Table.cpp': '#include "store/Table.h"\n#include "store/File.h"\n#include <vector>\n',
             'src/common/Common.cpp': '#include "store/Table.h"\n#include <QString>\n#include <QAction>\n',
             'src/common/ui/Box.cpp': '#include <QWidget>\n#include "common/Common.h"\n',
             'src/address/File.cpp': '#include "common/Common.h"\n#include "feature/Allowed.h"\n',
@@ -65,7 +66,7 @@ class CheckLayers(unittest.TestCase):
 
     def test_each_kind_of_include_against_the_order_is_named_with_file_and_line(self):
         code, problems = self.run_check({
-            'src/common/Up.cpp': '#include "store/Table.h"\n#include "address/File.h"\n',
+            'src/common/Up.cpp': '#include "store/Table.h"\n#include "address/File.h"\n#include "store/File.h"\n',
             'src/common/Window.cpp': '#include "common/ui/Box.h"\n',
             'src/common/Widget.cpp': '  #  include <QWidget>\n#include <QtWidgets/QLabel>\n',
             'src/other/Side.cpp': '#include "feature/Call.h"\n',
@@ -74,11 +75,12 @@ class CheckLayers(unittest.TestCase):
             'data/mk.cpp': '#include "common/Common.h"\n',
         })
         self.assertEqual(code, 1)
-        self.assertEqual(len(problems), 8, problems)
+        self.assertEqual(len(problems), 9, problems)
         expected = [
             ('data/mk.cpp:1:', 'neighbours on one layer'),
             ('src/address/Bus.cpp:1:', 'QtDBus'),
             ('src/common/Up.cpp:2:', 'address is a higher layer than common'),
+            ('src/common/Up.cpp:3:', 'internal header of store'),
             ('src/common/Widget.cpp:1:', 'QtWidgets'),
             ('src/common/Widget.cpp:2:', 'QtWidgets'),
             ('src/common/Window.cpp:1:', 'logic never uses windows'),

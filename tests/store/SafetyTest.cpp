@@ -190,7 +190,9 @@ TEST(Safety, PackRefusesUnreadableMemosUnlessAskedToRepairAndChangesNothingFirst
                 ASSERT_FALSE(e.damage().empty());
                 EXPECT_EQ(e.damage().front().recno, d.everyMemo ? 1u : 2u);
                 EXPECT_EQ(e.damage().front().field, "NOTES");
-                if (!d.everyMemo) EXPECT_EQ(e.damage().size(), 1u);
+                if (!d.everyMemo) {
+                    EXPECT_EQ(e.damage().size(), 1u);
+                }
             }
             // Nothing changed: the old index still serves the table.
             EXPECT_EQ(t->tags().size(), 2u);

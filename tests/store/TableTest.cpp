@@ -460,3 +460,44 @@ TEST(Table, CopyStructureMakesAnEmptyTableOfTheSameFields) {
     EXPECT_THROW(t->copyStructure(path), StoreError);
     EXPECT_EQ(t->recordCount(), 1u);
 }
+
+TEST(Table, NumbersReadAndWriteWithPointsAndDamagedValuesAreKnown) {
+    TempDir dir;
+    const std::string path = dir.file("nums.dbf");
+    {
+        Table::create(path, {{"LEN", 'N', 6, 3}, {"COUNT", 'N', 3, 0}, {"NOTE", 'C', 8, 0}});
+        auto t = Table::open(path);
+        t->append();
+        t->setNumber("LEN", 2.625);
+        t->setString("COUNT", " +12 ");
+        t->setString("NOTE", "12abc");
+        t->post();
+        t->append();
+        t->setString("LEN", "-.5");
+        t->post();
+        t->append();
+        EXPECT_THROW(t->setString("COUNT", "1,5"), StoreError);
+        EXPECT_THROW(t->setString("COUNT", "0x1A"), StoreError);
+        t->cancel();
+        t->close();
+    }
+    // A value another program left damaged: "1x.5" in the first record's LEN.
+    std::string bytes = readAll(path);
+    const std::size_t at = bytes.find(" 2.625");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 6, "  1x.5");
+    writeAll(path, bytes);
+
+    auto t = Table::open(path, OpenMode::ReadOnly);
+    ASSERT_TRUE(t->first());
+    EXPECT_EQ(t->getNumber("LEN"), 1);  // the leading number, as VAL() reads it
+    EXPECT_EQ(t->readNumber("LEN"), std::nullopt);
+    EXPECT_EQ(t->readNumber("COUNT"), 12.0);
+    EXPECT_EQ(t->getNumber("NOTE"), 12);
+    EXPECT_EQ(t->readNumber("NOTE"), std::nullopt);
+    ASSERT_TRUE(t->next());
+    EXPECT_EQ(t->getRaw("LEN"), "-0.500");
+    EXPECT_EQ(t->readNumber("LEN"), -0.5);
+    EXPECT_EQ(t->readNumber("COUNT"), 0.0);  // blank
+    EXPECT_EQ(t->getNumber("NOTE"), 0);
+}

@@ -7,6 +7,7 @@
 
 #include "address/AddressFile.h"
 #include "address/AddressReindex.h"
+#include "address/HelpTopics.h"
 #include "common/Common.h"
 #include "common/UserDialogs.h"
 
@@ -107,7 +108,7 @@ void ReindexWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 TBRReindex::TBRReindex(AddressFile& file, QWidget* parent)
-    : ReindexWindow(1040, QStringLiteral("Rebuild indexes for ") + file.fileName(), file.dialogs(), parent),
+    : ReindexWindow(topic::AddressReindex, QStringLiteral("Rebuild indexes for ") + file.fileName(), file.dialogs(), parent),
       file_(file) {}
 
 void TBRReindex::run() {
@@ -115,7 +116,7 @@ void TBRReindex::run() {
 }
 
 TSystemReindex::TSystemReindex(common::UserDialogs& dialogs, QWidget* parent, QString sysdataFolder)
-    : ReindexWindow(1039, QStringLiteral("Rebuild System Indexes"), dialogs, parent),
+    : ReindexWindow(topic::SystemReindex, QStringLiteral("Rebuild System Indexes"), dialogs, parent),
       folder_(sysdataFolder.isEmpty() ? common::sysdataDir() : std::move(sysdataFolder)) {}
 
 void TSystemReindex::run() {
