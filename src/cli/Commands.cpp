@@ -18,6 +18,7 @@
 #include "address/AddressSchema.h"
 #include "address/BrowseModel.h"
 #include "address/FieldCatalogue.h"
+#include "common/Common.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/RecordSource.h"
 #include "printing/PdfCanvas.h"
@@ -567,7 +568,7 @@ void printOverview(std::FILE* to) {
     for (const auto& c : kCommands) std::fprintf(to, "  %-15s %s\n", c.name, c.summary);
     std::fprintf(to,
                  "\n"
-                 "'brindle-db COMMAND --help' describes a command.\n"
+                 "'brindle-db COMMAND --help' describes a command; 'brindle-db --version' names the version.\n"
                  "Exit status: 0 done, 1 check found problems, 2 error.\n");
 }
 
@@ -584,6 +585,10 @@ int runCli(int argc, char** argv) {
     }
     if (name == "--help" || name == "-h" || name == "help") {
         printOverview(stdout);
+        return kExitOk;
+    }
+    if (name == "--version" || name == "-V") {
+        std::printf("brindle-db %s\n", common::versionText().toStdString().c_str());
         return kExitOk;
     }
     const auto it = std::find_if(kCommands.begin(), kCommands.end(), [&](const Command& c) { return name == c.name; });

@@ -54,6 +54,8 @@ void copyTreeKeeping(const QString& from, const QString& to) {
 
 }  // namespace
 
+QString versionText() { return QStringLiteral(BRINDLE_VERSION_TEXT); }
+
 QString installedShareDir() {
     const QString exeDir = executableDir();
     QStringList candidates{exeDir + QStringLiteral("/../share/brindle")};

@@ -32,6 +32,8 @@ QString userDictionaryPath();   // programDir() + "brindlu.dct"
 QString dataDir();              // programDir() + "DATA/"
 QString sysdataDir();           // programDir() + "sysdata/"
 QString helpDir();              // programDir() + "help/"
+// The version users see ("2.8e"), set by the build.
+QString versionText();
 // The folder the program's shared files are installed in (<prefix>/share/brindle/);
 // empty when there is none.
 QString installedShareDir();

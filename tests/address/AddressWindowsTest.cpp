@@ -318,24 +318,67 @@ TEST(ReindexWindow, EscapeAndCloseIgnoredWhileRunning) {
     EXPECT_EQ(sys.result(), QDialog::Rejected);
 }
 
-TEST(SingleInstance, SecondStartReachesTheFirst) {
+TEST(SingleInstance, SecondStartReachesTheFirstAndHandsOverItsFile) {
     const QString name = app::SingleInstance::serverName(QStringLiteral("/tmp/brindle-test-") +
                                                          QString::number(QCoreApplication::applicationPid()));
     app::SingleInstance first(name);
-    EXPECT_FALSE(first.notifyRunning(200));
+    EXPECT_FALSE(first.notifyRunning({}, 200));
     ASSERT_TRUE(first.listen());
     int requests = 0;
+    QStringList opened;
     QObject::connect(&first, &app::SingleInstance::activationRequested, [&] { ++requests; });
+    QObject::connect(&first, &app::SingleInstance::openRequested, [&](const QString& p) { opened << p; });
+    auto waitFor = [&](int n) {
+        QElapsedTimer clock;
+        clock.start();
+        while (requests < n && clock.elapsed() < 2000) {
+            QCoreApplication::processEvents();
+            QThread::msleep(10);
+        }
+    };
     app::SingleInstance second(name);
-    EXPECT_TRUE(second.notifyRunning(200));
-    QElapsedTimer clock;
-    clock.start();
-    while (requests == 0 && clock.elapsed() < 2000) {
-        QCoreApplication::processEvents();
-        QThread::msleep(10);
-    }
+    EXPECT_TRUE(second.notifyRunning({}, 200));
+    waitFor(1);
     EXPECT_EQ(requests, 1);
+    EXPECT_TRUE(opened.isEmpty());
+    // A file manager hands over any name: spaces, accents, Cyrillic, even a line break.
+    const QString odd = QStringLiteral("/tmp/Adressen Müller/Почта\nlist 100%.dbf");
+    EXPECT_TRUE(second.notifyRunning(odd, 200));
+    waitFor(2);
+    EXPECT_EQ(requests, 2);
+    EXPECT_EQ(opened, QStringList{odd});
     EXPECT_NE(app::SingleInstance::serverName("/a"), app::SingleInstance::serverName("/b"));
+}
+
+TEST(MainWindow, OpensAFileGivenAtStartOrHandedOverLater) {
+    ProgramHome home;
+    // Files a file manager may hand over: a name with a blank and accents, one
+    // in another folder, and one that is not a DBF.
+    const QString first = home.path(QStringLiteral("Adressen Müller.dbf"));
+    const QString second = home.path(QStringLiteral("Почта.DBF"));
+    addrtest::makeFile(first, {{{"LNAME", "Müller"}}});
+    addrtest::makeFile(second, {{{"LNAME", "Сидоров"}}, {{"LNAME", "Петров"}}}, FieldLengths::defaults(),
+                       addrtest::kWindows1251);
+    ScriptedDialogs dialogs;
+    TAddressMain w(dialogs);
+    w.setGettingStartedAllowed(false);
+    // Given before the window's start-up work: opened once that has run.
+    w.openFile(first);
+    EXPECT_TRUE(w.file().currentFilePath().isEmpty());
+    w.firstActivation();
+    EXPECT_EQ(QFileInfo(w.file().currentFilePath()).fileName(), QStringLiteral("Adressen Müller.dbf"));
+    EXPECT_EQ(w.recordEdit("LNAME")->text(), QStringLiteral("Müller"));
+    EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("Adressen Müller"), Qt::CaseInsensitive)) << w.windowTitle().toStdString();
+
+    w.openFile(second);
+    EXPECT_EQ(QFileInfo(w.file().currentFilePath()).fileName(), QStringLiteral("Почта.DBF"));
+    EXPECT_EQ(w.file().table()->recordCount(), 2u);
+
+    dialogs.shown.clear();
+    w.openFile(home.path(QStringLiteral("notes.txt")));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("Must be a DBF file"));
+    EXPECT_EQ(QFileInfo(w.file().currentFilePath()).fileName(), QStringLiteral("Почта.DBF"));
 }
 
 TEST(GettingStartedWindow, LinksOpenTopicsAndTheBoxIsStored) {

@@ -4,11 +4,13 @@
 // logic, which brindle-db links, stays free of printers.
 #include <QString>
 
+#include "common/Common.h"
+
 namespace brindle::address {
 
 class AddressFile;
 
-inline QString versionText() { return QStringLiteral("2.8e"); }
+using common::versionText;
 
 // Date, product and version, the environment (system, Qt, locale, date and
 // time formats, printers), the open file with its record count, order and

@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
+#include <utility>
+
 #include "address/ui/ConfigurationReport.h"
 #include "printer/Printers.h"
 #include "address/HelpTopics.h"
@@ -521,6 +523,8 @@ void TAddressMain::firstActivation() {
         printer::printerReady(dialogs_);
     });
     client_->show();
+    // A file given on the command line opens once the window is set up.
+    if (!pendingOpen_.isEmpty()) openFile(std::exchange(pendingOpen_, QString()));
     if (gettingStartedAllowed_ && !prefs_.hideGettingStarted)
         QTimer::singleShot(0, this, &TAddressMain::gettingStartedClick);
 }
@@ -577,15 +581,34 @@ void TAddressMain::newFileMenuClick() {
 }
 
 void TAddressMain::openFileMenuClick() {
-    guarded([this] {
-        const QString path = dialogs_.chooseOpenFile(QStringLiteral("Open Address DataBase"), common::dataDir(),
-                                                     QStringLiteral("DBF Files|*.dbf"), QStringLiteral("DBF"));
-        if (path.isEmpty()) return;
+    QString path;
+    guarded([this, &path] {
+        path = dialogs_.chooseOpenFile(QStringLiteral("Open Address DataBase"), common::dataDir(),
+                                       QStringLiteral("DBF Files|*.dbf"), QStringLiteral("DBF"));
+    });
+    if (!path.isEmpty()) openFile(path);
+}
+
+void TAddressMain::openFile(const QString& path) {
+    if (firstActivationPending_) {
+        pendingOpen_ = path;
+        return;
+    }
+    // A file handed over by a later start (the file manager) while one of the
+    // program's own windows is open is refused with a message: that window
+    // works on the open file.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+        dialogs_.showInfo(QStringLiteral("Close the \"") + modal->windowTitle() +
+                          QStringLiteral("\" window first, then open ") + QFileInfo(path).fileName() +
+                          QStringLiteral(" again."));
+        return;
+    }
+    guarded([this, &path] {
         if (QFileInfo(path).suffix().toUpper() != QStringLiteral("DBF")) {
             dialogs_.showInfo(QStringLiteral("Must be a DBF file"));
             return;
         }
-        file_->openBRWDBF(path);
+        file_->openBRWDBF(QFileInfo(path).absoluteFilePath());
         setWindowTitle(file_->caption());
     });
     updateMenuMRUList();

@@ -86,6 +86,9 @@ public slots:
     void configurationClick();
     // The single-instance guard asks for the window.
     void bringToFront();
+    // Opens an address file as File, Open does once a name is chosen (a file
+    // given on the command line or handed over by a later start).
+    void openFile(const QString& path);
 
     // Record work.
     void addClick();
@@ -156,6 +159,7 @@ private:
     std::unique_ptr<RecordSession> session_;
     Preferences prefs_;
     bool firstActivationPending_ = true;
+    QString pendingOpen_;  // a file to open once the first activation has run
     bool gettingStartedAllowed_ = true;
 
     QMap<QString, QAction*> actions_;
