@@ -1035,6 +1035,7 @@ std::string ExprNode::canonical() const {
 
 struct Expression::Impl {
     std::string text;
+    std::string canonical;  // worked out once: tags and filters are matched by it on every move
     std::unique_ptr<ExprNode> root;
     EvPtr ev;
     ValueType type = ValueType::Character;
@@ -1050,6 +1051,7 @@ std::unique_ptr<Expression> Expression::compile(std::string_view text, const Sch
     Parser parser(text, schema);
     impl->root = parser.parseAll();
     impl->ev = compileTree(*impl->root, &schema, true);
+    impl->canonical = impl->root->canonical();
     impl->type = impl->root->type;
     switch (impl->type) {
         case ValueType::Character: impl->keyLength = impl->root->width; break;
@@ -1063,6 +1065,7 @@ const std::string& Expression::text() const { return impl_->text; }
 ValueType Expression::type() const { return impl_->type; }
 int Expression::keyLength() const { return impl_->keyLength; }
 const ExprNode& Expression::root() const { return *impl_->root; }
+const std::string& Expression::canonical() const { return impl_->canonical; }
 
 Value Expression::evaluate(const EvalContext& ctx) const { return evalToValue(*impl_->ev, ctx); }
 

@@ -91,7 +91,7 @@ public:
     void evaluateKey(const EvalContext& ctx, std::string& out) const;
 
     const ExprNode& root() const;
-    std::string canonical() const { return root().canonical(); }
+    const std::string& canonical() const;
 
     // Evaluates a constant subtree (node.constant == true).
     static Value evaluateConstant(const ExprNode& node);

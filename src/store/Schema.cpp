@@ -5,6 +5,10 @@
 namespace brindle::store {
 
 int Schema::find(std::string_view name) const {
+    // Callers nearly always spell names as stored (upper case): a plain
+    // comparison first, the case-folding one only when that finds nothing.
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].name == name) return static_cast<int>(i);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const std::string& f = fields[i].name;  // stored in upper case
         if (f.size() != name.size()) continue;
