@@ -1,12 +1,20 @@
 #include "app/ProgramCommands.h"
 
 #include "dialer/ui/DialerCommands.h"
+#include "transfer/ui/TransferCommands.h"
+#include "labels/ui/LabelCommands.h"
+#include "mailing/ui/MailingCommands.h"
+#include "utilities/ui/UtilitiesCommands.h"
 
 namespace brindle::app {
 
 commands::CommandRegistry programCommands() {
     commands::CommandRegistry registry = commands::mainWindowCommands();
     address::ui::attachDialerCommands(registry);
+    transfer::ui::attachTransferCommands(registry);
+    labels::ui::attachLabelCommands(registry);
+    mailing::ui::attachMailingCommands(registry);
+    utilities::ui::attachUtilitiesCommands(registry);
     return registry;
 }
 

@@ -15,12 +15,15 @@
 #include "Arguments.h"
 #include "ProgressBar.h"
 #include "SampleData.h"
+#include "TransferCommands.h"
+#include "CheckCommands.h"
 #include "address/AddressSchema.h"
 #include "address/BrowseModel.h"
 #include "address/FieldCatalogue.h"
 #include "common/Common.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/RecordSource.h"
+#include "mailing/Presort.h"
 #include "printing/PdfCanvas.h"
 #include "store/Cp1252.h"
 #include "store/Table.h"
@@ -484,6 +487,80 @@ int cmdRender(const std::vector<std::string>& words) {
     return kExitOk;
 }
 
+// ---------------------------------------------------------------- presort
+
+// The bulk-mail presort of the label job, over the records the filter admits
+// (records flagged ISDEL are left out, as in the program).
+int cmdPresort(const std::vector<std::string>& words) {
+    Arguments args(words, {"--filter", "--out"}, withHelp({}));
+    args.expectPositional(1, "FILE");
+    if (!args.has("--out")) throw UsageError("missing --out FILE.PSL");
+    const std::string input = args.positional()[0];
+    const QString out = QString::fromStdString(args.value("--out"));
+    // The order file replaces whatever --out names: never the table or its
+    // memo and index files, in any letter case (the store finds those
+    // ignoring case, so a new "ADD.CDX" beside "add.cdx" would do harm too).
+    {
+        const QFileInfo in(QString::fromStdString(input)), target(out);
+        if (in.exists()) {
+            const QString table = in.canonicalFilePath();
+            const QString base = table.left(table.size() - in.suffix().size());
+            const QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
+            const QString t = folder + QLatin1Char('/') + target.fileName();
+            for (const QString& name : {table, base + QStringLiteral("cdx"), base + QStringLiteral("fpt")})
+                if (t.compare(name, Qt::CaseInsensitive) == 0)
+                    throw std::runtime_error("--out " + args.value("--out") + " would overwrite " + input +
+                                             " or its memo or index file");
+        }
+    }
+
+    auto t = Table::open(input, OpenMode::ReadOnly);
+    if (t->fieldIndex("ZIP") < 0) throw store::StoreError(t->path() + " has no ZIP field");
+    const std::string userFilter = args.value("--filter");
+    applyFilter(*t, userFilter);  // checks the user's expression on its own first
+    if (t->fieldIndex("ISDEL") >= 0)
+        t->setFilter(userFilter.empty() ? std::string("!ISDEL") : "(" + t->filter() + ") .AND. !ISDEL");
+
+    class BarProgress : public mailing::PresortProgress {
+    public:
+        void status(const QString&) override {}
+        // Ctrl+C stops the scan after the current record; nothing is written.
+        bool afterRecord(int percent) override {
+            if (percent == last_) return !ProgressBar::interrupted();
+            last_ = percent;
+            return bar.update(percent);
+        }
+        ProgressBar bar{"Presorting"};
+
+    private:
+        int last_ = -1;
+    } progress;
+    const mailing::PresortResult r = mailing::runPresort(*t, out, progress);
+    progress.bar.finish();
+    switch (r.outcome) {
+    case mailing::PresortResult::Outcome::Cancelled:
+        std::fprintf(stderr, "brindle-db presort: cancelled; no order file was written\n");
+        return kExitError;
+    case mailing::PresortResult::Outcome::Failed:
+        std::fprintf(stderr, "brindle-db presort: %s\n", r.error.toLocal8Bit().constData());
+        return kExitError;
+    case mailing::PresortResult::Outcome::Completed: break;
+    }
+    const auto row = [](const char* name, const mailing::GroupTotals& g) {
+        std::printf("%-9s %8d %8d %10llu\n", name, g.groups, g.keys, static_cast<unsigned long long>(g.pieces));
+    };
+    std::printf("%-9s %8s %8s %10s\n", "Group", "Groups", "Keys", "Pieces");
+    row("5-digit", r.summary.fiveDigit);
+    row("3-digit", r.summary.threeDigit);
+    row("ADC", r.summary.adc);
+    row("Unknown", r.summary.unknown);
+    std::printf("Records: %llu read, %llu presorted, %llu left out (no US ZIP code)\n",
+                static_cast<unsigned long long>(r.recordsRead), static_cast<unsigned long long>(r.counted),
+                static_cast<unsigned long long>(r.leftOut));
+    std::printf("Order file: %s (%zu lines)\n", args.value("--out").c_str(), r.lines);
+    return kExitOk;
+}
+
 // ---------------------------------------------------------------- table of commands
 
 const std::vector<Command> kCommands = {
@@ -556,6 +633,25 @@ const std::vector<Command> kCommands = {
      "labels, such as \"Last Name\") and prints it to a PDF on letter paper with the design's\n"
      "top-left corner at the paper's corner, as the program prints it.\n",
      cmdRender},
+    {"presort", "bulk-mail presort: ZIP groups and the label order file",
+     "Usage: brindle-db presort FILE [--filter EXPR] --out FILE.PSL\n"
+     "\n"
+     "Counts the records per ZIP key (the first five characters of ZIP, upper case)\n"
+     "and writes the print order of a presorted label job: 5-digit groups (10 or\n"
+     "more pieces of one key), 3-digit groups (10 or more pieces under one prefix),\n"
+     "ADC groups, and the keys no group took under \"** Unknown\". Lines end in\n"
+     "CR LF; group lines start with \"** \". Records whose ZIP does not start with a\n"
+     "digit (empty, foreign codes) are left out and counted. Records flagged ISDEL\n"
+     "are left out, as in the program. The file is written beside FILE.PSL and\n"
+     "renamed into place. Prints the groups, keys and pieces of each kind.\n"
+     "  --filter EXPR  only records for which the xBase expression is true\n",
+     cmdPresort},
+    {"import-csv", "append the lines of a comma-separated text file", kImportCsvHelp, cmdImportCsv},
+    {"import-dbf", "append the records of another DBF table", kImportDbfHelp, cmdImportDbf},
+    {"import-older", "append an address table of Brindle 1.x or 2.x", kImportOlderHelp, cmdImportOlder},
+    {"export", "copy records to a new DBF or comma-separated text file", kExportHelp, cmdExport},
+    {"statezip", "records whose state and ZIP do not fit the state file", kStateZipHelp, cmdStateZip},
+    {"duplicates", "possible duplicate records by name or street", kDuplicatesHelp, cmdDuplicates},
 };
 
 void printOverview(std::FILE* to) {

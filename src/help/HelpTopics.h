@@ -32,6 +32,9 @@ constexpr int LabelSetup = 1075;
 constexpr int LabelLayout = 1049;
 constexpr int SelectLabelTemplate = 1048;
 constexpr int UserDefinedLabelLayout = 1050;
+// The checks of the utilities menu.
+constexpr int StateZipCheck = 1043;
+constexpr int DuplicateCheck = 1044;
 constexpr int AddingAndChanging = 1030;
 constexpr int DeletingRecords = 2099;
 constexpr int TechnicalSupport = 1015;
@@ -53,7 +56,7 @@ struct Named {
 };
 
 // All of the above, for the tests that check every topic has its page.
-constexpr std::array<Named, 29> all = {{
+constexpr std::array<Named, 38> all = {{
     {"HowToUseHelp", HowToUseHelp},
     {"MainWindow", MainWindow},
     {"NewDatabase", NewDatabase},
@@ -70,6 +73,9 @@ constexpr std::array<Named, 29> all = {{
     {"PrintPreview", PrintPreview},
     {"ImportDbf", ImportDbf},
     {"ImportAscii", ImportAscii},
+    {"AsciiMatch", AsciiMatch},
+    {"ImportOlder", ImportOlder},
+    {"Export", Export},
     {"AddingAndChanging", AddingAndChanging},
     {"DeletingRecords", DeletingRecords},
     {"TechnicalSupport", TechnicalSupport},
@@ -83,6 +89,12 @@ constexpr std::array<Named, 29> all = {{
     {"SelectField", SelectField},
     {"Text3DEffects", Text3DEffects},
     {"AddressLabelLayout", AddressLabelLayout},
+    {"LabelSetup", LabelSetup},
+    {"LabelLayout", LabelLayout},
+    {"SelectLabelTemplate", SelectLabelTemplate},
+    {"UserDefinedLabelLayout", UserDefinedLabelLayout},
+    {"StateZipCheck", StateZipCheck},
+    {"DuplicateCheck", DuplicateCheck},
 }};
 
 }  // namespace brindle::help::topic

@@ -1,0 +1,180 @@
+#include "labels/ui/TLabelSetupScreen.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "commands/Command.h"
+#include "common/UserDialogs.h"
+#include "help/HelpTopics.h"
+#include "labels/LabelLayout.h"
+#include "store/Table.h"
+
+namespace brindle::labels::ui {
+
+namespace {
+
+const char* const kDetailCaptions[] = {"Sheet Name",  "Label Height", "Label Width", "# Across",
+                                       "# Down",      "Paper Size",   "Paper Width", "Paper Height"};
+
+}  // namespace
+
+TLabelSetupScreen::TLabelSetupScreen(store::Table& table, const QString& sysdata, common::UserDialogs& dialogs,
+                                     QWidget* parent)
+    : HelpDialog(help::topic::LabelSetup, parent), list_(table, sysdata, dialogs), dialogs_(dialogs) {
+    setWindowTitle(QStringLiteral("Print Labels"));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* select = new QGroupBox(QStringLiteral("Select Label"), this);
+    auto* selectLayout = new QHBoxLayout(select);
+    grid_ = new QTableWidget(0, 1, select);
+    grid_->setObjectName(QStringLiteral("labelGrid"));
+    grid_->setHorizontalHeaderLabels({QStringLiteral("Description")});
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    grid_->verticalHeader()->setVisible(false);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setMinimumSize(300, 220);
+    grid_->setWhatsThis(QStringLiteral("Your label setups. Pick the one to print, change, delete or copy."));
+    selectLayout->addWidget(grid_, 1);
+
+    auto* right = new QVBoxLayout;
+    auto* details = new QFormLayout;
+    for (const char* caption : kDetailCaptions) {
+        auto* value = new QLabel(select);
+        value->setObjectName(QString::fromLatin1(caption));
+        value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        value->setMinimumWidth(caption == kDetailCaptions[0] ? 200 : 60);
+        details->addRow(QString::fromLatin1(caption), value);
+        details_.push_back(value);
+    }
+    right->addLayout(details);
+    auto* actions = new QHBoxLayout;
+    const auto makeButton = [&](const char* caption, QWidget* owner, const QString& whatsThis) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), owner);
+        b->setObjectName(QString::fromLatin1(caption));
+        b->setWhatsThis(whatsThis);
+        buttons_.push_back(b);
+        return b;
+    };
+    modify_ = makeButton("Modify", select, QStringLiteral("Change the design and stock of the chosen label setup."));
+    new_ = makeButton("New", select, QStringLiteral("Design a new label setup."));
+    delete_ = makeButton("Delete", select, QStringLiteral("Delete the chosen label setup and its design."));
+    clone_ = makeButton("Clone", select, QStringLiteral("Make a copy of the chosen label setup and its design."));
+    for (QPushButton* b : {modify_, new_, delete_, clone_}) actions->addWidget(b);
+    right->addLayout(actions);
+    right->addStretch(1);
+    selectLayout->addLayout(right);
+    layout->addWidget(select);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    ok_ = makeButton("Ok", this, QStringLiteral("Close this window."));
+    ok_->setDefault(true);
+    print_ = makeButton("Print", this, QStringLiteral("Print labels with the chosen setup."));
+    preview_ = makeButton("Preview", this, QStringLiteral("Show the labels on screen before printing."));
+    bottom->addWidget(ok_);
+    bottom->addWidget(print_);
+    bottom->addWidget(preview_);
+    bottom->addWidget(makeHelpButton());
+    layout->addLayout(bottom);
+
+    // The designer and the print job are not part of this version yet.
+    for (QPushButton* b : {modify_, new_, print_, preview_}) b->setToolTip(commands::notYetAvailableHint());
+
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(delete_, &QPushButton::clicked, this, &TLabelSetupScreen::deleteButtonClick);
+    connect(clone_, &QPushButton::clicked, this, &TLabelSetupScreen::cloneButtonClick);
+    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) {
+        if (row < 0) return;
+        if (QTableWidgetItem* item = grid_->item(row, 0)) list_.select(item->data(Qt::UserRole).toUInt());
+        showDetails();
+    });
+
+    fillGrid(list_.currentRecno());
+}
+
+QPushButton* TLabelSetupScreen::button(const QString& caption) const {
+    for (QPushButton* b : buttons_)
+        if (b->objectName() == caption) return b;
+    return nullptr;
+}
+
+QString TLabelSetupScreen::detailText(const QString& caption) const {
+    for (QLabel* l : details_)
+        if (l->objectName() == caption) return l->text();
+    return {};
+}
+
+void TLabelSetupScreen::fillGrid(std::uint32_t select) {
+    const auto rows = list_.rows();
+    {
+        const QSignalBlocker block(grid_);
+        grid_->setRowCount(static_cast<int>(rows.size()));
+        int current = rows.isEmpty() ? -1 : 0;
+        for (int i = 0; i < rows.size(); ++i) {
+            auto* item = new QTableWidgetItem(rows[i].description);
+            item->setData(Qt::UserRole, rows[i].recno);
+            grid_->setItem(i, 0, item);
+            if (rows[i].recno == select) current = i;
+        }
+        if (current >= 0) {
+            grid_->setCurrentCell(current, 0);
+            list_.select(rows[current].recno);
+        }
+    }
+    showDetails();
+    setLabelButtons();
+}
+
+void TLabelSetupScreen::showDetails() {
+    if (!list_.hasRow()) {
+        for (QLabel* l : details_) l->clear();
+        return;
+    }
+    const LabelSetup s = list_.current();
+    const QString values[] = {calcSheetName(s),           formatInches(s.lblHeight), formatInches(s.lblWidth),
+                              QString::number(s.nbrAcross), QString::number(s.nbrDown), s.paperSize,
+                              formatInches(s.sheetWidth),   formatInches(s.sheetDepth)};
+    for (int i = 0; i < details_.size(); ++i) details_[i]->setText(values[i]);
+}
+
+void TLabelSetupScreen::setLabelButtons() {
+    const LabelButtons b = list_.buttons();
+    delete_->setEnabled(b.remove);
+    clone_->setEnabled(b.clone);
+    grid_->setEnabled(b.grid);
+    // Their windows come with the designer and the print job.
+    modify_->setEnabled(false);
+    new_->setEnabled(false);
+    print_->setEnabled(false);
+    preview_->setEnabled(false);
+}
+
+void TLabelSetupScreen::run(const std::function<bool()>& action) {
+    // A table error (a row locked by another program, a full disk) ends the
+    // action with its message; the window stays usable.
+    try {
+        action();
+    } catch (const std::exception& e) {
+        dialogs_.showError(QString::fromUtf8(e.what()));
+    }
+    fillGrid(list_.currentRecno());
+}
+
+void TLabelSetupScreen::deleteButtonClick() {
+    run([this] { return list_.deleteCurrent(); });
+}
+
+void TLabelSetupScreen::cloneButtonClick() {
+    run([this] { return list_.cloneCurrent(); });
+}
+
+}  // namespace brindle::labels::ui

@@ -1,0 +1,60 @@
+#pragma once
+// "Print Labels": the list of label setups with the current one's stock
+// details, and New, Modify, Delete and Clone. New and Modify lead to the
+// label designer, Print and Preview to the print job; until those are part
+// of the program their buttons stay disabled and say so.
+#include <functional>
+#include <memory>
+
+#include "help/ui/HelpDialog.h"
+#include "labels/LabelSetupList.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace brindle::store {
+class Table;
+}
+namespace brindle::common {
+class UserDialogs;
+}
+
+namespace brindle::labels::ui {
+
+class TLabelSetupScreen : public help::HelpDialog {
+    Q_OBJECT
+public:
+    // `table` is LABEL.DBF as LabelSetupList::openLabelTable leaves it.
+    TLabelSetupScreen(store::Table& table, const QString& sysdata, common::UserDialogs& dialogs,
+                      QWidget* parent = nullptr);
+
+    QTableWidget* grid() const { return grid_; }
+    QPushButton* button(const QString& caption) const;
+    QString detailText(const QString& caption) const;
+    LabelSetupList& list() { return list_; }
+
+    void deleteButtonClick();
+    void cloneButtonClick();
+
+private:
+    void run(const std::function<bool()>& action);
+    void fillGrid(std::uint32_t select);
+    void showDetails();
+    void setLabelButtons();
+
+    LabelSetupList list_;
+    common::UserDialogs& dialogs_;
+    QTableWidget* grid_;
+    QVector<QLabel*> details_;
+    QPushButton* modify_;
+    QPushButton* new_;
+    QPushButton* delete_;
+    QPushButton* clone_;
+    QPushButton* ok_;
+    QPushButton* print_;
+    QPushButton* preview_;
+    QVector<QPushButton*> buttons_;
+};
+
+}  // namespace brindle::labels::ui

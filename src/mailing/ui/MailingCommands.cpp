@@ -1,0 +1,39 @@
+#include "mailing/ui/MailingCommands.h"
+
+#include <QDir>
+
+#include "address/AddressFile.h"
+#include "address/GatewayScope.h"
+#include "address/RecordSession.h"
+#include "common/Common.h"
+#include "common/SystemTables.h"
+#include "common/UserDialogs.h"
+#include "mailing/StateZipSession.h"
+#include "mailing/ui/TStateZipCheck.h"
+#include "store/Table.h"
+
+namespace brindle::mailing::ui {
+
+QString stateFilePath() {
+    const QDir sysdata(common::sysdataDir());
+    for (const QString& name : sysdata.entryList(QDir::Files))
+        if (name.compare(QStringLiteral("CSZ.DBF"), Qt::CaseInsensitive) == 0) return sysdata.filePath(name);
+    return {};
+}
+
+void attachMailingCommands(commands::CommandRegistry& registry) {
+    registry.attach(QStringLiteral("checkStateZip"), [](commands::CommandContext& c) {
+        if (!c.file->isOpen()) return;
+        if (stateFilePath().isEmpty()) {
+            c.dialogs->showInfo(QString::fromLatin1(kCszRemovedMessage));
+            return;
+        }
+        // Filter, order, record and display updates come back on every way out.
+        address::GatewayScope scope(*c.session, {.bulkOperation = true});
+        c.file->table()->setFilter("!ISDEL");
+        TStateZipCheck window(*c.session, *c.dialogs, common::openCszTable, c.window);
+        window.execCentred(c.window);
+    });
+}
+
+}  // namespace brindle::mailing::ui
