@@ -124,23 +124,41 @@ void DesignSurface::setSize(int w, int h) {
     if (w == width_ && h == height_) return;
     width_ = std::max(0, w);
     height_ = std::max(0, h);
+    if (zoom_ == 1.0f || zoom_ == 0.0f) {
+        designSize_ = size();
+    } else {
+        // A size given at another zoom: the dimensions it really changes are
+        // taken back to zoom 1.0, the others keep their design value.
+        const double z = zoom_;
+        auto back = [z](int shown, int design) {
+            return roundHalfEven(design * z) == shown ? design : roundHalfEven(shown / z);
+        };
+        designSize_ = QSize(back(width_, designSize_.width()), back(height_, designSize_.height()));
+    }
     emit sizeChanged(size());
     emit repaintNeeded({});
 }
 
 void DesignSurface::setSizeInches(double w, double h) {
     const double z = zoom_ == 0.0f ? 1.0 : double(zoom_);
-    setSize(roundHalfEven(roundHalfEven(w * kDesignPpi) * z), roundHalfEven(roundHalfEven(h * kDesignPpi) * z));
+    const QSize design(roundHalfEven(w * kDesignPpi), roundHalfEven(h * kDesignPpi));
+    const QSize shown(roundHalfEven(design.width() * z), roundHalfEven(design.height() * z));
+    if (design == designSize_ && shown == size()) return;
+    designSize_ = design;
+    width_ = shown.width();
+    height_ = shown.height();
+    emit sizeChanged(size());
+    emit repaintNeeded({});
 }
 
 void DesignSurface::setZoom(float x) {
     if (x == zoom_) return;
     zooming_ = true;
     if (zoom_ == 0.0f) zoom_ = 1.0f;
-    const float r = x / zoom_;
-    const double rd = r;
-    width_ = roundHalfEven(width_ * rd);
-    height_ = roundHalfEven(height_ * rd);
+    // Shown sizes always derive from the size at zoom 1.0, so that no number
+    // of zooms rounds the surface or its objects away from the design.
+    width_ = roundHalfEven(designSize_.width() * double(x));
+    height_ = roundHalfEven(designSize_.height() * double(x));
     zoom_ = x;
     for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->setZoom(x);
     emit sizeChanged(size());

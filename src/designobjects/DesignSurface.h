@@ -60,6 +60,8 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     QSize size() const { return {width_, height_}; }
+    // The size at zoom 1.0, whatever the surface is shown at.
+    QSize designSize() const { return designSize_; }
     void setSize(int w, int h);
     // A label of w × h inches: Round(inches × 96) pixels at zoom 1.0.
     void setSizeInches(double w, double h);
@@ -266,6 +268,7 @@ private:
     Kind kind_;
     int width_ = 0;
     int height_ = 0;
+    QSize designSize_{0, 0};
     float zoom_ = 1.0f;
     bool zooming_ = false;
     bool loading_ = false;

@@ -242,9 +242,8 @@ void TKMultiLineBaseLabel::paint(QPainter& p, const PaintContext&) {
 }
 
 QPicture TKMultiLineBaseLabel::renderPicture(bool forPaper) {
-    const double back = zoom() == 0.0f ? 1.0 : 1.0 / double(zoom());
-    const int w = roundHalfEven(width() * back);
-    const int h = roundHalfEven(height() * back);
+    const int w = designBounds().width();
+    const int h = designBounds().height();
     QStringList l = forPaper ? paperLines() : screenLines();
     // Wrapped lines follow the shown zoom; the picture is drawn at 1.0.
     if (wordWrap_ && zoom() != 1.0f && !(forPaper && screenOnly_) && !items_.isEmpty()) {

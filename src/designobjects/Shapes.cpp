@@ -151,7 +151,7 @@ void TKLineShape::paint(QPainter& p, const PaintContext&) {
 }
 
 void TKLineShape::printAt(printing::PageCanvas& page, double top, double left) {
-    const PaperLine line = paperLine(lineStyle_, bounds(), pen().width, top, left);
+    const PaperLine line = paperLine(lineStyle_, designBounds(), pen().width, top, left);
     page.setPen(quint32(pen().color), canvasPenStyle(pen().style), printing::PenMode::Copy, line.canvasWidth);
     page.moveTo(line.from.x(), line.from.y());
     page.lineTo(line.to.x(), line.to.y());

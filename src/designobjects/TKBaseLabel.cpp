@@ -241,9 +241,8 @@ void TKBaseLabel::sizeToFit() {
 
 QPicture TKBaseLabel::renderPicture(bool forPaper) {
     // The object's size at zoom 1.0, whatever it is shown at.
-    const double back = zoom() == 0.0f ? 1.0 : 1.0 / double(zoom());
-    const int w = roundHalfEven(width() * back);
-    const int h = roundHalfEven(height() * back);
+    const int w = designBounds().width();
+    const int h = designBounds().height();
     QPicture pic;
     {
         QPainter p(&pic);
@@ -258,9 +257,8 @@ QPicture TKBaseLabel::renderPicture(bool forPaper) {
 QSize TKBaseLabel::printSize() {
     // The size at zoom 1.0 after the layout's size limits, which a design that
     // was never shown on screen has not had applied yet.
-    const double back = zoom() == 0.0f ? 1.0 : 1.0 / double(zoom());
-    const int w = roundHalfEven(width() * back);
-    const int h = roundHalfEven(height() * back);
+    const int w = designBounds().width();
+    const int h = designBounds().height();
     forPaper_ = true;
     const QSize size = limitedSize(1.0f, w, h);
     forPaper_ = false;
@@ -283,10 +281,9 @@ void TKBaseLabel::printAt(printing::PageCanvas& page, double top, double left) {
     if (width() < 1 || height() < 1) return;
     const QSize size = printSize();
     if (size.width() < 1 || size.height() < 1) return;
-    const double back = zoom() == 0.0f ? 1.0 : 1.0 / double(zoom());
     const double ppi = kDesignPpi;
-    const double l = left + roundHalfEven(this->left() * back) / ppi;
-    const double t = top + roundHalfEven(this->top() * back) / ppi;
+    const double l = left + designBounds().x() / ppi;
+    const double t = top + designBounds().y() / ppi;
     const QRectF rect(l, t, size.width() / ppi, size.height() / ppi);
     page.drawPicture(rect, renderPaperPicture(size));
 }

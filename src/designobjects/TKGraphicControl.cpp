@@ -24,6 +24,7 @@ void TKGraphicControl::setBounds(int l, int t, int w, int h) {
     const QRect r(clamp(l), clamp(t), clamp(w), clamp(h));
     if (r == bounds_) return;
     bounds_ = r;
+    syncDesignBounds();
     // Kinds that fit their size to their content set their bounds again from
     // boundsChanged. Two such rules that disagree (a fit to nothing against a
     // floor of one pixel) would call each other until the stack runs out;
@@ -44,14 +45,58 @@ void TKGraphicControl::setVisible(bool v) {
     invalidate();
 }
 
+namespace {
+QRect scaled(const QRect& r, double z) {
+    return QRect(roundHalfEven(r.x() * z), roundHalfEven(r.y() * z), roundHalfEven(r.width() * z),
+                 roundHalfEven(r.height() * z));
+}
+}  // namespace
+
+void TKGraphicControl::syncDesignBounds() {
+    if (zoom_ == 1.0f || zoom_ == 0.0f) {
+        design_ = bounds_;
+        return;
+    }
+    // Kinds that fit their size to the zoom they are shown at set their
+    // bounds while a zoom is applied; that is no edit of the design.
+    if (rezooming_) return;
+    if (auto* s = surface(); s && s->zooming()) return;
+    const double z = zoom_;
+    // Only the values that differ from what the design value shows at this
+    // zoom were edited; the others keep their exact design value.
+    auto back = [z](int shown, int design) {
+        return roundHalfEven(design * z) == shown ? design : roundHalfEven(shown / z);
+    };
+    design_ = QRect(back(bounds_.x(), design_.x()), back(bounds_.y(), design_.y()),
+                    back(bounds_.width(), design_.width()), back(bounds_.height(), design_.height()));
+}
+
+void TKGraphicControl::setDesignBounds(const QRect& r) {
+    if (zoom_ == 1.0f || zoom_ == 0.0f) {
+        setBounds(r);
+        return;
+    }
+    design_ = r;
+    const bool was = rezooming_;
+    rezooming_ = true;
+    setBounds(scaled(r, zoom_));
+    rezooming_ = was;
+}
+
 void TKGraphicControl::setZoom(float x) {
     if (x == zoom_) return;
-    const float r = x / zoom_;
-    const double rd = r;
-    bounds_ = QRect(roundHalfEven(left() * rd), roundHalfEven(top() * rd), roundHalfEven(width() * rd),
-                    roundHalfEven(height() * rd));
     zoom_ = x;
+    const bool was = rezooming_;
+    rezooming_ = true;
+    bounds_ = (x == 1.0f || x == 0.0f) ? design_ : scaled(design_, x);
     boundsChanged();
+    rezooming_ = was;
+    if (zoom_ == 1.0f) design_ = bounds_;
+}
+
+void TKGraphicControl::setZoomFactor(float x) {
+    zoom_ = x;
+    design_ = (x == 1.0f || x == 0.0f) ? bounds_ : scaled(bounds_, 1.0 / double(x));
 }
 
 void TKGraphicControl::paint(QPainter&, const PaintContext&) {}
@@ -71,10 +116,12 @@ void TKGraphicControl::printAt(printing::PageCanvas&, double, double) {}
 
 QRectF TKGraphicControl::paperRect(double top, double left) const {
     const double ppi = kDesignPpi;
-    const double l = left + this->left() / ppi;
-    const double t = top + this->top() / ppi;
-    const double r = left + (this->left() + width()) / ppi;
-    const double b = top + (this->top() + height()) / ppi;
+    // Paper always takes the design's bounds, whatever zoom the object is shown at.
+    const QRect& d = design_;
+    const double l = left + d.x() / ppi;
+    const double t = top + d.y() / ppi;
+    const double r = left + (d.x() + d.width()) / ppi;
+    const double b = top + (d.y() + d.height()) / ppi;
     return QRectF(QPointF(l, t), QPointF(r, b));
 }
 

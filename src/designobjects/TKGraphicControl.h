@@ -1,7 +1,11 @@
 #pragma once
 // Base of every design object: a lightweight element without a window of its
-// own, owned by one design surface. Positions and sizes are integer pixels at
-// the object's zoom factor; a stored design always holds them at zoom 1.0.
+// own, owned by one design surface. The object keeps its bounds twice: as the
+// design has them (pixels at zoom 1.0, what files, printing and undo read)
+// and as they are shown at the object's zoom factor. The shown bounds are
+// derived from the design bounds on every zoom, so zooming never moves or
+// resizes an object in the design; an edit at a zoom changes only the design
+// values of the edges it really moved.
 #include <QObject>
 #include <QRect>
 #include <QString>
@@ -39,6 +43,10 @@ public:
     int width() const { return bounds_.width(); }
     int height() const { return bounds_.height(); }
     QRect bounds() const { return bounds_; }
+    // The bounds at zoom 1.0, whatever the object is shown at.
+    QRect designBounds() const { return design_; }
+    // Sets the bounds at zoom 1.0; the shown bounds follow at the current zoom.
+    void setDesignBounds(const QRect& r);
     void setLeft(int v) { setBounds(v, top(), width(), height()); }
     void setTop(int v) { setBounds(left(), v, width(), height()); }
     void setWidth(int v) { setBounds(left(), top(), v, height()); }
@@ -54,10 +62,13 @@ public:
 
     // ---- run-time state
     float zoom() const { return zoom_; }
-    // Rescales the bounds by x / zoom (single precision, half-even rounding).
+    // Shows the object at zoom x: the shown bounds become the design bounds
+    // times x (half-even rounding); the design bounds stay.
     void setZoom(float x);
-    // Takes the zoom factor without rescaling (objects just read from a file).
-    void setZoomFactor(float x) { zoom_ = x; }
+    // Takes the zoom factor without moving the shown bounds (objects just
+    // read from a file or created by a tool at that zoom): the design bounds
+    // become the shown bounds divided by x.
+    void setZoomFactor(float x);
     DesignSurface* surface() const;
 
     // ---- operation slots; the base versions do what their comment says
@@ -104,7 +115,12 @@ public:
     static PropertyList baseProperties();
 
 private:
+    // Brings the design bounds up to date after the shown bounds changed.
+    void syncDesignBounds();
+
     QRect bounds_{0, 0, 0, 0};
+    QRect design_{0, 0, 0, 0};
+    bool rezooming_ = false;  // shown bounds being derived from the design bounds
     QRect remembered_{0, 0, 0, 0};
     bool inBoundsChanged_ = false;
     int boundsDepth_ = 0;  // setBounds calls nested through boundsChanged

@@ -183,7 +183,7 @@ void TKImage::paint(QPainter& p, const PaintContext&) {
 
 void TKImage::printAt(printing::PageCanvas& page, double top, double left) {
     const QRectF r = paperRect(top, left);
-    const int w = width(), h = height();
+    const int w = designBounds().width(), h = designBounds().height();
     if (w >= 1 && h >= 1) {
         if (isMetafile()) {
             // Recorded as vectors, so it prints as sharply as the device allows.

@@ -32,6 +32,7 @@ constexpr int LabelSetup = 1075;
 constexpr int LabelLayout = 1049;
 constexpr int SelectLabelTemplate = 1048;
 constexpr int UserDefinedLabelLayout = 1050;
+constexpr int LabelDesigner = 1073;
 // The checks of the utilities menu.
 constexpr int StateZipCheck = 1043;
 constexpr int DuplicateCheck = 1044;
@@ -56,7 +57,7 @@ struct Named {
 };
 
 // All of the above, for the tests that check every topic has its page.
-constexpr std::array<Named, 38> all = {{
+constexpr std::array<Named, 39> all = {{
     {"HowToUseHelp", HowToUseHelp},
     {"MainWindow", MainWindow},
     {"NewDatabase", NewDatabase},
@@ -95,6 +96,7 @@ constexpr std::array<Named, 38> all = {{
     {"UserDefinedLabelLayout", UserDefinedLabelLayout},
     {"StateZipCheck", StateZipCheck},
     {"DuplicateCheck", DuplicateCheck},
+    {"LabelDesigner", LabelDesigner},
 }};
 
 }  // namespace brindle::help::topic

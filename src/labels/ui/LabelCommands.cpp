@@ -18,6 +18,7 @@ void attachLabelCommands(commands::CommandRegistry& registry) {
         const std::unique_ptr<store::Table> table = LabelSetupList::openLabelTable(*c.dialogs);
         if (!table) return;
         TLabelSetupScreen window(*table, common::sysdataDir(), *c.dialogs, c.window);
+        window.setAddressFile(c.file);
         window.execCentred(c.window);
     });
 }

@@ -11,6 +11,11 @@
 #include <exception>
 
 #include "commands/Command.h"
+#include "common/Common.h"
+#include "designer/AddressRecordSource.h"
+#include "designer/ui/TLabelDesignScreen.h"
+#include "designobjects/ui/TKBasePanel.h"
+#include "labels/ui/LabelLayoutDialogs.h"
 #include "common/UserDialogs.h"
 #include "help/HelpTopics.h"
 #include "labels/LabelLayout.h"
@@ -86,12 +91,14 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& table, const QString& sysdata
     bottom->addWidget(makeHelpButton());
     layout->addLayout(bottom);
 
-    // The designer and the print job are not part of this version yet.
-    for (QPushButton* b : {modify_, new_, print_, preview_}) b->setToolTip(commands::notYetAvailableHint());
+    // The print job is not part of this version yet.
+    for (QPushButton* b : {print_, preview_}) b->setToolTip(commands::notYetAvailableHint());
 
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(delete_, &QPushButton::clicked, this, &TLabelSetupScreen::deleteButtonClick);
     connect(clone_, &QPushButton::clicked, this, &TLabelSetupScreen::cloneButtonClick);
+    connect(new_, &QPushButton::clicked, this, &TLabelSetupScreen::newButtonClick);
+    connect(modify_, &QPushButton::clicked, this, &TLabelSetupScreen::modifyButtonClick);
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (row < 0) return;
         if (QTableWidgetItem* item = grid_->item(row, 0)) list_.select(item->data(Qt::UserRole).toUInt());
@@ -151,9 +158,9 @@ void TLabelSetupScreen::setLabelButtons() {
     delete_->setEnabled(b.remove);
     clone_->setEnabled(b.clone);
     grid_->setEnabled(b.grid);
-    // Their windows come with the designer and the print job.
-    modify_->setEnabled(false);
-    new_->setEnabled(false);
+    modify_->setEnabled(b.modify);
+    new_->setEnabled(true);
+    // Their window comes with the print job.
     print_->setEnabled(false);
     preview_->setEnabled(false);
 }
@@ -175,6 +182,69 @@ void TLabelSetupScreen::deleteButtonClick() {
 
 void TLabelSetupScreen::cloneButtonClick() {
     run([this] { return list_.cloneCurrent(); });
+}
+
+namespace {
+
+designer::LabelStock stockOf(const LabelSetup& s) {
+    designer::LabelStock stock;
+    stock.widthInches = s.lblWidth;
+    stock.heightInches = s.lblHeight;
+    stock.shapeCode = s.lblShape;
+    stock.templateDescription = s.tplDescrip;
+    stock.manufacturer = s.manufac;
+    stock.art = s.art;
+    return stock;
+}
+
+}  // namespace
+
+void TLabelSetupScreen::newButtonClick() { design(true); }
+
+void TLabelSetupScreen::modifyButtonClick() {
+    if (list_.hasRow()) design(false);
+}
+
+void TLabelSetupScreen::design(bool isNew) {
+    LabelSetup setup = isNew ? newLabelSetup() : list_.current();
+    std::optional<QString> loadPath;
+    if (!list_.prepareDesignFile(setup, loadPath)) return;
+
+    designer::ui::TLabelDesignScreen screen(stockOf(setup), setup.descript, dialogs_, common::settingsPath(), this);
+    screen.surface().setClipFilePath(common::programDir() + QStringLiteral("Clipbrd.tmp"));
+    std::unique_ptr<designer::AddressRecordSource> records;
+    if (addressFile_) {
+        records = std::make_unique<designer::AddressRecordSource>(*addressFile_);
+        screen.setRecordSource(records.get());
+    }
+    if (loadPath) {
+        const auto loaded = screen.surface().loadFromFile(*loadPath);
+        if (!loaded.ok)
+            dialogs_.showInfo(QStringLiteral("The label design \"%1\" could not be read completely: %2")
+                                  .arg(*loadPath, loaded.error));
+    }
+    screen.setNewLabel(isNew);
+    // The layout dialogs work on the setup; the designer gets the stock part.
+    screen.setChooseLayout([this, &setup](QWidget* parent) -> std::optional<designer::LabelStock> {
+        LabelSetup working = setup;
+        if (!chooseLabelLayout(working, dialogs_, parent)) return std::nullopt;
+        setup = working;
+        return stockOf(setup);
+    });
+    bool stored = false;
+    screen.setSaveAction([&](designer::ui::TLabelDesignScreen& s) {
+        LabelSetup out = setup;
+        out.descript = s.keptDescription();
+        bool ok = false;
+        run([&] {
+            ok = list_.commitSetup(out, isNew, [&s](const QString& path) { return s.surface().saveToFile(path); });
+            return ok;
+        });
+        stored = ok;
+        return ok;
+    });
+    screen.exec();
+    if (stored) fillGrid(list_.currentRecno());
 }
 
 }  // namespace brindle::labels::ui

@@ -1,8 +1,8 @@
 #pragma once
 // "Print Labels": the list of label setups with the current one's stock
 // details, and New, Modify, Delete and Clone. New and Modify lead to the
-// label designer, Print and Preview to the print job; until those are part
-// of the program their buttons stay disabled and say so.
+// label designer; Print and Preview lead to the print job and stay disabled
+// until it is part of the program.
 #include <functional>
 #include <memory>
 
@@ -15,6 +15,9 @@ class QTableWidget;
 
 namespace brindle::store {
 class Table;
+}
+namespace brindle::address {
+class AddressFile;
 }
 namespace brindle::common {
 class UserDialogs;
@@ -36,14 +39,22 @@ public:
 
     void deleteButtonClick();
     void cloneButtonClick();
+    // Open the label designer on a new setup or on the current one; a design
+    // saved there is stored through LabelSetupList::commitSetup.
+    void newButtonClick();
+    void modifyButtonClick();
+    // The open address file whose records the designer shows.
+    void setAddressFile(address::AddressFile* file) { addressFile_ = file; }
 
 private:
     void run(const std::function<bool()>& action);
     void fillGrid(std::uint32_t select);
     void showDetails();
     void setLabelButtons();
+    void design(bool isNew);
 
     LabelSetupList list_;
+    address::AddressFile* addressFile_ = nullptr;
     common::UserDialogs& dialogs_;
     QTableWidget* grid_;
     QVector<QLabel*> details_;

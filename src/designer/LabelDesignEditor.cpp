@@ -1,0 +1,197 @@
+#include "designer/LabelDesignEditor.h"
+
+#include <cmath>
+
+#include "common/ProfileFile.h"
+#include "common/UserDialogs.h"
+#include "designobjects/PostalBarcodes.h"
+#include "designobjects/TKGraphicControl.h"
+
+namespace brindle::designer {
+
+using designobjects::DesignSurface;
+
+namespace {
+const QString kSection = QStringLiteral("Label");
+}
+
+LabelDesignEditor::LabelDesignEditor(DesignSurface& surface, common::UserDialogs& dialogs, LabelStock stock,
+                                     QObject* parent)
+    : QObject(parent), surface_(surface), dialogs_(dialogs), stock_(std::move(stock)) {}
+
+QString LabelDesignEditor::newLabelMessage() {
+    return QStringLiteral(
+        "A new label has been created using the Avery 5160\rformat. To change to another label format, click on\r"
+        "the Change Layout button.\r\rA Database Mailing Address object has already been \radded to the label.\r\r"
+        "For additional assistance, click the Help button");
+}
+
+QString LabelDesignEditor::postNetTooNarrowMessage() {
+    return QStringLiteral("This label is not wide enough for a \rpostnet barcode. At least 2.85 inches are needed");
+}
+
+QString LabelDesignEditor::postNetRemovedWarning() {
+    return QStringLiteral(
+        "Warning: This label is not wide enough for a \rpostnet barcode. At least 2.85 inches are needed");
+}
+
+QString LabelDesignEditor::noteBeforeDefaultFont() {
+    return QStringLiteral(
+        "Note: the default font is used for NEW objects only.\rTo change the font of an existing object, click it\r"
+        "with the RIGHT MOUSE BUTTON and select FONT");
+}
+
+void LabelDesignEditor::open(bool newLabel) {
+    if (opened_) return;
+    opening_ = true;
+    applyLabelSize();
+    connect(&surface_, &DesignSurface::labelChanged, this, [this] {
+        // Zooming rescales what is shown, not the design.
+        if (opening_ || surface_.zooming()) return;
+        showSave();
+    });
+    if (newLabel) {
+        surface_.setPanelState(DesignSurface::psAddressLabel);
+        surface_.createObjectInRect(QRect(QPoint(5, 5), QPoint(surface_.width() - 10, surface_.height() - 10)));
+        surface_.setPanelState(DesignSurface::psPointing);
+        surface_.selectAll();
+        dialogs_.showInfo(newLabelMessage());
+    }
+    opening_ = false;
+    opened_ = true;
+}
+
+void LabelDesignEditor::showSave() {
+    if (saveVisible_) return;
+    saveVisible_ = true;
+    emit saveShown();
+}
+
+void LabelDesignEditor::setDescription(const QString& text) {
+    const QString cut = text.left(kDescriptionEditLength);
+    if (cut == description_) return;
+    description_ = cut;
+    if (opened_) showSave();
+}
+
+void LabelDesignEditor::prepareSave() { surface_.deleteOutsideObjects(); }
+
+// ---------------------------------------------------------------- zoom
+
+QString LabelDesignEditor::zoomCaption(float zoom) {
+    return QString::number(std::lround(double(zoom) * 100.0)) + QLatin1Char('%');
+}
+
+QString LabelDesignEditor::zoomCaption() const { return zoomCaption(surface_.zoom()); }
+
+void LabelDesignEditor::zoomOut() {
+    surface_.clearSelection();
+    // Single precision on purpose: from 1.0 the steps end at 0.4999999,
+    // which is below 0.5 and so stops the next step.
+    const float z = surface_.zoom();
+    if (z >= 0.5f) surface_.setZoom(z - 0.1f);
+}
+
+void LabelDesignEditor::zoomIn() {
+    surface_.clearSelection();
+    const float z = surface_.zoom();
+    if (!(z > 1.5f)) surface_.setZoom(z + 0.1f);
+}
+
+// ---------------------------------------------------------------- tools
+
+DesignSurface::PanelState LabelDesignEditor::chooseTool(DesignSurface::PanelState tool) {
+    if (tool == DesignSurface::psPostNetBarCode && !wideEnoughForPostNet()) {
+        dialogs_.showInfo(postNetTooNarrowMessage());
+        tool = DesignSurface::psPointing;
+    }
+    surface_.setPanelState(tool);
+    return surface_.panelState();
+}
+
+// ---------------------------------------------------------------- stock
+
+void LabelDesignEditor::applyLabelSize() {
+    const QString code = stock_.shapeCode.trimmed().toUpper();
+    DesignSurface::LabelShape shape = surface_.shape();
+    if (code == QLatin1StringView("RR")) shape = DesignSurface::lsRoundRect;
+    else if (code == QLatin1StringView("SR")) shape = DesignSurface::lsRectangle;
+    else if (code == QLatin1StringView("EL")) shape = DesignSurface::lsEllipse;
+    // The size is set at zoom 1.0; the surface keeps showing its zoom.
+    surface_.setShape(shape);
+    surface_.setSizeInches(stock_.widthInches, stock_.heightInches);
+    emit stockChanged();
+}
+
+void LabelDesignEditor::changeLayout(const LabelStock& stock) {
+    stock_ = stock;
+    applyLabelSize();
+    surface_.clampObjects();
+    if (!wideEnoughForPostNet()) {
+        for (auto* o : surface_.objects()) {
+            if (!qobject_cast<designobjects::TKPostNetBarCode*>(o)) continue;
+            dialogs_.showInfo(postNetRemovedWarning());
+            surface_.deselect(o);
+            surface_.deleteObject(o);
+            break;
+        }
+    }
+    showSave();
+}
+
+QString LabelDesignEditor::layoutCaption() const {
+    if (stock_.manufacturer.trimmed().compare(QLatin1StringView("USER"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Layout:  User Defined Label Layout");
+    return QStringLiteral("Layout:  ") + stock_.templateDescription;
+}
+
+// ---------------------------------------------------------------- default font
+
+void LabelDesignEditor::readDefaultFont(const common::ProfileFile& settings) {
+    designobjects::DesignFont f = surface_.font();
+    f.name = settings.readString(kSection, QStringLiteral("DefaultFontName"), QStringLiteral("Arial"));
+    f.setPointSize(settings.readInt(kSection, QStringLiteral("DefaultFontSize"), 10));
+    int style = f.style & ~(designobjects::DesignFont::Bold | designobjects::DesignFont::Italic);
+    if (settings.readBool(kSection, QStringLiteral("DefaultFontBold"), false)) style |= designobjects::DesignFont::Bold;
+    if (settings.readBool(kSection, QStringLiteral("DefaultFontItalic"), false))
+        style |= designobjects::DesignFont::Italic;
+    f.style = style;
+    surface_.setFont(f);
+}
+
+bool LabelDesignEditor::setDefaultFont(const designobjects::DesignFont& font, common::ProfileFile& settings) {
+    surface_.setFont(font);
+    try {
+        settings.writeString(kSection, QStringLiteral("DefaultFontName"), font.name);
+        settings.writeInt(kSection, QStringLiteral("DefaultFontSize"), font.pointSize());
+        settings.writeBool(kSection, QStringLiteral("DefaultFontBold"), font.style & designobjects::DesignFont::Bold);
+        settings.writeBool(kSection, QStringLiteral("DefaultFontItalic"),
+                           font.style & designobjects::DesignFont::Italic);
+    } catch (const std::exception& e) {
+        dialogs_.showError(QString::fromUtf8(e.what()));
+        return false;
+    }
+    return true;
+}
+
+QString LabelDesignEditor::defaultFontCaption() const {
+    const designobjects::DesignFont& f = surface_.font();
+    QString s = QStringLiteral("Default Font: %1, %2 pt ").arg(f.name).arg(f.pointSize());
+    if (f.style & designobjects::DesignFont::Bold) s += QStringLiteral(", bold");
+    if (f.style & designobjects::DesignFont::Italic) s += QStringLiteral(", italic");
+    return s;
+}
+
+// ---------------------------------------------------------------- records
+
+void LabelDesignEditor::afterFirstRecord() {
+    surface_.refreshData();
+    surface_.resetCounters();
+}
+
+void LabelDesignEditor::afterOtherRecord() {
+    surface_.refreshData();
+    surface_.advanceCounters();
+}
+
+}  // namespace brindle::designer
