@@ -59,6 +59,20 @@ ImportWindowBase::ImportWindowBase(int topic, const QString& caption, const QStr
     connect(cancel_, &QPushButton::clicked, this, &ImportWindowBase::cancelClicked);
 }
 
+void ImportWindowBase::layOut(std::initializer_list<QPushButton*> actions, QLayout* options) {
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : actions) buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(cancel_);
+    buttons->addWidget(makeHelpButton());
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fileRow_);
+    if (options) layout->addLayout(options);
+    layout->addWidget(status_);
+    layout->addWidget(gauge_);
+    layout->addLayout(buttons);
+}
+
 void ImportWindowBase::cancelClicked() {
     if (rebuilding_) return;
     if (importing_) {
@@ -159,19 +173,7 @@ TAsciiImport::TAsciiImport(store::Table& target, common::UserDialogs& dialogs, Q
     options->addWidget(encoding_, 0, 3);
     options->addWidget(header_, 1, 0, 1, 4);
     options->setColumnStretch(4, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(select);
-    buttons->addWidget(match_);
-    buttons->addWidget(import_);
-    buttons->addStretch();
-    buttons->addWidget(cancel_);
-    buttons->addWidget(makeHelpButton());
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fileRow_);
-    layout->addLayout(options);
-    layout->addWidget(status_);
-    layout->addWidget(gauge_);
-    layout->addLayout(buttons);
+    layOut({select, match_, import_}, options);
     updateControls();
 }
 
@@ -247,18 +249,7 @@ TDBFImport::TDBFImport(store::Table& target, const QString& targetPath, common::
     connect(select, &QPushButton::clicked, this, &TDBFImport::selectFileClicked);
     connect(match_, &QPushButton::clicked, this, &TDBFImport::matchFieldsClicked);
     connect(import_, &QPushButton::clicked, this, &TDBFImport::importClicked);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(select);
-    buttons->addWidget(match_);
-    buttons->addWidget(import_);
-    buttons->addStretch();
-    buttons->addWidget(cancel_);
-    buttons->addWidget(makeHelpButton());
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fileRow_);
-    layout->addWidget(status_);
-    layout->addWidget(gauge_);
-    layout->addLayout(buttons);
+    layOut({select, match_, import_});
     updateControls();
 }
 
@@ -307,17 +298,7 @@ TImportOlder::TImportOlder(store::Table& target, const QString& targetPath, Gene
     select->setWhatsThis(QStringLiteral("Choose the address table of the older version."));
     connect(select, &QPushButton::clicked, this, &TImportOlder::selectFileClicked);
     connect(import_, &QPushButton::clicked, this, &TImportOlder::importClicked);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(select);
-    buttons->addWidget(import_);
-    buttons->addStretch();
-    buttons->addWidget(cancel_);
-    buttons->addWidget(makeHelpButton());
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fileRow_);
-    layout->addWidget(status_);
-    layout->addWidget(gauge_);
-    layout->addLayout(buttons);
+    layOut({select, import_});
 }
 
 void TImportOlder::selectFileClicked() {

@@ -1,10 +1,12 @@
 #pragma once
+#include <initializer_list>
 // The import windows: text files (TAsciiImport), other tables (TDBFImport)
 // and the older address generations (TImportOlder). Each chooses its file,
 // lets the user match fields where there is a choice, and runs the import
 // with a status line, a gauge and Cancel.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -42,6 +44,10 @@ protected:
     // Runs `work` in the importing state; closes the window unless cancelled.
     void runImport(const std::function<ImportResult(const RunControl&)>& work);
     void reject() override;
+    // The window's layout: the file row, `options` when given, status and
+    // gauge, then `actions` on the left of the button row, Cancel and Help
+    // on the right.
+    void layOut(std::initializer_list<QPushButton*> actions, QLayout* options = nullptr);
 
     common::UserDialogs& dialogs_;
     QLabel* path_;
