@@ -441,6 +441,8 @@ public:
     void trimCache();
     void readAt(std::uint64_t offset, void* buf, std::size_t n) const;
     void writeAt(std::uint64_t offset, const void* buf, std::size_t n);
+    // Starts writing a stretch of the file to disk without waiting for it.
+    void startWriteback(std::uint64_t offset, std::uint64_t bytes);
     // A single-tag file's tag goes by the file's name.
     std::string fileStem() const {
         std::string stem = path_.substr(path_.find_last_of('/') + 1);
@@ -510,6 +512,20 @@ void IndexFileImpl::readAt(std::uint64_t offset, void* buf, std::size_t n) const
         n -= std::size_t(r);
         offset += std::uint64_t(r);
     }
+}
+
+// Written pages are handed to the system for writing to disk in steps of
+// this size while a bulk build goes on, so that the sync that ends it finds
+// little left to write.
+constexpr std::uint64_t kWritebackStep = std::uint64_t(8) << 20;
+
+void IndexFileImpl::startWriteback(std::uint64_t offset, std::uint64_t bytes) {
+#ifdef __linux__
+    ::sync_file_range(fd_, off_t(offset), off_t(bytes), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)offset;
+    (void)bytes;
+#endif
 }
 
 void IndexFileImpl::writeAt(std::uint64_t offset, const void* buf, std::size_t n) {
@@ -1041,7 +1057,7 @@ void IndexFileImpl::placeAside(const Slot& slot, const tagsort::Spool& pages, in
     if (std::uint64_t(slot.base) + bytes > kMaxFileSize) throw StoreError(path_ + ": index file would grow too large");
     tagsort::Spool::Reader reader(pages);
     std::vector<std::uint8_t> buf;
-    std::uint64_t at = 0;
+    std::uint64_t at = 0, handedOn = 0;
     const char* data = nullptr;
     for (std::size_t count; (count = reader.next(data)) > 0;) {
         const auto* from = reinterpret_cast<const std::uint8_t*>(data);
@@ -1051,6 +1067,10 @@ void IndexFileImpl::placeAside(const Slot& slot, const tagsort::Spool& pages, in
                 throw StoreError(path_ + ": a page of the new tag did not read back as it was laid out");
         writeAt(std::uint64_t(slot.base) + at, buf.data(), buf.size());
         at += buf.size();
+        if (at - handedOn >= kWritebackStep) {
+            startWriteback(std::uint64_t(slot.base) + handedOn, at - handedOn);
+            handedOn = at;
+        }
     }
     if (at != bytes) throw StoreError(path_ + ": pages of the new tag were lost");
 }
@@ -1144,11 +1164,15 @@ void IndexFileImpl::buildTags(tagsort::TagKeySorter& keys, const ProgressFn& pro
             }
             Slot slot = reserveTag(keys.info(i));
             try {
-                std::uint64_t written = 0;
+                std::uint64_t written = 0, handedOn = 0;
                 ImageWriter w(
                     [&](const std::uint8_t* pages, std::size_t count) {
                         writeAt(std::uint64_t(slot.base) + written, pages, count * kPageSize);
                         written += count * kPageSize;
+                        if (written - handedOn >= kWritebackStep) {
+                            startWriteback(std::uint64_t(slot.base) + handedOn, written - handedOn);
+                            handedOn = written;
+                        }
                     },
                     slot.base, slot.info, keys.maxRecno(i), keys.scratch(), keys.limits(), path_);
                 auto source = keys.sorted(i, sortThreads);

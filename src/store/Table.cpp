@@ -1238,30 +1238,42 @@ void Table::Impl::buildTagsInto(IndexFile& file, const std::vector<TagDef>& defs
         memoKeys = memoKeys || readsMemo(exprs[i]->root(), schema()) || (fors[i] && readsMemo(fors[i]->root(), schema()));
     }
     const bool split = keys->helper().parallel() && !memoKeys;
-    // Longest keys first, each to the thread with less work so far.
-    std::vector<std::size_t> byCost(defs.size());
-    for (std::size_t i = 0; i < byCost.size(); ++i) byCost[i] = i;
-    std::stable_sort(byCost.begin(), byCost.end(),
-                     [&](std::size_t a, std::size_t b) { return exprs[a]->keyLength() > exprs[b]->keyLength(); });
+    // The tags are shared between the threads, costliest first, each to the
+    // thread with less work so far: first by key length, then by what the
+    // first chunks of records cost each tag.
     std::vector<std::size_t> here, there;
-    std::size_t hereCost = 0, thereCost = 0;
-    for (std::size_t i : byCost) {
-        const std::size_t cost = static_cast<std::size_t>(exprs[i]->keyLength()) + 8 + (fors[i] ? 8 : 0);
-        if (!split || hereCost <= thereCost) {
-            here.push_back(i);
-            hereCost += cost;
-        } else {
-            there.push_back(i);
-            thereCost += cost;
+    auto share = [&](const std::vector<double>& cost) {
+        std::vector<std::size_t> byCost(cost.size());
+        for (std::size_t i = 0; i < byCost.size(); ++i) byCost[i] = i;
+        std::stable_sort(byCost.begin(), byCost.end(), [&](std::size_t a, std::size_t b) { return cost[a] > cost[b]; });
+        here.clear();
+        there.clear();
+        double hereCost = 0, thereCost = 0;
+        for (std::size_t i : byCost) {
+            if (!split || hereCost <= thereCost) {
+                here.push_back(i);
+                hereCost += cost[i];
+            } else {
+                there.push_back(i);
+                thereCost += cost[i];
+            }
         }
-    }
-    std::sort(here.begin(), here.end());
-    std::sort(there.begin(), there.end());
+        std::sort(here.begin(), here.end());
+        std::sort(there.begin(), there.end());
+    };
+    std::vector<double> cost(defs.size());
+    for (std::size_t i = 0; i < cost.size(); ++i) cost[i] = exprs[i]->keyLength() + 8 + (fors[i] ? 8 : 0);
+    share(cost);
 
     const auto len = static_cast<std::size_t>(schema().recordLength);
     const auto chunk = static_cast<std::uint32_t>(std::max<std::size_t>(1, (std::size_t(512) << 10) / len));
-    std::string records(static_cast<std::size_t>(std::min(chunk, std::max<std::uint32_t>(n, 1))) * len, '\0');
-    auto evaluate = [&](const std::vector<std::size_t>& tags, std::uint32_t first, std::uint32_t count) {
+    // Two buffers of records: while both threads work out the keys of one
+    // chunk, they read the next into the other, half each, so that reading
+    // the table is not a step of its own.
+    std::string buffers[2];
+    for (auto& b : buffers) b.assign(static_cast<std::size_t>(std::min(chunk, std::max<std::uint32_t>(n, 1))) * len, '\0');
+    auto evaluate = [&](const std::string& records, const std::vector<std::size_t>& tags, std::uint32_t first,
+                        std::uint32_t count) {
         for (std::uint32_t k = 0; k < count; ++k) {
             const std::uint32_t r = first + k;
             const EvalContext ctx = context(records.data() + static_cast<std::size_t>(k) * len, r);
@@ -1272,18 +1284,59 @@ void Table::Impl::buildTagsInto(IndexFile& file, const std::vector<TagDef>& defs
             }
         }
     };
+    // Records [first, first + count) into `to`, from byte `from` to byte `upto` of that stretch.
+    auto read = [&](std::string& to, std::uint32_t first, std::uint32_t count, std::size_t from, std::size_t upto) {
+        upto = std::min(upto, static_cast<std::size_t>(count) * len);
+        if (from >= upto) return;
+        readExact(dbf->fd(), to.data() + from, upto - from,
+                  static_cast<std::uint64_t>(dbf->headerLength()) + (first - 1ULL) * len + from, dbf->path());
+    };
+    // A chunk never holds more records than the key buffers have room for
+    // (a spill before it makes room when there is none).
+    const std::uint32_t runRecords = keys->limits().runRecords;
+    auto chunkAt = [&](std::uint32_t r, std::uint32_t room) {
+        return std::min({chunk, n - r + 1, room > 0 ? room : runRecords});
+    };
     int lastPct = -1;
-    for (std::uint32_t r = 1; r <= n;) {
-        if (keys->room() == 0) keys->spill();
-        const std::uint32_t c = std::min({chunk, n - r + 1, keys->room()});
-        readExact(dbf->fd(), records.data(), static_cast<std::size_t>(c) * len,
-                  static_cast<std::uint64_t>(dbf->headerLength()) + (r - 1ULL) * len, dbf->path());
-        if (split) {
-            keys->helper().run([&] { evaluate(here, r, c); }, [&] { evaluate(there, r, c); }, keys->stop());
+    int calibrating = split ? 4 : 0;  // chunks still to time
+    std::vector<double> measured(defs.size(), 0.0);
+    std::uint32_t c = n > 0 ? chunkAt(1, keys->room()) : 0;
+    if (c > 0) read(buffers[0], 1, c, 0, static_cast<std::size_t>(c) * len);
+    for (std::uint32_t r = 1, cur = 0; r <= n; cur ^= 1) {
+        if (keys->room() < c) keys->spill();
+        // The room left after this chunk is at least the room now less the
+        // chunk, whatever the FOR conditions admit.
+        const std::uint32_t nextR = r + c;
+        const std::uint32_t nc = nextR <= n ? chunkAt(nextR, keys->room() - c) : 0;
+        const std::string& records = buffers[cur];
+        std::string& next = buffers[cur ^ 1];
+        if (calibrating > 0) {
+            // Tag by tag on this thread, timed.
+            for (std::size_t i = 0; i < defs.size(); ++i) {
+                const auto start = std::chrono::steady_clock::now();
+                evaluate(records, {i}, r, c);
+                measured[i] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            }
+            read(next, nextR, nc, 0, static_cast<std::size_t>(nc) * len);
+            if (--calibrating == 0) share(measured);
+        } else if (split) {
+            const std::size_t half = (static_cast<std::size_t>(nc) * len / 2 + 4095) / 4096 * 4096;
+            keys->helper().run(
+                [&] {
+                    evaluate(records, here, r, c);
+                    read(next, nextR, nc, 0, half);
+                },
+                [&] {
+                    evaluate(records, there, r, c);
+                    read(next, nextR, nc, half, static_cast<std::size_t>(nc) * len);
+                },
+                keys->stop());
         } else {
-            evaluate(here, r, c);
+            evaluate(records, here, r, c);
+            read(next, nextR, nc, 0, static_cast<std::size_t>(nc) * len);
         }
-        r += c;
+        r = nextR;
+        c = nc;
         if (progress) {
             const int pct = static_cast<int>(50.0 * (r - 1) / n);
             if (pct != lastPct) {

@@ -245,6 +245,11 @@ bool Helper::waitThere(std::chrono::milliseconds wait) {
 // Sorting in memory. Sort entries carry the first 16 key bytes and the record
 // number, so that most comparisons never touch the key array; `index` has its
 // top bit set when the key holds more than fill bytes past its first 16.
+//
+// Entries are sorted by those 16 bytes and the record number alone. Entries
+// whose first 16 bytes are equal and of which one at least goes on are then
+// put in order by the next 16 bytes (read once for each entry rather than
+// once for each comparison), and so on to the end of the key.
 
 namespace {
 
@@ -255,16 +260,22 @@ struct SortItem {
     std::uint32_t recno;
 };
 constexpr std::uint32_t kLongTail = 0x80000000u;
+// While a group of entries is ordered by later key bytes: the key holds more
+// than fill bytes past the 16 being compared.
+constexpr std::uint32_t kGoesOn = 0x40000000u;
+constexpr std::uint32_t kIndexMask = ~(kLongTail | kGoesOn);
+// Keys in memory at once, for one tag.
+constexpr std::size_t kMaxSortEntries = kGoesOn - 1;
 
-// The first 16 key bytes as two big-endian numbers (zero beyond the key).
-inline void prefixesOf(const char* key, int kl, std::uint64_t& p1, std::uint64_t& p2) {
+// 16 key bytes from `key` as two big-endian numbers (zero beyond `len`).
+inline void prefixesOf(const char* key, int len, std::uint64_t& p1, std::uint64_t& p2) {
     static_assert(std::endian::native == std::endian::little);
-    if (kl >= 16) {
+    if (len >= 16) {
         std::memcpy(&p1, key, 8);
         std::memcpy(&p2, key + 8, 8);
     } else {
         char b[16] = {};
-        std::memcpy(b, key, std::size_t(kl));
+        if (len > 0) std::memcpy(b, key, std::size_t(len));
         std::memcpy(&p1, b, 8);
         std::memcpy(&p2, b + 8, 8);
     }
@@ -272,26 +283,74 @@ inline void prefixesOf(const char* key, int kl, std::uint64_t& p1, std::uint64_t
     p2 = __builtin_bswap64(p2);
 }
 
+// A function object rather than a function, so that the sort inlines it.
+struct LessByPrefix {
+    bool operator()(const SortItem& a, const SortItem& b) const {
+        if (a.p1 != b.p1) return a.p1 < b.p1;
+        if (a.p2 != b.p2) return a.p2 < b.p2;
+        return a.recno < b.recno;
+    }
+};
+constexpr LessByPrefix lessByPrefix{};
+
+inline bool samePrefix(const SortItem& a, const SortItem& b) { return a.p1 == b.p1 && a.p2 == b.p2; }
+
+struct KeyArray {
+    const char* keys;
+    int kl;
+    char fill;
+    const char* at(const SortItem& it) const { return keys + std::size_t(it.index & kIndexMask) * std::size_t(kl); }
+};
+
+void orderGroups(SortItem* items, std::size_t n, const KeyArray& k, int offset, std::uint32_t goesOn);
+
+// Entries with equal key bytes before `offset` (and equal 16 bytes before
+// that, which they get back at the end): ordered by the rest of the key.
+void orderByLaterBytes(SortItem* items, std::size_t n, const KeyArray& k, int offset) {
+    const std::uint64_t p1 = items[0].p1, p2 = items[0].p2;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + 8 < n) __builtin_prefetch(k.at(items[i + 8]) + offset);
+        SortItem& it = items[i];
+        const char* key = k.at(it);
+        prefixesOf(key + offset, k.kl - offset, it.p1, it.p2);
+        it.index &= ~kGoesOn;
+        if (k.kl > offset + 16 && k.kl - trailOf(key, k.kl, k.fill) > offset + 16) it.index |= kGoesOn;
+    }
+    if (n < 64) std::sort(items, items + n, lessByPrefix);
+    else if (!std::is_sorted(items, items + n, lessByPrefix)) std::sort(items, items + n, lessByPrefix);
+    orderGroups(items, n, k, offset + 16, kGoesOn);
+    for (std::size_t i = 0; i < n; ++i) {
+        items[i].p1 = p1;
+        items[i].p2 = p2;
+        items[i].index &= ~kGoesOn;
+    }
+}
+
+// Entries sorted by their 16 bytes before `offset` and record number: each
+// stretch of equal bytes where an entry's key goes on (flag `goesOn`) is
+// ordered by the bytes from `offset`.
+void orderGroups(SortItem* items, std::size_t n, const KeyArray& k, int offset, std::uint32_t goesOn) {
+    if (offset >= k.kl) return;
+    for (std::size_t i = 0; i < n;) {
+        std::size_t j = i + 1;
+        bool more = (items[i].index & goesOn) != 0;
+        while (j < n && samePrefix(items[i], items[j])) more |= (items[j++].index & goesOn) != 0;
+        if (more && j - i > 1) orderByLaterBytes(items + i, j - i, k, offset);
+        i = j;
+    }
+}
+
 // Sorts by the top 16 bits first (one counting pass), then each bucket on
 // its own; with two threads the buckets split between them without a merge.
 // Buckets already in order (long runs of one key arriving in record order)
 // are only checked.
-void sortEntries(std::vector<SortItem>& items, std::vector<SortItem>& scratch, const char* keys, int kl,
+void sortEntries(std::vector<SortItem>& items, std::vector<SortItem>& scratch, const char* keys, int kl, char fill,
                  int threads) {
-    auto less = [keys, kl](const SortItem& a, const SortItem& b) {
-        if (a.p1 != b.p1) return a.p1 < b.p1;
-        if (a.p2 != b.p2) return a.p2 < b.p2;
-        if (kl > 16 && ((a.index | b.index) & kLongTail)) {
-            const int c = std::memcmp(keys + std::size_t(a.index & ~kLongTail) * std::size_t(kl) + 16,
-                                      keys + std::size_t(b.index & ~kLongTail) * std::size_t(kl) + 16,
-                                      std::size_t(kl - 16));
-            if (c) return c < 0;
-        }
-        return a.recno < b.recno;
-    };
+    const KeyArray k{keys, kl, fill};
     const std::size_t n = items.size();
     if (n < 4096) {
-        std::sort(items.begin(), items.end(), less);
+        std::sort(items.begin(), items.end(), lessByPrefix);
+        orderGroups(items.data(), n, k, 16, kLongTail);
         return;
     }
     std::vector<std::size_t> start(65537, 0);
@@ -305,9 +364,11 @@ void sortEntries(std::vector<SortItem>& items, std::vector<SortItem>& scratch, c
     items.swap(scratch);
     auto sortBuckets = [&](std::size_t from, std::size_t to) {
         for (std::size_t b = from; b < to; ++b) {
-            const auto first = items.begin() + std::ptrdiff_t(start[b]);
-            const auto last = items.begin() + std::ptrdiff_t(start[b + 1]);
-            if (last - first > 1 && !std::is_sorted(first, last, less)) std::sort(first, last, less);
+            SortItem* first = items.data() + start[b];
+            const std::size_t count = start[b + 1] - start[b];
+            if (count < 2) continue;
+            if (!std::is_sorted(first, first + count, lessByPrefix)) std::sort(first, first + count, lessByPrefix);
+            orderGroups(first, count, k, 16, kLongTail);
         }
     };
     if (threads < 2) {
@@ -327,8 +388,8 @@ void sortEntries(std::vector<SortItem>& items, std::vector<SortItem>& scratch, c
 inline bool sameKeys(const SortItem& a, const SortItem& b, const char* keys, int kl) {
     if (a.p1 != b.p1 || a.p2 != b.p2) return false;
     if (kl <= 16 || !((a.index | b.index) & kLongTail)) return true;
-    return std::memcmp(keys + std::size_t(a.index & ~kLongTail) * std::size_t(kl) + 16,
-                       keys + std::size_t(b.index & ~kLongTail) * std::size_t(kl) + 16, std::size_t(kl - 16)) == 0;
+    return std::memcmp(keys + std::size_t(a.index & kIndexMask) * std::size_t(kl) + 16,
+                       keys + std::size_t(b.index & kIndexMask) * std::size_t(kl) + 16, std::size_t(kl - 16)) == 0;
 }
 
 void makeItems(const char* keys, const std::uint32_t* recnos, std::size_t n, int kl, char fill,
@@ -586,14 +647,14 @@ public:
         : keys_(keys.data()), kl_(kl) {
         makeItems(keys.data(), recnos.data(), recnos.size(), kl, fill, items_);
         std::vector<SortItem> spare;
-        sortEntries(items_, spare, keys_, kl, threads);
+        sortEntries(items_, spare, keys_, kl, fill, threads);
     }
     bool next(const char*& key, std::uint32_t& recno, bool& same) override {
         if (pos_ == items_.size()) return false;
         if (pos_ + 8 < items_.size())
-            __builtin_prefetch(keys_ + std::size_t(items_[pos_ + 8].index & ~kLongTail) * std::size_t(kl_));
+            __builtin_prefetch(keys_ + std::size_t(items_[pos_ + 8].index & kIndexMask) * std::size_t(kl_));
         const SortItem& it = items_[pos_++];
-        key = keys_ + std::size_t(it.index & ~kLongTail) * std::size_t(kl_);
+        key = keys_ + std::size_t(it.index & kIndexMask) * std::size_t(kl_);
         recno = it.recno;
         same = pos_ > 1 && sameKeys(items_[pos_ - 2], it, keys_, kl_);
         return true;
@@ -631,7 +692,7 @@ TagKeySorter::TagKeySorter(std::vector<IndexTagInfo> tags, const BuildOptions& o
     for (const auto& t : tags) perRecord += std::size_t(t.keyLength) + 4;
     const std::size_t fixed = 2 * l.blockBytes;
     const std::size_t records = budget > fixed ? (budget - fixed) / perRecord : 0;
-    l.runRecords = std::uint32_t(std::clamp<std::size_t>(records, 64, kLongTail - 1));
+    l.runRecords = std::uint32_t(std::clamp<std::size_t>(records, 64, kMaxSortEntries));
     const std::size_t besides = 3 * l.spoolMemory + l.pageBuffer;
     const std::size_t mergeMemory = budget / 2 > besides ? budget / 2 - besides : 0;
     l.fanIn = std::max<std::size_t>(2, mergeMemory / l.blockBytes);
@@ -679,10 +740,10 @@ void TagKeySorter::spillTag(Tag& t, int worker) {
     if (t.keys.size() != n * std::size_t(kl)) throw StoreError("tag " + t.info.name + ": keys do not match the record count");
     SortBuffers& b = *sortBuffers_[std::size_t(worker)];
     makeItems(t.keys.data(), t.recnos.data(), n, kl, t.fill, b.items);
-    sortEntries(b.items, b.spare, t.keys.data(), kl, tags_.size() == 1 && options_.threads >= 2 ? 2 : 1);
+    sortEntries(b.items, b.spare, t.keys.data(), kl, t.fill, tags_.size() == 1 && options_.threads >= 2 ? 2 : 1);
     RunEncoder enc(scratch_, kl, t.fill, limits_.blockBytes, b.block);
     const char* keys = t.keys.data();
-    auto keyOf = [&](const SortItem& it) { return keys + std::size_t(it.index & ~kLongTail) * std::size_t(kl); };
+    auto keyOf = [&](const SortItem& it) { return keys + std::size_t(it.index & kIndexMask) * std::size_t(kl); };
     const SortItem* prev = nullptr;
     const std::size_t count = b.items.size();
     for (std::size_t i = 0; i < count; ++i) {
@@ -744,7 +805,7 @@ std::unique_ptr<SortedSource> TagKeySorter::sorted(std::size_t tag, int threads)
     Tag& t = tags_[tag];
     const int kl = t.info.keyLength;
     if (t.runs.empty()) {
-        if (t.recnos.size() >= kLongTail) throw StoreError("too many keys for one tag");
+        if (t.recnos.size() > kMaxSortEntries) throw StoreError("too many keys for one tag");
         if (t.keys.size() != t.recnos.size() * std::size_t(kl))
             throw StoreError("tag " + t.info.name + ": keys do not match the record count");
         return std::make_unique<MemorySource>(t.keys, t.recnos, kl, t.fill, threads);

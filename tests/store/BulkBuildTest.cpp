@@ -4,6 +4,9 @@
 // nothing else behind. Also the pack's copy of memos of every size.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -199,6 +202,60 @@ TEST(BulkBuild, SortedRunsMatchTheInMemoryBuildForEveryKindOfTag) {
             const std::string c = readAll(dir.file("runs.cdx")), s = readAll(dir.file("runs.idx"));
             EXPECT_TRUE(c == compound) << memory << " bytes, " << threads << " threads: " << firstDifference(c, compound);
             EXPECT_TRUE(s == single) << memory << " bytes, " << threads << " threads: " << firstDifference(s, single);
+        }
+    }
+}
+
+// Long keys that agree on their first 16, 32 or 48 bytes and differ after,
+// keys that end in fill and repeat, bytes above 0x7F: whether sorted in
+// memory (one thread or two) or in runs, the tag holds them in the order of
+// the key bytes as unsigned numbers, then record number.
+TEST(BulkBuild, LongKeysSharingPrefixesComeOutInByteOrder) {
+    constexpr int kl = 60;
+    constexpr std::uint32_t n = 20000;  // past the in-memory sort's counting pass
+    std::mt19937 rng(29);
+    std::vector<std::pair<std::string, std::uint32_t>> expected;
+    std::string keys;
+    for (std::uint32_t r = 1; r <= n; ++r) {
+        std::string k(kl, ' ');
+        for (int i = 0; i < kl; ++i) k[std::size_t(i)] = "SMITH JOHNSON  "[i % 15];
+        const int at = std::array{0, 15, 16, 31, 32, 47, 48, 59}[rng() % 8];
+        k[std::size_t(at)] = "aZ \xE9\x01"[rng() % 5];
+        k.resize(std::size_t(at + 1 + int(rng() % 3)), ' ');  // the rest of the key: fill
+        k.resize(kl, ' ');
+        keys += k;
+        expected.emplace_back(k, r);
+    }
+    std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+        const int c = std::memcmp(a.first.data(), b.first.data(), kl);  // unsigned bytes
+        return c != 0 ? c < 0 : a.second < b.second;
+    });
+    IndexTagInfo info;
+    info.name = "LONG";
+    info.expression = "LONG";
+    info.keyLength = kl;
+    TempDir dir;
+    for (const std::size_t memory : {kTinyBudget, std::size_t(64) << 20}) {
+        for (const int threads : {1, 2}) {
+            auto f = IndexFile::create(dir.file("long.cdx"), IndexFile::Kind::Compound);
+            BuildOptions options;
+            options.memory = memory;
+            options.threads = threads;
+            auto sorter = f->gatherKeys({info}, options, n);
+            for (std::uint32_t r = 1; r <= n; ++r) {
+                if (sorter->room() == 0) sorter->spill();
+                sorter->keys(0).append(keys, (r - 1) * kl, kl);
+                sorter->added(0, r);
+            }
+            sorter->finishInput();
+            f->buildTags(*sorter);
+            std::size_t i = 0, wrong = 0;
+            f->forEach(0, [&](std::string_view key, std::uint32_t recno) {
+                if (i < expected.size() && (key != expected[i].first || recno != expected[i].second)) ++wrong;
+                ++i;
+            });
+            EXPECT_EQ(i, expected.size());
+            EXPECT_EQ(wrong, 0u) << memory << " bytes, " << threads << " threads";
         }
     }
 }
