@@ -8,6 +8,7 @@
 #include "printing/PageRecorder.h"
 #include "printing/PdfCanvas.h"
 #include "richtext/Paginator.h"
+#include "richtext/RecordMerge.h"
 #include "richtext/RichDocument.h"
 
 #include <QGuiApplication>
@@ -21,14 +22,14 @@ namespace {
 
 // About ten pages of Letter: a heading, justified and tabbed paragraphs in
 // two fonts with bold and italic runs, and merge tokens.
-QByteArray tenPageLetter() {
+QByteArray tenPageLetter(bool tokensInEveryParagraph = true) {
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}"
                      "\\paperw12240\\paperh15840\\margl1440\\margr1440\\margt1440\\margb1440\r\n"
                      "\\pard\\qc\\sa240\\b\\fs32 Annual statement\\b0\\par\r\n"
                      "\\pard\\fs20 [Name and Address]\\par\\pard\\sa120 Dear [Full Name],\\par\r\n";
     for (int p = 0; p < 110; ++p) {
         rtf += (p % 2 ? "\\pard\\qj\\sa120\\f1\\fs22 " : "\\pard\\sa120\\f0\\fs20 ");
-        rtf += "Paragraph " + QByteArray::number(p) + " for [First] in [City]: ";
+        rtf += "Paragraph " + QByteArray::number(p) + (tokensInEveryParagraph || p == 0 ? " for [First] in [City]: " : " for you: ");
         for (int w = 0; w < 9; ++w) rtf += "the {\\b account} shows {\\i several} entries w\\'e9re M\\'fcller paid ";
         rtf += "\\par\r\n";
         if (p % 10 == 9) rtf += "\\pard\\tx2880\\tqr\\tx9360 Total\\tab [Zip]\\tab 1,234.56\\par\r\n";
@@ -121,6 +122,50 @@ void BM_MergeOneRecord(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MergeOneRecord)->Unit(benchmark::kMillisecond);
+
+// The merge as RecordMerge runs it: the letter laid out once, each record's
+// values put in place of the last record's, only the paragraphs holding
+// tokens laid out again. `range(0)` 1: tokens in every paragraph (as above);
+// 0: tokens in the address block, the greeting and the first paragraph only.
+void BM_MergeRecordInPlace(benchmark::State& state) {
+    RichDocument tmpl;
+    tmpl.load(tenPageLetter(state.range(0) != 0));
+    RecordMerge merge(tmpl, {"[Name and Address]", "[Full Name]", "[First]", "[City]", "[Zip]"});
+    int record = 0;
+    for (auto _ : state) {
+        const QString n = QString::number(++record);
+        merge.apply({"Mr John Q. Smith\r\nAcme\r\n1 Main St\r\nSpringfield IL  62701", "Mr John Q. Smith " + n, "John",
+                     "Springfield", "62701"});
+        brindle::printing::PageRecorder recorder;
+        merge.pages().drawAll(recorder);
+        recorder.end();
+        benchmark::DoNotOptimize(recorder.pagesEmitted());
+    }
+}
+BENCHMARK(BM_MergeRecordInPlace)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// Labels: many short runs per page through textAt (shaped once, drawn from
+// the same glyphs), 30 labels of four lines on each of 10 pages, to PDF.
+void BM_LabelTextToPdf(benchmark::State& state) {
+    QTemporaryDir dir;
+    for (auto _ : state) {
+        brindle::printing::PdfCanvas pdf(dir.filePath("labels.pdf"));
+        pdf.setFont("Arial", 10);
+        int n = 0;
+        for (int page = 0; page < 10; ++page) {
+            if (page) pdf.newPage();
+            for (int label = 0; label < 30; ++label, ++n) {
+                const double x = 0.2 + (label % 3) * 2.75, y = 0.5 + (label / 3) * 1.0;
+                pdf.textAt(x, y, "Mr John Q. Smith " + QString::number(n));
+                pdf.textAt(x, y + 0.17, "Acme Widgets M\u00fcller");
+                pdf.textAt(x, y + 0.34, QString::number(100 + n) + " Main Street");
+                pdf.textAt(x, y + 0.51, "Springfield IL  " + QString::number(62701 + n));
+            }
+        }
+        pdf.end();
+    }
+}
+BENCHMARK(BM_LabelTextToPdf)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

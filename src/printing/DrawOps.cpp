@@ -2,11 +2,17 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextLayout>
+#include <QThread>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
 
 namespace brindle::printing {
 
@@ -52,6 +58,61 @@ const QImage& referenceDevice() {
         return i;
     }();
     return image;
+}
+
+// Fonts and their metrics by spec. Building a QFont, finding its font engine
+// and its metrics costs more than measuring a short text, and labels and
+// letters use a handful of fonts, so each thread keeps the ones it used. The
+// cache lives on the heap and is emptied when the application object goes,
+// before Qt's own font caches do.
+struct FontEntry {
+    FontSpec spec;  // colour ignored
+    QFont font;     // makeQFont(spec) at the reference resolution
+    QFontMetricsF metrics;
+    TextMetrics measures;
+};
+
+struct FontCache {
+    std::vector<std::unique_ptr<FontEntry>> entries;
+};
+
+FontCache*& threadFontCache() {
+    thread_local FontCache* cache = nullptr;
+    return cache;
+}
+
+void dropMainThreadFontCache() {
+    FontCache*& cache = threadFontCache();
+    delete cache;
+    cache = nullptr;
+}
+
+const FontEntry& fontEntry(const FontSpec& spec) {
+    FontCache*& cache = threadFontCache();
+    if (!cache) {
+        cache = new FontCache;
+        if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
+            qAddPostRoutine(dropMainThreadFontCache);
+    }
+    FontSpec key = spec;
+    key.colour = 0;
+    for (const auto& e : cache->entries)
+        if (e->spec == key) return *e;
+    if (cache->entries.size() >= 128) cache->entries.clear();
+    QFont font(makeQFont(key), &referenceDevice());
+    QFontMetricsF metrics(font, &referenceDevice());
+    TextMetrics t;
+    t.ascent = metrics.ascent() / kReferenceDpi;
+    t.descent = metrics.descent() / kReferenceDpi;
+    t.lineHeight = metrics.lineSpacing() / kReferenceDpi;
+    cache->entries.push_back(std::make_unique<FontEntry>(FontEntry{key, font, metrics, t}));
+    return *cache->entries.back();
+}
+
+bool needsShapingWhenPainted(const QString& text) {
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) return true;
+    return false;
 }
 
 QPainter::CompositionMode compositionFor(PenMode mode) {
@@ -117,18 +178,48 @@ QFont makeQFont(const FontSpec& spec) {
     return f;
 }
 
-TextMetrics measureFont(const FontSpec& spec) {
-    const QFontMetricsF m(makeQFont(spec), &referenceDevice());
-    TextMetrics t;
-    t.ascent = m.ascent() / kReferenceDpi;
-    t.descent = m.descent() / kReferenceDpi;
-    t.lineHeight = m.lineSpacing() / kReferenceDpi;
-    return t;
-}
+TextMetrics measureFont(const FontSpec& spec) { return fontEntry(spec).measures; }
 
 double measureText(const FontSpec& spec, const QString& text) {
-    const QFontMetricsF m(makeQFont(spec), &referenceDevice());
-    return m.horizontalAdvance(text) / kReferenceDpi;
+    return fontEntry(spec).metrics.horizontalAdvance(text) / kReferenceDpi;
+}
+
+ShapedText shapeText(const FontSpec& spec, const QString& text) {
+    const FontEntry& e = fontEntry(spec);
+    ShapedText out;
+    if (text.isEmpty()) return out;
+    if (needsShapingWhenPainted(text)) {
+        out.width = e.metrics.horizontalAdvance(text) / kReferenceDpi;
+        return out;
+    }
+    QTextLayout layout(text, e.font, &referenceDevice());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid()) return out;
+    out.width = line.naturalTextWidth() / kReferenceDpi;
+    out.glyphs = glyphsFrom(line.glyphRuns(), QPointF(0, line.ascent()));
+    return out;
+}
+
+std::shared_ptr<const QList<QGlyphRun>> glyphsFrom(QList<QGlyphRun> runs, QPointF baselineOrigin) {
+    for (QGlyphRun& run : runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions) p -= baselineOrigin;
+        run.setPositions(positions);
+        run.setBoundingRect(QRectF());
+        // Underline and strike-out are drawn by paintOp from the font's
+        // metrics, in the same place for shaped and laid-out text.
+        run.setUnderline(false);
+        run.setStrikeOut(false);
+        run.setOverline(false);
+    }
+    return std::make_shared<const QList<QGlyphRun>>(std::move(runs));
 }
 
 void paintOp(QPainter& painter, const DrawOp& op, const PaintScale& scale) {
@@ -209,6 +300,29 @@ void paintOp(QPainter& painter, const DrawOp& op, const PaintScale& scale) {
             painter.drawImage(rc(op.box), op.image);
             break;
         case OpKind::Text: {
+            if (op.glyphs) {
+                if (op.clipped) painter.setClipRect(rc(op.box), Qt::IntersectClip);
+                painter.translate(pt(QPointF(op.p1.x(), op.p1.y() + op.ascent)));
+                painter.scale(ppi / kReferenceDpi, ppi / kReferenceDpi);
+                painter.setPen(colourFromInt(op.font.colour));
+                for (const QGlyphRun& run : *op.glyphs) painter.drawGlyphRun(QPointF(0, 0), run);
+                if (op.font.underline || op.font.strikeOut) {
+                    const double width = (op.clipped ? measureText(op.font, op.text) : op.box.width()) * kReferenceDpi;
+                    const FontEntry& e = fontEntry(op.font);
+                    QPen pen(colourFromInt(op.font.colour), std::max(e.metrics.lineWidth(), 1.0));
+                    pen.setCapStyle(Qt::FlatCap);
+                    painter.setPen(pen);
+                    if (op.font.underline) {
+                        const double y = std::ceil(e.metrics.underlinePos()) + 0.5;
+                        painter.drawLine(QPointF(0, y), QPointF(width, y));
+                    }
+                    if (op.font.strikeOut) {
+                        const double y = -e.metrics.strikeOutPos();
+                        painter.drawLine(QPointF(0, y), QPointF(width, y));
+                    }
+                }
+                break;
+            }
             QFont f = makeQFont(op.font);
             const int deviceDpi = painter.device() ? painter.device()->logicalDpiY() : 96;
             f.setPointSizeF(std::max(op.font.sizePt, 0.01) * kReferenceDpi / (deviceDpi > 0 ? deviceDpi : 96));

@@ -6,7 +6,9 @@
 
 #include "printing/PageCanvas.h"
 
+#include <QGlyphRun>
 #include <QImage>
+#include <QList>
 #include <QPicture>
 #include <QPointF>
 #include <QRectF>
@@ -38,6 +40,12 @@ struct DrawOp {
     QString text;
     double ascent = 0;  // Text: inches from the cell's top to the baseline
     bool clipped = false;
+    // Text: the glyphs of `text`, shaped once when the text was drawn (or by
+    // the document layout that placed it), at the 7200-dpi reference size,
+    // positioned from the baseline's left end (p1.x, p1.y + ascent). Painting
+    // draws them as they are, so no back-end shapes the text again. Empty
+    // for text that is shaped when painted.
+    std::shared_ptr<const QList<QGlyphRun>> glyphs;
     std::shared_ptr<const QPicture> picture;
     QImage image;
 };
@@ -74,6 +82,19 @@ struct TextMetrics {
 };
 TextMetrics measureFont(const FontSpec& spec);
 double measureText(const FontSpec& spec, const QString& text);
+
+// Text measured once and kept for drawing: its glyphs at the 7200-dpi
+// reference size, positioned from the baseline's left end, and its advance
+// in inches (what measureText gives). Text holding tabs or line breaks is not
+// shaped here (`glyphs` empty): it is shaped when painted.
+struct ShapedText {
+    std::shared_ptr<const QList<QGlyphRun>> glyphs;
+    double width = 0;
+};
+ShapedText shapeText(const FontSpec& spec, const QString& text);
+// Glyph runs taken from a layout at the reference resolution, moved so that
+// their positions start from `baselineOrigin` (layout units).
+std::shared_ptr<const QList<QGlyphRun>> glyphsFrom(QList<QGlyphRun> runs, QPointF baselineOrigin);
 
 void paintOp(QPainter& painter, const DrawOp& op, const PaintScale& scale);
 void paintPage(QPainter& painter, const RecordedPage& page, const PaintScale& scale);

@@ -230,9 +230,12 @@ double PageCanvas::textWidth(const QString& text) const { return measureText(m_f
 double PageCanvas::lineHeight() const { return measureFont(m_font).lineHeight; }
 double PageCanvas::ascent() const { return measureFont(m_font).ascent; }
 
+// Text is shaped once, here: its width comes from the same glyphs that every
+// back-end then draws.
 void PageCanvas::textAt(double x, double y, const QString& text, Align align) {
     if (text.isEmpty()) return;
-    const double width = textWidth(text);
+    ShapedText shaped = shapeText(m_font, text);
+    const double width = shaped.width;
     if (align == Align::Right) x -= width;
     else if (align == Align::Centre) x -= width / 2.0;
     const TextMetrics m = measureFont(m_font);
@@ -243,6 +246,26 @@ void PageCanvas::textAt(double x, double y, const QString& text, Align align) {
     op.font = m_font;
     op.text = text;
     op.ascent = m.ascent;
+    op.glyphs = std::move(shaped.glyphs);
+    emitOp(std::move(op));
+}
+
+void PageCanvas::glyphText(double x, double y, const QString& text, std::shared_ptr<const QList<QGlyphRun>> glyphs,
+                           double width) {
+    if (text.isEmpty()) return;
+    if (!glyphs) {
+        textAt(x, y, text);
+        return;
+    }
+    const TextMetrics m = measureFont(m_font);
+    DrawOp op;
+    op.kind = OpKind::Text;
+    op.p1 = QPointF(x, y);
+    op.box = QRectF(x, y, width, m.lineHeight);
+    op.font = m_font;
+    op.text = text;
+    op.ascent = m.ascent;
+    op.glyphs = std::move(glyphs);
     emitOp(std::move(op));
 }
 
@@ -258,6 +281,7 @@ void PageCanvas::textRect(const QRectF& clip, const QPointF& start, const QStrin
     op.font = m_font;
     op.text = text;
     op.ascent = ascent();
+    op.glyphs = shapeText(m_font, text).glyphs;
     emitOp(std::move(op));
 }
 

@@ -35,8 +35,10 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
+class QGlyphRun;
 class QImage;
 class QPicture;
 
@@ -193,6 +195,13 @@ public:
     void textAt(double x, double y, const QString& text, Align align = Align::Left);
     // Text starting (top-left of its cell) at `start`, clipped to `clip`.
     void textRect(const QRectF& clip, const QPointF& start, const QString& text);
+    // Text shaped already at the 7200-dpi reference size (by a text layout,
+    // or shapeText() in DrawOps.h): `glyphs` are positioned from the
+    // baseline's left end, `width` is the text's advance in inches. Placed
+    // like textAt() with Align::Left, in the current font's colour; `text` is
+    // what the glyphs show. Without glyphs the text is shaped as by textAt().
+    void glyphText(double x, double y, const QString& text, std::shared_ptr<const QList<QGlyphRun>> glyphs,
+                   double width);
     // Measures in inches in the current font.
     double textWidth(const QString& text) const;
     double lineHeight() const;  // distance from one text line to the next

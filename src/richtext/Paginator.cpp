@@ -36,13 +36,21 @@ printing::FontSpec fontSpecOf(const QTextCharFormat& f, const QFont& fallback) {
 
 }  // namespace
 
+void keepShapedText(QTextDocument& doc) {
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        if (QTextLayout* tl = b.layout(); tl && !tl->cacheEnabled()) tl->setCacheEnabled(true);
+}
+
 Paginator::Paginator(const RichDocument& document) : m_document(document) { relayout(); }
 
 void Paginator::relayout() {
     m_pages.clear();
     auto* doc = const_cast<QTextDocument*>(m_document.document());
     const PageSetup& page = m_document.page();
-    doc->setTextWidth(twipsToUnits(page.textWidth()));
+    // Setting the width lays the whole document out again, even at the same width.
+    const double width = twipsToUnits(page.textWidth());
+    if (doc->textWidth() != width) doc->setTextWidth(width);
+    keepShapedText(*doc);
     QAbstractTextDocumentLayout* layout = doc->documentLayout();
     layout->documentSize();  // lays the whole document out
     const double height = twipsToUnits(page.textHeight());
@@ -158,7 +166,6 @@ void Paginator::drawLine(printing::PageCanvas& canvas, const Line& l, double pag
     const double baseline = lineTop + line.ascent();
     const int lineStart = line.textStart();
     const int lineEnd = lineStart + line.textLength();
-    const bool justified = (block.blockFormat().alignment() & Qt::AlignJustify) && !block.layout()->textOption().flags().testFlag(QTextOption::IncludeTrailingSpaces);
     const QString blockText = block.text();
     const QFont fallback = doc->defaultFont();
 
@@ -201,19 +208,26 @@ void Paginator::drawLine(printing::PageCanvas& canvas, const Line& l, double pag
                             printing::colourToInt(f.background().color()));
         }
 
-        // Runs are cut at tabs, line breaks and soft hyphens, and at blanks
-        // in justified lines, whose blanks the layout stretches.
+        // Runs are cut at tabs, line breaks, soft hyphens and pictures, so
+        // each piece of text sits at the x its layout gives. The glyphs are
+        // the layout's own (justified blanks and tab stops included), so no
+        // back-end shapes the text again.
         int runStart = a;
+        const double baselineUnits = line.y() + line.ascent() + shift * kLayoutDpi;
         auto flush = [&](int runEnd) {
-            if (runEnd > runStart) {
-                QString text = blockText.mid(runStart, runEnd - runStart);
-                if (!text.trimmed().isEmpty()) canvas.textAt(xAt(runStart), cellTop, text);
-            }
+            if (runEnd <= runStart) return;
+            const QString text = blockText.mid(runStart, runEnd - runStart);
+            if (text.trimmed().isEmpty()) return;
+            const double startUnits = line.cursorToX(runStart);
+            const double endUnits = line.cursorToX(runEnd);
+            auto glyphs = printing::glyphsFrom(line.glyphRuns(runStart, runEnd - runStart), QPointF(startUnits, baselineUnits));
+            canvas.glyphText(origin.x() + toInches(x0 + startUnits), cellTop, text, std::move(glyphs),
+                             toInches(endUnits - startUnits));
         };
         for (int pos = a; pos < e; ++pos) {
             const QChar c = blockText.at(pos);
             const bool cut = c == QLatin1Char('\t') || c == QChar::LineSeparator || c == QChar(0x00AD) ||
-                             c == QChar::ObjectReplacementCharacter || (justified && c == QLatin1Char(' '));
+                             c == QChar::ObjectReplacementCharacter;
             if (!cut) continue;
             flush(pos);
             runStart = pos + 1;

@@ -25,9 +25,16 @@
 #include <utility>
 #include <vector>
 
+class QTextDocument;
+
 namespace brindle::richtext {
 
 class RichDocument;
+
+// Makes every paragraph keep its shaped text after it is laid out. Qt drops
+// it by default, and drawing a page (the x of each run, its glyphs) would
+// shape every paragraph a second time.
+void keepShapedText(QTextDocument& doc);
 
 class Paginator {
 public:

@@ -1,6 +1,7 @@
 #include "richtext/RichDocument.h"
 
 #include "printing/DrawOps.h"
+#include "richtext/Paginator.h"
 #include "richtext/RtfReader.h"
 #include "richtext/RtfWriter.h"
 #include "richtext/TextFormats.h"
@@ -69,6 +70,7 @@ std::unique_ptr<QTextDocument> RichDocument::newDocument() {
 }
 
 void RichDocument::replaceDocument(std::unique_ptr<QTextDocument> doc) {
+    keepShapedText(*doc);
     doc->documentLayout()->setPaintDevice(layoutDevice());
     doc->setTextWidth(twipsToUnits(m_page.textWidth()));
     doc->setUndoRedoEnabled(true);
@@ -105,6 +107,11 @@ QStringList RichDocument::load(const QByteArray& bytes) {
     QTextCursor cursor(doc.get());
     const RtfReadResult r = readRtf(bytes, cursor);
     if (r.pageGiven) m_page = r.page;
+    if (r.defaultTab > 0) {
+        QTextOption option = doc->defaultTextOption();
+        option.setTabStopDistance(twipsToPixels(r.defaultTab));
+        doc->setDefaultTextOption(option);
+    }
     replaceDocument(std::move(doc));
     return r.warnings;
 }
@@ -168,6 +175,7 @@ void RichDocument::copyFrom(const RichDocument& other) {
     if (&other == this) return;
     m_page = other.m_page;
     auto doc = newDocument();
+    doc->setDefaultTextOption(other.m_doc->defaultTextOption());
     // Pictures are document resources: carry over every one the text names.
     for (QTextBlock b = other.m_doc->begin(); b.isValid(); b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {

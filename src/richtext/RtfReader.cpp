@@ -23,7 +23,7 @@ namespace brindle::richtext {
 
 namespace {
 
-enum class Dest { Text, Skip, FontTable, ColourTable, Picture };
+enum class Dest { Text, Skip, FontTable, ColourTable, Picture, StyleSheet };
 
 struct CharState {
     int font = -1;  // index into the font table; -1 = \deff
@@ -53,6 +53,13 @@ struct Group {
     ParaState para;
     Dest dest = Dest::Text;
     int uc = 1;
+    int style = -1;  // in the style sheet: the paragraph style this group defines (\sN)
+};
+
+// A paragraph style of the style sheet: the formats \sN gives a paragraph.
+struct StyleEntry {
+    CharState ch;
+    ParaState para;
 };
 
 struct FontEntry {
@@ -164,6 +171,7 @@ private:
     int m_codePage = 1252;
     int m_defaultFont = 0;
     QHash<int, FontEntry> m_fonts;
+    QHash<int, StyleEntry> m_styles;
     int m_fontBeingRead = -1;
     QByteArray m_fontNameBytes;
     std::vector<QColor> m_colours;  // invalid = automatic
@@ -281,6 +289,8 @@ void Reader::pushGroup() {
     }
     flushBytes();
     m_groups.push_back(m_groups.back());
+    // A style without \sN is style 0 (or a character style, which \* skips).
+    if (m_groups.back().dest == Dest::StyleSheet && m_groups.back().style < 0) m_groups.back().style = 0;
     if (m_groups.size() == 2) {
         // The document's own group: RTF only when it starts with \rtf.
         m_groups.back().dest = m_in.mid(m_pos, 4) == "\\rtf" ? Dest::Text : Dest::Skip;
@@ -300,6 +310,13 @@ void Reader::popGroup() {
     }
     const Dest leaving = top().dest;
     if (leaving == Dest::FontTable) finishFontName();
+    if (leaving == Dest::StyleSheet && top().style >= 0 && m_groups[m_groups.size() - 2].style != top().style &&
+        (m_styles.size() < kMaxFonts || m_styles.contains(top().style))) {
+        StyleEntry& s = m_styles[top().style];
+        s.ch = top().ch;
+        s.para = top().para;
+        s.para.pendingTab = 'l';
+    }
     if (m_groups.size() == 2) finishDocument();  // with the last paragraph's own state
     m_groups.pop_back();
     m_skipChars = 0;
@@ -670,7 +687,7 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
 
     // Destinations first: they decide what the group's text is.
     static const char* const skipped[] = {
-        "stylesheet", "info", "header", "footer", "headerl", "headerr", "headerf", "footerl", "footerr", "footerf",
+        "info", "header", "footer", "headerl", "headerr", "headerf", "footerl", "footerr", "footerf",
         "fldinst", "listtable", "listoverridetable", "revtbl", "rsidtbl", "generator", "xmlnstbl", "themedata",
         "colorschememapping", "latentstyles", "datastore", "filetbl", "pgdsctbl", "footnote", "annotation",
         "atnid", "atnauthor", "nonshppict", "objdata", "objclass", "objname", "pn", "template", "private", "userprops",
@@ -684,6 +701,8 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
     }
     if (g.dest == Dest::Skip) return;
 
+    if (w == "stylesheet") { flushText(); g.dest = Dest::StyleSheet; return; }
+    if (g.dest == Dest::StyleSheet && w == "s") { g.style = std::max(0, param); return; }
     if (w == "fonttbl") { flushText(); g.dest = Dest::FontTable; m_fontBeingRead = -1; return; }
     if (w == "colortbl") { flushText(); g.dest = Dest::ColourTable; m_colours.clear(); m_red = m_green = m_blue = -1; return; }
     if (w == "pict") {
@@ -728,6 +747,8 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
     if (w == "pc") { m_codePage = 437; return; }
     if (w == "pca") { m_codePage = 850; return; }
     if (w == "deff") { m_defaultFont = param; return; }
+    // Default tab stops closer than 1/20 inch or farther than the widest paper are damage.
+    if (w == "deftab") { if (param >= 72 && param <= 113385) m_result.defaultTab = param; return; }
     if (w == "uc") { g.uc = std::clamp(param, 0, 16); return; }
     if (w == "u") { unicodeChar(param); return; }
     if (w == "paperw" || w == "paperh" || w == "margl" || w == "margr" || w == "margt" || w == "margb") {
@@ -794,6 +815,17 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
     }
     if (w == "sect") { endParagraph(); return; }
     if (w == "pard") { flushBytes(); pa = ParaState{}; return; }
+    if (w == "s" && g.dest == Dest::Text) {
+        // A paragraph style: its formats, which the words after it refine.
+        // Writers that repeat the formats in full lose nothing by this.
+        if (const auto it = m_styles.constFind(std::max(0, param)); it != m_styles.constEnd()) {
+            const bool intbl = pa.intbl;
+            pa = it->para;
+            pa.intbl = intbl;
+            setChar([&] { ch = it->ch; });
+        }
+        return;
+    }
     if (w == "pagebb") { pa.pagebb = on; return; }
     if (w == "ql") { pa.align = 0; return; }
     if (w == "qr") { pa.align = 1; return; }

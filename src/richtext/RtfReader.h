@@ -31,6 +31,7 @@ struct RtfReadResult {
     bool pageGiven = false;  // the file stated a paper size or a margin
     QStringList warnings;    // what was wrong with the file; empty for a clean file
     int paragraphs = 0;      // paragraphs inserted
+    int defaultTab = 0;      // \deftab: twips between default tab stops; 0 when not stated
 };
 
 // Limits applied to every file.

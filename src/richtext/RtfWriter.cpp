@@ -44,7 +44,8 @@ int cp1252Byte(char32_t c) {
 
 class Writer {
 public:
-    Writer(const QTextDocument& doc, const PageSetup& page) : m_doc(doc), m_page(page) {}
+    Writer(const QTextDocument& doc, const PageSetup& page)
+        : m_doc(doc), m_page(page), m_defaultTab(pixelsToTwips(doc.defaultTextOption().tabStopDistance())) {}
     QByteArray run();
 
 private:
@@ -60,6 +61,7 @@ private:
 
     const QTextDocument& m_doc;
     PageSetup m_page;
+    int m_defaultTab;  // twips between default tab stops
     std::vector<FontKey> m_fonts;
     std::vector<QColor> m_colours;  // entry 0 is automatic, written as ";"
     QByteArray m_out;
@@ -263,6 +265,7 @@ QByteArray Writer::run() {
     token("\\ansi");
     token("\\ansicpg1252");
     token("\\deff0");
+    if (m_defaultTab != 720) token("\\deftab" + QByteArray::number(m_defaultTab));
     newLine();
     token("{\\fonttbl");
     for (size_t i = 0; i < m_fonts.size(); ++i) {
