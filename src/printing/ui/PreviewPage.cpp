@@ -1,6 +1,8 @@
 #include "printing/ui/PreviewPage.h"
 
 #include <QCursor>
+#include <QImage>
+#include <QPaintEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -39,16 +41,29 @@ QPointF PreviewPage::toInches(const QPointF& widgetPos) const {
     return (widgetPos - QPointF(kPad, kPad)) / pixelsPerInch();
 }
 
-void PreviewPage::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), palette().color(QPalette::Dark));
-    const double ppi = pixelsPerInch();
-    const QRectF paper(QPointF(kPad, kPad), m_paper * ppi);
-    p.fillRect(paper.translated(3, 3), Qt::darkGray);
-    p.fillRect(paper, Qt::white);
-    if (!m_page) return;
-    p.setClipRect(paper);
-    paintPage(p, *m_page, PaintScale{ppi, QPointF(kPad, kPad), true});
+void PreviewPage::paintEvent(QPaintEvent* event) {
+    // The exposed part is drawn into an image first and the image put on the
+    // widget: text inside recorded pictures (design objects) does not show
+    // when a picture is replayed straight onto a widget's painter.
+    const QRect exposed = event->rect();
+    if (exposed.isEmpty()) return;
+    const qreal ratio = devicePixelRatioF();
+    QImage buffer((QSizeF(exposed.size()) * ratio).toSize(), QImage::Format_RGB32);
+    buffer.setDevicePixelRatio(ratio);
+    {
+        QPainter p(&buffer);
+        p.translate(-exposed.topLeft());
+        p.fillRect(rect(), palette().color(QPalette::Dark));
+        const double ppi = pixelsPerInch();
+        const QRectF paper(QPointF(kPad, kPad), m_paper * ppi);
+        p.fillRect(paper.translated(3, 3), Qt::darkGray);
+        p.fillRect(paper, Qt::white);
+        if (m_page) {
+            p.setClipRect(paper);
+            paintPage(p, *m_page, PaintScale{ppi, QPointF(kPad, kPad), true});
+        }
+    }
+    QPainter(this).drawImage(exposed.topLeft(), buffer);
 }
 
 void PreviewPage::mousePressEvent(QMouseEvent* event) {
