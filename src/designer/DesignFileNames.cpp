@@ -1,4 +1,4 @@
-#include "labels/DesignFileNames.h"
+#include "designer/DesignFileNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,7 +6,7 @@
 #include "common/Common.h"
 #include "store/Table.h"
 
-namespace brindle::labels {
+namespace brindle::designer {
 
 std::optional<QString> nextBinaryName(const QString& folder, const QString& extension,
                                       const QSet<QString>& usedNames) {
@@ -44,12 +44,16 @@ std::optional<QString> nextLabelBinaryName(const QString& folder, store::Table& 
     return nextBinaryName(folder, QStringLiteral(".L"), namesInTable(table));
 }
 
-std::optional<QString> resolveDesignFile(const QString& folder, const QString& storedName) {
+bool isBareName(const QString& storedName) {
     const QString name = storedName.trimmed();
-    if (name.isEmpty() || name == QLatin1StringView(".") || name == QLatin1StringView("..")) return std::nullopt;
-    if (name.contains(QChar('/')) || name.contains(QChar('\\')) || name.contains(QChar(':')) ||
-        name.contains(QChar(0)))
-        return std::nullopt;
+    return !name.isEmpty() && name != QLatin1StringView(".") && name != QLatin1StringView("..") &&
+           !name.contains(QChar('/')) && !name.contains(QChar('\\')) && !name.contains(QChar(':')) &&
+           !name.contains(QChar(0));
+}
+
+std::optional<QString> resolveDesignFile(const QString& folder, const QString& storedName) {
+    if (!isBareName(storedName)) return std::nullopt;
+    const QString name = storedName.trimmed();
     const QString path = common::resolveIgnoringCase(folder, name);
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile()) return std::nullopt;
@@ -66,4 +70,4 @@ QString noFreeNameMessage(const QString& extension) {
         .arg(extension.toUpper());
 }
 
-}  // namespace brindle::labels
+}  // namespace brindle::designer

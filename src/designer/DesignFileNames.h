@@ -10,7 +10,7 @@ namespace brindle::store {
 class Table;
 }
 
-namespace brindle::labels {
+namespace brindle::designer {
 
 // The lowest "BINnnnnn" + extension (BIN00001 to BIN99999) that neither a
 // file in `folder` (ignoring case) nor `usedNames` (upper case) holds; none
@@ -30,7 +30,11 @@ QSet<QString> namesInTable(store::Table& table, const char* field = "BINARY");
 // link leading out of the folder).
 std::optional<QString> resolveDesignFile(const QString& folder, const QString& storedName);
 
+// True when `name` (trimmed) is a bare file name: not empty, not "." or
+// "..", without a folder separator, drive colon or NUL.
+bool isBareName(const QString& name);
+
 // Message shown when no design file name is left.
 QString noFreeNameMessage(const QString& extension);
 
-}  // namespace brindle::labels
+}  // namespace brindle::designer

@@ -1,98 +1,85 @@
 #include "designer/DesignHistory.h"
 
 #include <QTimer>
-#include <algorithm>
 
-#include "designobjects/DesignStream.h"
-#include "designobjects/DesignSurface.h"
+#include "designobjects/DesignDocument.h"
 #include "designobjects/TKGraphicControl.h"
-#include "designobjects/TKLabelObjectFiler.h"
 
 namespace brindle::designer {
 
-using designobjects::DesignSurface;
+using designobjects::DesignDocument;
 
-DesignHistory::DesignHistory(DesignSurface& surface, QObject* parent) : QObject(parent), surface_(surface) {
-    states_.push_back(snapshot());
-    connect(&surface_, &DesignSurface::labelChanged, this, [this] {
-        if (restoring_ || pending_) return;
-        // One step for everything that changes before control returns to the
-        // event loop.
-        pending_ = true;
-        QTimer::singleShot(0, this, [this] {
-            if (pending_) commit();
-        });
+DesignHistory::DesignHistory(DesignDocument& document, QObject* parent) : QObject(parent), document_(document) {
+    states_.push_back(capture());
+    connect(&document_, &DesignDocument::labelChanged, this, [this] { noteChange(); });
+}
+
+void DesignHistory::setSideState(SideState side) {
+    side_ = std::move(side);
+    reset();
+}
+
+DesignHistory::State DesignHistory::capture() {
+    // The stored form holds the design's bounds at zoom 1.0, whatever it is
+    // shown at; record data are left out as a saved design leaves them out.
+    const bool was = restoring_;
+    restoring_ = true;
+    State s;
+    s.design = document_.snapshotBytes();
+    for (const auto* o : document_.objects()) s.names << o->objectName();
+    if (side_.get) s.side = side_.get();
+    restoring_ = was;
+    return s;
+}
+
+bool DesignHistory::same(const State& a, const State& b) const {
+    if (a.design != b.design) return false;
+    if (!side_.same) return true;
+    return side_.same(a.side, b.side);
+}
+
+void DesignHistory::schedule() {
+    if (pending_) return;
+    pending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (pending_) commit();
     });
 }
 
-QByteArray DesignHistory::snapshot() {
-    // The stored form holds bounds at zoom 1.0; bringing the surface there and
-    // back is exact, as shown bounds derive from the design bounds.
-    // Record data are left out as a saved design leaves them out.
-    auto& s = surface_;
-    const bool was = restoring_;
-    restoring_ = true;
-    const float zoom = s.zoom();
-    if (zoom != 1.0f) s.setZoom(1.0f);
-    for (auto* o : std::vector<designobjects::TKGraphicControl*>(s.objects())) o->clearDataText();
-    std::vector<const designobjects::TKGraphicControl*> objects(s.objects().begin(), s.objects().end());
-    QByteArray bytes = designobjects::TKLabelObjectFiler::encode(objects);
-    QStringList names;
-    for (const auto* o : objects) names << o->objectName();
-    names_[bytes] = names;
-    s.refreshData();
-    if (zoom != 1.0f) s.setZoom(zoom);
-    restoring_ = was;
-    return bytes;
+void DesignHistory::noteChange(const QString& run) {
+    if (restoring_) return;
+    // A change of another kind joining a pending one ends the run.
+    pendingRun_ = pending_ && pendingRun_ != run ? QString() : run;
+    schedule();
 }
 
 void DesignHistory::commit() {
     pending_ = false;
-    QByteArray now = snapshot();
-    if (!states_.empty() && states_.back() == now) return;
-    states_.push_back(std::move(now));
+    State now = capture();
+    now.run = pendingRun_;
+    pendingRun_.clear();
+    if (!states_.empty() && same(states_.back(), now)) return;
+    // The next keystroke of a run replaces the step the run began.
+    const bool continuesRun = !now.run.isEmpty() && states_.size() > 1 && states_.back().run == now.run &&
+                              redo_.empty();
+    if (continuesRun) states_.back() = std::move(now);
+    else states_.push_back(std::move(now));
     if (states_.size() > kMaxSteps + 1) states_.erase(states_.begin());
     redo_.clear();
-    forgetUnusedNames();
 }
 
 void DesignHistory::reset() {
     pending_ = false;
-    states_.assign(1, snapshot());
+    pendingRun_.clear();
+    states_.assign(1, capture());
     redo_.clear();
-    forgetUnusedNames();
 }
 
-void DesignHistory::forgetUnusedNames() {
-    for (auto it = names_.begin(); it != names_.end();) {
-        const bool used = std::find(states_.begin(), states_.end(), it->first) != states_.end() ||
-                          std::find(redo_.begin(), redo_.end(), it->first) != redo_.end();
-        it = used ? std::next(it) : names_.erase(it);
-    }
-}
-
-void DesignHistory::restore(const QByteArray& bytes) {
+void DesignHistory::restore(const State& s) {
     restoring_ = true;
-    const float zoom = surface_.zoom();
-    if (zoom != 1.0f) surface_.setZoom(1.0f);
-    surface_.clearObjects();
-    try {
-        designobjects::DesignReader r(bytes);
-        designobjects::TKLabelObjectFiler().readObjectList(r, nullptr, surface_);
-    } catch (const designobjects::DesignFileError&) {
-        // Our own bytes; the objects read so far stay.
-    }
-    // Reading numbers the objects afresh; they take back the names they had.
-    const auto it = names_.find(bytes);
-    if (it != names_.end()) {
-        const auto& objects = surface_.objects();
-        for (std::size_t i = 0; i < objects.size() && i < std::size_t(it->second.size()); ++i)
-            objects[i]->setObjectName(it->second[qsizetype(i)]);
-    }
-    if (zoom != 1.0f) surface_.setZoom(zoom);
-    surface_.refreshData();
+    document_.replaceObjects(s.design, s.names);
+    if (side_.set && s.side.has_value()) side_.set(s.side);
     restoring_ = false;
-    emit surface_.repaintNeeded({});
     emit restored();
 }
 
@@ -101,6 +88,8 @@ bool DesignHistory::undo() {
     if (!canUndo()) return false;
     redo_.push_back(std::move(states_.back()));
     states_.pop_back();
+    // A run ends where undo went back to.
+    states_.back().run.clear();
     restore(states_.back());
     return true;
 }
@@ -110,6 +99,7 @@ bool DesignHistory::redo() {
     if (!canRedo()) return false;
     states_.push_back(std::move(redo_.back()));
     redo_.pop_back();
+    states_.back().run.clear();
     restore(states_.back());
     return true;
 }

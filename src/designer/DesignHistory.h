@@ -1,17 +1,21 @@
 #pragma once
-// Undo and redo for a design surface. After each change of the design the
-// whole design is kept as it would be stored (bounds at zoom 1.0), so that
-// undo and redo bring back exactly the objects of an earlier state, at
-// whatever zoom the surface is shown. Changes that arrive together (a drag,
-// a paste of several objects) become one step.
+// Undo and redo for a design. After each change the whole design is kept as
+// the document stores it (bounds at zoom 1.0), together with what the
+// designer keeps beside the design (a label's stock and description), so
+// that undo and redo bring back exactly an earlier state at whatever zoom
+// the design is shown. Changes that arrive together (a drag, a paste of
+// several objects, a layout change with the objects it pulled inside) become
+// one step; a run of edits of the same kind (typing a description) is one.
 #include <QByteArray>
 #include <QObject>
 #include <QStringList>
+#include <any>
+#include <functional>
 #include <map>
 #include <vector>
 
 namespace brindle::designobjects {
-class DesignSurface;
+class DesignDocument;
 }
 
 namespace brindle::designer {
@@ -19,13 +23,25 @@ namespace brindle::designer {
 class DesignHistory : public QObject {
     Q_OBJECT
 public:
-    // Keeps the surface's current design as the first state.
-    explicit DesignHistory(designobjects::DesignSurface& surface, QObject* parent = nullptr);
+    // What the designer keeps beside the design: read, put back, compared.
+    struct SideState {
+        std::function<std::any()> get;
+        std::function<void(const std::any&)> set;
+        std::function<bool(const std::any&, const std::any&)> same;
+    };
 
-    // Takes the design as the state to return to (after a change has settled;
-    // the surface's change notification schedules it by itself).
+    // Keeps the document's current design as the first state.
+    explicit DesignHistory(designobjects::DesignDocument& document, QObject* parent = nullptr);
+
+    // Takes part in every state from now on; the present state is the first.
+    void setSideState(SideState side);
+    // A change outside the objects: a step once control returns to the event
+    // loop. Changes with the same non-empty `run` following each other
+    // (typing) make one step.
+    void noteChange(const QString& run = {});
+    // Takes the present state as the state to return to.
     void commit();
-    // Forgets every step; the current design is the first state.
+    // Forgets every step; the present state is the first.
     void reset();
     bool canUndo() const { return states_.size() > 1; }
     bool canRedo() const { return !redo_.empty(); }
@@ -40,14 +56,22 @@ signals:
     void restored();
 
 private:
-    QByteArray snapshot();
-    void restore(const QByteArray& bytes);
-    void forgetUnusedNames();
+    struct State {
+        QByteArray design;
+        QStringList names;  // object names, given back on restore
+        std::any side;
+        QString run;
+    };
+    State capture();
+    bool same(const State& a, const State& b) const;
+    void restore(const State& s);
+    void schedule();
 
-    designobjects::DesignSurface& surface_;
-    std::vector<QByteArray> states_;  // oldest first; the last is the design now
-    std::vector<QByteArray> redo_;
-    std::map<QByteArray, QStringList> names_;  // object names of each kept state
+    designobjects::DesignDocument& document_;
+    SideState side_;
+    std::vector<State> states_;  // oldest first; the last is the present
+    std::vector<State> redo_;
+    QString pendingRun_;
     bool restoring_ = false;
     bool pending_ = false;
 };

@@ -4,6 +4,8 @@
 
 #include "common/ProfileFile.h"
 #include "common/UserDialogs.h"
+#include "designer/DesignHistory.h"
+#include "designer/LabelArt.h"
 #include "designobjects/PostalBarcodes.h"
 #include "designobjects/TKGraphicControl.h"
 
@@ -13,6 +15,17 @@ using designobjects::DesignSurface;
 
 namespace {
 const QString kSection = QStringLiteral("Label");
+
+// What undo brings back beside the design.
+struct EditorState {
+    LabelStock stock;
+    QString description;
+};
+
+bool sameStock(const LabelStock& a, const LabelStock& b) {
+    return a.widthInches == b.widthInches && a.heightInches == b.heightInches && a.shapeCode == b.shapeCode &&
+           a.templateDescription == b.templateDescription && a.manufacturer == b.manufacturer && a.art == b.art;
+}
 }
 
 LabelDesignEditor::LabelDesignEditor(DesignSurface& surface, common::UserDialogs& dialogs, LabelStock stock,
@@ -41,7 +54,7 @@ QString LabelDesignEditor::noteBeforeDefaultFont() {
         "with the RIGHT MOUSE BUTTON and select FONT");
 }
 
-void LabelDesignEditor::open(bool newLabel) {
+void LabelDesignEditor::open(bool newLabel, bool tellUser) {
     if (opened_) return;
     opening_ = true;
     applyLabelSize();
@@ -55,10 +68,57 @@ void LabelDesignEditor::open(bool newLabel) {
         surface_.createObjectInRect(QRect(QPoint(5, 5), QPoint(surface_.width() - 10, surface_.height() - 10)));
         surface_.setPanelState(DesignSurface::psPointing);
         surface_.selectAll();
-        dialogs_.showInfo(newLabelMessage());
+        if (tellUser) dialogs_.showInfo(newLabelMessage());
     }
+    // "Show art" starts down wherever there is art to show.
+    artShown_ = artAvailable();
+    showArt();
     opening_ = false;
     opened_ = true;
+    startHistory();
+}
+
+void LabelDesignEditor::startHistory() {
+    history_ = new DesignHistory(surface_, this);
+    DesignHistory::SideState side;
+    side.get = [this] { return std::any(EditorState{stock_, description_}); };
+    side.set = [this](const std::any& v) {
+        const auto& st = std::any_cast<const EditorState&>(v);
+        const bool stockDiffers = !sameStock(st.stock, stock_);
+        stock_ = st.stock;
+        if (stockDiffers) {
+            applyLabelSize();
+            if (!artAvailable()) artShown_ = false;
+            showArt();
+            emit artChanged();
+        }
+        if (st.description != description_) {
+            description_ = st.description;
+            emit descriptionRestored(description_);
+        }
+        showSave();
+    };
+    side.same = [](const std::any& a, const std::any& b) {
+        const auto& x = std::any_cast<const EditorState&>(a);
+        const auto& y = std::any_cast<const EditorState&>(b);
+        return x.description == y.description && sameStock(x.stock, y.stock);
+    };
+    history_->setSideState(std::move(side));
+}
+
+bool LabelDesignEditor::artAvailable() const { return hasStockArt(stock_.art); }
+
+void LabelDesignEditor::setArtShown(bool on) {
+    const bool v = on && artAvailable();
+    if (v == artShown_) return;
+    artShown_ = v;
+    showArt();
+    emit artChanged();
+}
+
+void LabelDesignEditor::showArt() {
+    // Drawn at zoom 1.0 and stretched over the surface as shown.
+    surface_.setPicture(artShown_ && artAvailable() ? stockArtPicture(stock_.art, surface_.designSize()) : QImage());
 }
 
 void LabelDesignEditor::showSave() {
@@ -72,6 +132,7 @@ void LabelDesignEditor::setDescription(const QString& text) {
     if (cut == description_) return;
     description_ = cut;
     if (opened_) showSave();
+    if (history_) history_->noteChange(QStringLiteral("description"));
 }
 
 void LabelDesignEditor::prepareSave() { surface_.deleteOutsideObjects(); }
@@ -124,8 +185,14 @@ void LabelDesignEditor::applyLabelSize() {
 }
 
 void LabelDesignEditor::changeLayout(const LabelStock& stock) {
+    const bool artWasShown = artShown_;
     stock_ = stock;
     applyLabelSize();
+    // The art follows the new stock: pressed again when it was down and the
+    // new stock has art, else off.
+    artShown_ = artWasShown && artAvailable();
+    showArt();
+    emit artChanged();
     surface_.clampObjects();
     if (!wideEnoughForPostNet()) {
         for (auto* o : surface_.objects()) {
@@ -137,6 +204,7 @@ void LabelDesignEditor::changeLayout(const LabelStock& stock) {
         }
     }
     showSave();
+    if (history_) history_->noteChange();
 }
 
 QString LabelDesignEditor::layoutCaption() const {

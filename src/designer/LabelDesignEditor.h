@@ -6,6 +6,7 @@
 // and shows what this class decides; tests drive it without a screen.
 #include <QObject>
 #include <QString>
+#include <any>
 #include <functional>
 #include <optional>
 
@@ -27,7 +28,12 @@ struct LabelStock {
     QString templateDescription;  // empty for a user-defined layout
     QString manufacturer;         // "USER" for a user-defined layout
     QString art;                  // stock artwork name; empty for none
+    // The caller's whole record this stock came from, handed back with it
+    // (undo of a layout change brings back the record chosen before).
+    std::any setup;
 };
+
+class DesignHistory;
 
 // The narrowest label a POSTNET code fits on, in inches.
 inline constexpr double kPostNetMinWidth = 2.85;
@@ -47,8 +53,8 @@ public:
     // ---- opening
     // Sizes the surface from the stock and starts watching for changes;
     // for a new label, adds the address block over the whole label, selects
-    // everything and tells the user.
-    void open(bool newLabel);
+    // everything and (unless the window tells them later) tells the user.
+    void open(bool newLabel, bool tellUser = true);
     bool opened() const { return opened_; }
 
     // ---- "Save"
@@ -84,7 +90,15 @@ public:
     void changeLayout(const LabelStock& stock);
     // "Layout:  " with the template's description, or the user-defined caption.
     QString layoutCaption() const;
-    bool artAvailable() const { return !stock_.art.trimmed().isEmpty(); }
+    // The stock names artwork the program has a picture for.
+    bool artAvailable() const;
+    // "Show art": the stock's artwork behind the design, or nothing.
+    bool artShown() const { return artShown_; }
+    void setArtShown(bool on);
+
+    // ---- undo and redo of the design, its stock and its description
+    // Null until the design is open.
+    DesignHistory* history() const { return history_; }
 
     // ---- default font (section "Label")
     void readDefaultFont(const common::ProfileFile& settings);
@@ -106,10 +120,16 @@ signals:
     void saveShown();
     // The stock's size, shape or captions changed.
     void stockChanged();
+    // Undo or redo brought back another description.
+    void descriptionRestored(const QString& text);
+    // The artwork toggle's state or availability changed.
+    void artChanged();
 
 private:
     void showSave();
     bool wideEnoughForPostNet() const { return stock_.widthInches >= kPostNetMinWidth - 1e-9; }
+    void showArt();
+    void startHistory();
 
     designobjects::DesignSurface& surface_;
     common::UserDialogs& dialogs_;
@@ -118,6 +138,8 @@ private:
     bool opened_ = false;
     bool opening_ = false;
     bool saveVisible_ = false;
+    bool artShown_ = false;
+    DesignHistory* history_ = nullptr;
 };
 
 }  // namespace brindle::designer

@@ -26,8 +26,12 @@ void DesignWriter::writeInt32Raw(qint32 v) {
     for (int i = 0; i < 4; ++i) writeByte(quint8(u >> (8 * i)));
 }
 
+QByteArray DesignWriter::text(const QString& s) const { return unicode_ ? s.toUtf8() : toAnsi(s); }
+
+QString DesignReader::text(const QByteArray& b) const { return unicode_ ? QString::fromUtf8(b) : fromAnsi(b); }
+
 void DesignWriter::writeShortString(const QString& s) {
-    QByteArray b = toAnsi(s);
+    QByteArray b = text(s);
     if (b.size() > 255) b.truncate(255);
     writeByte(quint8(b.size()));
     out_.append(b);
@@ -49,7 +53,7 @@ void DesignWriter::writeInteger(qint64 v) {
 }
 
 void DesignWriter::writeString(const QString& s) {
-    const QByteArray b = toAnsi(s);
+    const QByteArray b = text(s);
     if (b.size() > 255) {
         writeByte(vaLString);
         writeInt32Raw(qint32(b.size()));
@@ -135,7 +139,7 @@ qint32 DesignReader::readInt32Raw() {
 
 QString DesignReader::readShortString() {
     const quint8 n = readByte();
-    return fromAnsi(readRaw(n));
+    return text(readRaw(n));
 }
 
 bool DesignReader::endOfList() {
@@ -172,7 +176,7 @@ QString DesignReader::readText() {
         const quint32 n = quint32(readInt32Raw());
         need(n);
         if (n > kMaxLongString) throw DesignFileError(messages::kInvalidStreamFormat);
-        return fromAnsi(readRaw(n));
+        return text(readRaw(n));
     }
     throw DesignFileError(messages::kInvalidPropertyValue);
 }

@@ -70,6 +70,9 @@ struct DesignValue {
 
 class DesignWriter {
 public:
+    // In-memory copies (cloning, undo) keep text as UTF-8, so that nothing a
+    // file's code page cannot hold is lost on the way; files never do.
+    void setUnicode(bool v) { unicode_ = v; }
     QByteArray& bytes() { return out_; }
     const QByteArray& bytes() const { return out_; }
 
@@ -90,12 +93,16 @@ public:
     void writeValue(const DesignValue& v);
 
 private:
+    QByteArray text(const QString& s) const;
     QByteArray out_;
+    bool unicode_ = false;
 };
 
 class DesignReader {
 public:
     explicit DesignReader(const QByteArray& data) : data_(data) {}
+    // Reads what a writer in Unicode mode wrote.
+    void setUnicode(bool v) { unicode_ = v; }
 
     qsizetype position() const { return pos_; }
     qsizetype remaining() const { return data_.size() - pos_; }
@@ -126,6 +133,8 @@ private:
     void need(qint64 n) const;
     const QByteArray& data_;
     qsizetype pos_ = 0;
+    QString text(const QByteArray& b) const;
+    bool unicode_ = false;
 };
 
 // Windows ANSI bytes <-> text.

@@ -22,21 +22,6 @@ namespace brindle::designobjects {
 
 namespace {
 
-// The classes each surface lets the reader create; kinds not built yet are
-// simply not found in the registry.
-const QStringList kLabelClasses = {
-    "TKLineShape", "TKPostNetBarCode", "TKImage", "TKLabelShapes", "TKPLabel", "TKPDLabel",
-    "TKCounterLabel", "TKSymbolLabel", "TKMultiLineLabel", "TKDMultiLineLabel", "TKDMultiLineAddressLabel",
-};
-const QStringList kEnvelopeClasses = {
-    "TKLineShape", "TKPostNetBarCode", "TKFIMBarCode", "TKImage", "TKLabelShapes",
-    "TKPLabel", "TKPDLabel", "TKMultiLineLabel", "TKDMultiLineAddressLabel",
-};
-const QStringList kReportClasses = {
-    "TKPLabel", "TKPDLabel", "TKLineShape", "TKImage", "TKDateTimeLabel", "TKPageNumberLabel",
-    "TKSymbolLabel", "Trpshapes",
-};
-
 struct ToolSetting {
     const char* property;
     std::variant<qint64, QString> value;  // a QString for an enumeration names the member
@@ -88,30 +73,15 @@ void applySetting(TKGraphicControl& o, const ToolSetting& s) {
 
 }  // namespace
 
-DesignSurface::DesignSurface(Kind kind, QObject* parent) : QObject(parent), kind_(kind) {
-    registerStandardClasses();
-    classes_ = classesFor(kind_);
-}
-
-QStringList DesignSurface::classesFor(Kind kind) {
-    switch (kind) {
-    case LabelSurface: return kLabelClasses;
-    case EnvelopeSurface: return kEnvelopeClasses;
-    case ReportSurface: return kReportClasses;
-    default: return {};
-    }
-}
-
-DesignDialogs* DesignSurface::designDialogs() const {
-    return designDialogs_ ? designDialogs_ : DesignDialogs::defaultDialogs();
-}
+DesignSurface::DesignSurface(Kind kind, QObject* parent) : DesignDocument(kind, parent), view_(*this) {}
 
 QString DesignSurface::clipFilePath() const {
-    return clipFile_ ? *clipFile_ : common::programDir() + QStringLiteral("Clipbrd.tmp");
+    const auto& clip = view_.clipFile();
+    return clip ? *clip : common::programDir() + QStringLiteral("Clipbrd.tmp");
 }
 
 DesignSurface::~DesignSurface() {
-    selection_.clear();
+    view_.selection().clear();
     while (!objects_.empty()) delete objects_.back();
     // Copied objects last only as long as the window that holds a surface.
     const QString clip = clipFilePath();
@@ -121,138 +91,92 @@ DesignSurface::~DesignSurface() {
 // ---------------------------------------------------------------- size and zoom
 
 void DesignSurface::setSize(int w, int h) {
-    if (w == width_ && h == height_) return;
-    width_ = std::max(0, w);
-    height_ = std::max(0, h);
-    if (zoom_ == 1.0f || zoom_ == 0.0f) {
-        designSize_ = size();
-    } else {
-        // A size given at another zoom: the dimensions it really changes are
-        // taken back to zoom 1.0, the others keep their design value.
-        const double z = zoom_;
-        auto back = [z](int shown, int design) {
-            return roundHalfEven(design * z) == shown ? design : roundHalfEven(shown / z);
-        };
-        designSize_ = QSize(back(width_, designSize_.width()), back(height_, designSize_.height()));
-    }
-    emit sizeChanged(size());
-    emit repaintNeeded({});
+    const QSize shownNow = size();
+    if (w == shownNow.width() && h == shownNow.height()) return;
+    const QSize design = designSize();
+    // Only a dimension that differs from what its design value shows was
+    // given; the other keeps its exact design value.
+    auto back = [this](int shown, int design) { return view_.shown(design) == shown ? design : view_.design(shown); };
+    setDesignSize(QSize(back(std::max(0, w), design.width()), back(std::max(0, h), design.height())));
 }
 
-void DesignSurface::setSizeInches(double w, double h) {
-    const double z = zoom_ == 0.0f ? 1.0 : double(zoom_);
-    const QSize design(roundHalfEven(w * kDesignPpi), roundHalfEven(h * kDesignPpi));
-    const QSize shown(roundHalfEven(design.width() * z), roundHalfEven(design.height() * z));
-    if (design == designSize_ && shown == size()) return;
-    designSize_ = design;
-    width_ = shown.width();
-    height_ = shown.height();
-    emit sizeChanged(size());
-    emit repaintNeeded({});
+void DesignSurface::setDesignSize(const QSize& s) {
+    const QSize before = designSize();
+    DesignDocument::setDesignSize(s);
+    if (designSize() != before) emit sizeChanged(size());
 }
 
 void DesignSurface::setZoom(float x) {
-    if (x == zoom_) return;
+    if (x == view_.zoom()) return;
     zooming_ = true;
-    if (zoom_ == 0.0f) zoom_ = 1.0f;
-    // Shown sizes always derive from the size at zoom 1.0, so that no number
-    // of zooms rounds the surface or its objects away from the design.
-    width_ = roundHalfEven(designSize_.width() * double(x));
-    height_ = roundHalfEven(designSize_.height() * double(x));
-    zoom_ = x;
+    // Shown sizes always derive from the design at zoom 1.0, so that no
+    // number of zooms rounds the surface or its objects away from it.
+    view_.setZoomValue(x);
     for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->setZoom(x);
     emit sizeChanged(size());
     emit repaintNeeded({});
     zooming_ = false;
 }
 
+void DesignSurface::objectsRead(std::size_t first) {
+    const float z = view_.zoom();
+    for (std::size_t i = first; i < objects_.size(); ++i) objects_[i]->setZoom(z);
+}
+
 // ---------------------------------------------------------------- properties
 
 void DesignSurface::setDrawOutline(bool v) {
-    drawOutline_ = v;
+    view_.setDrawOutline(v);
     emit repaintNeeded({});
 }
 
 void DesignSurface::setPicture(const QImage& img) {
-    picture_ = img;
-    emit repaintNeeded({});
-}
-
-void DesignSurface::setShape(LabelShape s) {
-    shape_ = s;
+    view_.setPicture(img);
     emit repaintNeeded({});
 }
 
 void DesignSurface::setGridSize(GridSize g) {
-    gridSize_ = g;
+    view_.setGridSize(g);
     emit repaintNeeded({});
 }
 
 void DesignSurface::setShowGrid(bool v) {
-    showGrid_ = v;
+    view_.setShowGrid(v);
     emit repaintNeeded({});
 }
 
 void DesignSurface::setPanelState(PanelState s) {
-    panelState_ = s;
-    pointing_ = s == psPointing;
+    view_.setPanelStateValue(s);
+    view_.setPointing(s == psPointing);
     emit panelStateChanged(s);
-}
-
-bool DesignSurface::acceptsClass(const QString& name) const {
-    if (classes_.isEmpty()) return true;  // base and data surfaces take every registered kind
-    return std::any_of(classes_.begin(), classes_.end(),
-                       [&](const QString& c) { return c.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 // ---------------------------------------------------------------- objects
 
-void DesignSurface::adoptObject(TKGraphicControl* o) {
-    if (o->surface() == this) return;
-    o->setParent(this);
-    objects_.push_back(o);
-}
-
 void DesignSurface::removeFromLists(TKGraphicControl* o) {
-    objects_.erase(std::remove(objects_.begin(), objects_.end(), o), objects_.end());
-    const auto before = selection_.size();
-    selection_.erase(std::remove(selection_.begin(), selection_.end(), o), selection_.end());
-    if (before != selection_.size()) emit selectionChanged();
+    DesignDocument::removeFromLists(o);
+    auto& sel = view_.selection();
+    const auto before = sel.size();
+    sel.erase(std::remove(sel.begin(), sel.end(), o), sel.end());
+    if (before != sel.size()) emit selectionChanged();
 }
 
 void DesignSurface::clearObjects() {
     clearSelection();
-    while (!objects_.empty()) delete objects_.back();
-    emit repaintNeeded({});
-}
-
-void DesignSurface::deleteObject(TKGraphicControl* o) {
-    if (!o || o->surface() != this) return;
-    const QRect r = o->bounds();
-    delete o;
-    emit repaintNeeded(r);
-}
-
-QObject* DesignSurface::owner() const { return owner_ ? owner_ : const_cast<DesignSurface*>(this); }
-
-bool DesignSurface::ownerHasName(const QString& name, const QObject* except) const {
-    const QObject* root = owner();
-    if (root != except && root->objectName() == name) return true;
-    const auto all = root->findChildren<QObject*>(name);
-    return std::any_of(all.begin(), all.end(), [&](const QObject* c) { return c != except; });
+    DesignDocument::clearObjects();
 }
 
 void DesignSurface::select(TKGraphicControl* o) {
     if (!o || o->surface() != this || o->unselectable() || isSelected(o)) return;
-    selection_.push_back(o);
+    view_.selection().push_back(o);
     emit selectionChanged();
     emit repaintNeeded(o->bounds());
 }
 
 void DesignSurface::deselect(TKGraphicControl* o) {
-    const auto it = std::find(selection_.begin(), selection_.end(), o);
-    if (it == selection_.end()) return;
-    selection_.erase(it);
+    const auto it = std::find(view_.selection().begin(), view_.selection().end(), o);
+    if (it == view_.selection().end()) return;
+    view_.selection().erase(it);
     emit selectionChanged();
     emit repaintNeeded({});
 }
@@ -263,8 +187,8 @@ void DesignSurface::toggleSelection(TKGraphicControl* o) {
 }
 
 void DesignSurface::clearSelection() {
-    if (selection_.empty()) return;
-    selection_.clear();
+    if (view_.selection().empty()) return;
+    view_.selection().clear();
     emit selectionChanged();
     emit repaintNeeded({});
 }
@@ -274,27 +198,10 @@ void DesignSurface::selectAll() {
     for (auto* o : objects_) select(o);
 }
 
-bool DesignSurface::isSelected(const TKGraphicControl* o) const {
-    return std::find(selection_.begin(), selection_.end(), o) != selection_.end();
-}
-
-TKGraphicControl* DesignSurface::selectedObjectAt(const QPoint& p) const {
-    for (auto* o : selection_)
-        if (o->bounds().adjusted(-2, -2, 2, 2).contains(p)) return o;
-    return nullptr;
-}
-
-QRect DesignSurface::overlayRect() const {
-    std::vector<QRect> bounds;
-    bounds.reserve(selection_.size());
-    for (auto* o : selection_) bounds.push_back(o->bounds());
-    return selection::overlayFor(bounds);
-}
-
 void DesignSurface::applyOverlay(const QRect& overlay) {
     const QRect before = overlayRect();
     if (before.isNull() || overlay == before) return;
-    for (auto* o : std::vector<TKGraphicControl*>(selection_)) {
+    for (auto* o : std::vector<TKGraphicControl*>(view_.selection())) {
         if (o->locked()) continue;
         o->setBounds(selection::followOverlay(o->bounds(), before, overlay));
     }
@@ -303,35 +210,16 @@ void DesignSurface::applyOverlay(const QRect& overlay) {
 
 // ---------------------------------------------------------------- commands
 
-void DesignSurface::raise(TKGraphicControl* o) {
-    const auto it = std::find(objects_.begin(), objects_.end(), o);
-    if (it == objects_.end()) return;
-    objects_.erase(it);
-    objects_.push_back(o);
-}
-
-void DesignSurface::lower(TKGraphicControl* o) {
-    const auto it = std::find(objects_.begin(), objects_.end(), o);
-    if (it == objects_.end()) return;
-    objects_.erase(it);
-    objects_.insert(objects_.begin(), o);
-}
-
-void DesignSurface::reportError(const QString& message) {
-    lastError_ = message;
-    if (dialogs_) dialogs_->showError(message);
-}
-
 void DesignSurface::bringToFront() {
-    if (selection_.empty()) return;
-    for (auto* o : selection_) raise(o);
+    if (view_.selection().empty()) return;
+    for (auto* o : view_.selection()) raise(o);
     objectChanged(nullptr);
     emit repaintNeeded({});
 }
 
 void DesignSurface::sendToBack() {
-    if (selection_.empty()) return;
-    for (auto* o : selection_) lower(o);
+    if (view_.selection().empty()) return;
+    for (auto* o : view_.selection()) lower(o);
     clearSelection();
     objectChanged(nullptr);
     emit repaintNeeded({});
@@ -357,22 +245,9 @@ bool DesignSurface::writeClip(const std::vector<TKGraphicControl*>& objects) {
     if (path.isEmpty() || objects.empty()) return false;
     lastError_.clear();
     try {
-        if (zoom_ == 1.0f) {
-            TKLabelObjectFiler().saveSelection(objects, path);
-            return true;
-        }
-        // The clip file holds bounds at zoom 1.0 like a design file, so that a
-        // paste at any zoom puts the objects where they belong. The copies are
-        // scaled on a scratch surface; the objects on screen stay untouched.
-        DesignSurface scratch(kind_);
-        scratch.setClipFilePath(QString());
-        scratch.setRegisteredClasses(classes_);
-        scratch.setZoom(zoom_);
-        const QByteArray bytes = TKLabelObjectFiler::encode({objects.begin(), objects.end()});
-        DesignReader r(bytes);
-        TKLabelObjectFiler().readObjectList(r, nullptr, scratch);
-        scratch.setZoom(1.0f);
-        TKLabelObjectFiler().saveSelection(scratch.objects(), path);
+        // The clip file holds the design's bounds at zoom 1.0 like a design
+        // file, so that a paste at any zoom puts the objects where they belong.
+        TKLabelObjectFiler().saveSelection(objects, path);
         return true;
     } catch (const DesignFileError& e) {
         reportError(e.message());
@@ -380,7 +255,7 @@ bool DesignSurface::writeClip(const std::vector<TKGraphicControl*>& objects) {
     }
 }
 
-void DesignSurface::copy() { writeClip(selection_); }
+void DesignSurface::copy() { writeClip(view_.selection()); }
 
 void DesignSurface::copy(TKGraphicControl* o) {
     if (!o || o->surface() != this) return;
@@ -391,7 +266,7 @@ void DesignSurface::copy(TKGraphicControl* o) {
 bool DesignSurface::copiedForCut(TKGraphicControl* o) {
     // Without a clip file (printing and scratch surfaces) a cut is a delete.
     if (clipFilePath().isEmpty()) return true;
-    return o && !isSelected(o) ? writeClip({o}) : writeClip(selection_);
+    return o && !isSelected(o) ? writeClip({o}) : writeClip(view_.selection());
 }
 
 void DesignSurface::destroyObjects(std::vector<TKGraphicControl*> objects) {
@@ -406,8 +281,8 @@ void DesignSurface::destroyObjects(std::vector<TKGraphicControl*> objects) {
 }
 
 void DesignSurface::deleteSelection() {
-    if (selection_.empty()) return;
-    destroyObjects(selection_);
+    if (view_.selection().empty()) return;
+    destroyObjects(view_.selection());
 }
 
 void DesignSurface::remove(TKGraphicControl* o) {
@@ -419,7 +294,7 @@ void DesignSurface::remove(TKGraphicControl* o) {
 // A cut whose copy could not be written deletes nothing: the objects would
 // otherwise be gone with no copy of them anywhere.
 void DesignSurface::cut() {
-    if (selection_.empty() || !copiedForCut(nullptr)) return;
+    if (view_.selection().empty() || !copiedForCut(nullptr)) return;
     deleteSelection();
 }
 
@@ -434,8 +309,7 @@ bool DesignSurface::clipFileExists() const {
 }
 
 bool DesignSurface::paste() {
-    if (!pasteGate_.ready() || !clipFileExists()) return false;
-    const std::size_t before = objects_.size();
+    if (!view_.pasteGate().ready() || !clipFileExists()) return false;
     lastError_.clear();
     try {
         TKLabelObjectFiler().pasteObjects(owner_, *this, clipFilePath());
@@ -443,15 +317,9 @@ bool DesignSurface::paste() {
         // The objects read before the damage stay.
         reportError(e.message());
     }
-    // The clip file holds bounds at zoom 1.0 (the offset included): scale
-    // them to the zoom the surface is shown at.
-    if (zoom_ != 1.0f) {
-        for (std::size_t i = before; i < objects_.size(); ++i) {
-            objects_[i]->setZoomFactor(1.0f);
-            objects_[i]->setZoom(zoom_);
-        }
-    }
-    pasteGate_.stamp();
+    // The objects were read at zoom 1.0 (the offset included) and are shown
+    // at the surface's zoom (objectsRead).
+    view_.pasteGate().stamp();
     refreshData();
     objectChanged(nullptr);
     emit repaintNeeded({});
@@ -470,16 +338,13 @@ TKGraphicControl* DesignSurface::clone(TKGraphicControl* o) {
     }
     if (objects_.size() <= before) return nullptr;
     TKGraphicControl* copy = objects_.back();
-    // The copy is at the source's bounds at the current zoom and takes that
-    // zoom, so that zooming later scales both alike; the offset is 25 pixels
-    // at zoom 1.0.
-    copy->setZoomFactor(zoom_);
-    copy->setBounds(o->left(), o->top() + roundHalfEven(selection::kCloneOffset * double(zoom_)), o->width(),
-                    o->height());
+    // The copy has the source's design bounds, 25 pixels lower at zoom 1.0,
+    // and is shown at the surface's zoom like every other object.
+    copy->setDesignBounds(o->designBounds().translated(0, selection::kCloneOffset));
     raise(copy);
     refreshData();
-    const auto it = std::find(selection_.begin(), selection_.end(), o);
-    if (it != selection_.end()) {
+    const auto it = std::find(view_.selection().begin(), view_.selection().end(), o);
+    if (it != view_.selection().end()) {
         *it = copy;
         emit selectionChanged();
         emit selectionBoundsChanged();
@@ -490,12 +355,12 @@ TKGraphicControl* DesignSurface::clone(TKGraphicControl* o) {
 }
 
 void DesignSurface::align(selection::Align how) {
-    if (selection_.empty()) return;
+    if (view_.selection().empty()) return;
     objectChanged(nullptr);
     std::vector<QRect> bounds;
-    for (auto* o : selection_) bounds.push_back(o->bounds());
+    for (auto* o : view_.selection()) bounds.push_back(o->bounds());
     const auto moved = selection::aligned(bounds, how, size());
-    const auto sel = selection_;
+    const auto sel = view_.selection();
     for (std::size_t i = 0; i < sel.size(); ++i) sel[i]->setBounds(moved[i]);
     emit repaintNeeded({});
 }
@@ -506,20 +371,20 @@ void DesignSurface::alignTops() { align(selection::Align::Tops); }
 void DesignSurface::alignBottoms() { align(selection::Align::Bottoms); }
 
 void DesignSurface::centerVertically() {
-    for (auto* o : std::vector<TKGraphicControl*>(selection_)) o->centerVertically();
+    for (auto* o : std::vector<TKGraphicControl*>(view_.selection())) o->centerVertically();
 }
 
 void DesignSurface::centerHorizontally() {
-    for (auto* o : std::vector<TKGraphicControl*>(selection_)) o->centerHorizontally();
+    for (auto* o : std::vector<TKGraphicControl*>(view_.selection())) o->centerHorizontally();
 }
 
 void DesignSurface::applyFontToSelection() {
-    if (selection_.empty()) return;
+    if (view_.selection().empty()) return;
     auto* d = designDialogs();
     if (!d) return;
-    const auto f = d->chooseFont(font_);
+    const auto f = d->chooseFont(font());
     if (!f) return;
-    for (auto* o : std::vector<TKGraphicControl*>(selection_)) o->applyFont(*f);
+    for (auto* o : std::vector<TKGraphicControl*>(view_.selection())) o->applyFont(*f);
     emit repaintNeeded({});
 }
 
@@ -545,7 +410,7 @@ void DesignSurface::markAllUnselectable() {
 }
 
 MenuEntries DesignSurface::surfaceMenu() {
-    const bool selected = !selection_.empty();
+    const bool selected = !view_.selection().empty();
     const bool hasObjects = !objects_.empty();
     auto entry = [](const char* caption, std::function<void()> action, bool enabled) {
         MenuEntry e = MenuEntry::item(QString::fromLatin1(caption), std::move(action));
@@ -583,40 +448,14 @@ MenuEntries DesignSurface::surfaceMenu() {
 
 // ---------------------------------------------------------------- operations
 
-void DesignSurface::refreshData() {
-    if (kind_ == BaseSurface) return;
-    if (!records_ || !records_->isOpen()) return;
-    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->refreshData();
-    emit repaintNeeded({});
-}
-
-void DesignSurface::printObjects(printing::PageCanvas& page, double top, double left) {
-    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->printAt(page, top, left);
-}
-
-void DesignSurface::advanceCounters() {
-    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->advanceCounter();
-}
-
-void DesignSurface::resetCounters() {
-    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->resetCounter();
-}
-
 void DesignSurface::clampObjects() {
     clearSelection();
-    for (auto* o : std::vector<TKGraphicControl*>(objects_)) {
-        if (o->top() > height_ - 10) o->setTop(height_ - 10);
-        if (o->left() > width_ - 20) o->setLeft(width_ - 20);
-    }
-    emit repaintNeeded({});
+    DesignDocument::clampObjects();
 }
 
 void DesignSurface::deleteOutsideObjects() {
     clearSelection();
-    for (auto* o : std::vector<TKGraphicControl*>(objects_)) {
-        if (o->top() > height_ - 10 || o->left() > width_ - 10 || o->width() < 1 || o->height() < 1) delete o;
-    }
-    emit repaintNeeded({});
+    DesignDocument::deleteOutsideObjects();
 }
 
 void DesignSurface::addObject(TKGraphicControl* o, const QRect& rect) {
@@ -632,7 +471,7 @@ void DesignSurface::addObject(TKGraphicControl* o, const QRect& rect) {
     }
     o->setObjectName(name);
     o->setBounds(rect.x(), rect.y(), std::max(rect.width(), 10), std::max(rect.height(), 15));
-    o->setZoomFactor(zoom_);
+    o->setZoomFactor(view_.zoom());
     o->setVisible(true);
     objectChanged(o);
     emit repaintNeeded(o->bounds());
@@ -642,15 +481,15 @@ TKGraphicControl* DesignSurface::createObjectInRect(QRect rect) {
     if (rect.width() < 25) rect.setWidth(50);
     if (rect.height() < 15) rect.setHeight(15);
     const auto& tools = toolTable();
-    const auto it = std::find_if(tools.begin(), tools.end(), [&](const Tool& t) { return t.state == panelState_; });
+    const auto it = std::find_if(tools.begin(), tools.end(), [&](const Tool& t) { return t.state == view_.panelState(); });
     if (it == tools.end()) return nullptr;
-    const PanelState tool = panelState_;
-    if (panelState_ == psImage) setPanelState(psPointing);
+    const PanelState tool = view_.panelState();
+    if (view_.panelState() == psImage) setPanelState(psPointing);
     TKGraphicControl* o = DesignRegistry::instance().create(QString::fromLatin1(it->className));
     if (!o) return nullptr;
     o->loaded();
     for (const auto& s : it->settings) applySetting(*o, s);
-    if (it->takesFont) o->applyFont(font_);
+    if (it->takesFont) o->applyFont(font());
     addObject(o, rect);
     followUpCreation(tool, o);
     return o;
@@ -704,7 +543,7 @@ void DesignSurface::followUpCreation(PanelState tool, TKGraphicControl* o) {
 void DesignSurface::rubberBandReleased(const QRect& rect, bool toggle) {
     const QRect r = rect.normalized();
     emit repaintNeeded({});
-    if (pointing_) {
+    if (view_.pointing()) {
         const auto touched = objectsInRect(r);
         if (toggle) {
             for (auto* o : touched) toggleSelection(o);
@@ -718,87 +557,12 @@ void DesignSurface::rubberBandReleased(const QRect& rect, bool toggle) {
     emit droppedObject(r);
 }
 
-std::vector<TKGraphicControl*> DesignSurface::objectsInRect(const QRect& rect) const {
-    std::vector<TKGraphicControl*> out;
-    for (auto* o : objects_)
-        if (o->bounds().intersects(rect)) out.push_back(o);
-    return out;
-}
-
-TKGraphicControl* DesignSurface::objectAt(const QPoint& p) const {
-    for (auto it = objects_.rbegin(); it != objects_.rend(); ++it)
-        if ((*it)->visible() && (*it)->bounds().contains(p)) return *it;
-    return nullptr;
-}
-
-// ---------------------------------------------------------------- files
-
-bool DesignSurface::saveToFile(const QString& path) {
-    lastError_.clear();
-    const float previous = zoom_;
-    struct Restore {
-        DesignSurface& s;
-        float z;
-        ~Restore() { s.setZoom(z); }
-    } restore{*this, previous};
-    if (zoom_ != 1.0f) setZoom(1.0f);
-    for (auto* o : std::vector<TKGraphicControl*>(objects_)) o->clearDataText();
-    QStringList notes;
-    try {
-        // A file that was read only partly is kept whole before the first save over it.
-        if (!damagedFile_.isEmpty() && QFileInfo(damagedFile_) == QFileInfo(path) && QFileInfo::exists(path)) {
-            const QString bak = path + QStringLiteral(".bak");
-            QFile::remove(bak);
-            if (!QFile::copy(path, bak)) throw DesignFileError(messages::cannotCreateFile(bak));
-            notes << QStringLiteral("The design file %1 could not be read completely; the original is kept as %2.")
-                         .arg(QFileInfo(path).fileName(), QFileInfo(bak).fileName());
-        }
-        TKLabelObjectFiler().saveSurface(*this, path);
-        if (!damagedFile_.isEmpty() && QFileInfo(damagedFile_) == QFileInfo(path)) damagedFile_.clear();
-    } catch (const DesignFileError& e) {
-        lastError_ = e.message() + QStringLiteral("\n\nThe design was not saved; the file on disk is unchanged.");
-    }
-    refreshData();
-    if (dialogs_) {
-        if (!lastError_.isEmpty()) dialogs_->showError(lastError_);
-        for (const auto& n : notes) dialogs_->showInfo(n);
-    }
-    return lastError_.isEmpty();
-}
-
-DesignSurface::LoadResult DesignSurface::loadFromFile(const QString& path) {
-    LoadResult result;
-    lastError_.clear();
-    TKLabelObjectFiler filer;
-    try {
-        filer.loadSurface(owner_, *this, path);
-    } catch (const DesignFileError& e) {
-        result.ok = false;
-        result.error = e.message();
-    }
-    result.objectsRead = filer.objectsRead();
-    if (!result.ok) {
-        if (QFileInfo::exists(path)) damagedFile_ = QFileInfo(path).absoluteFilePath();
-        const QString kept = result.objectsRead.isEmpty()
-                                 ? QStringLiteral("No objects could be read.")
-                                 : QStringLiteral("Objects read before the error: %1.")
-                                       .arg(result.objectsRead.join(QStringLiteral(", ")));
-        lastError_ = result.error + QStringLiteral("\n\n") + kept +
-                     QStringLiteral("\nThe design file is left as it is; saving the design keeps it as %1.")
-                         .arg(QFileInfo(path).fileName() + QStringLiteral(".bak"));
-        if (dialogs_) dialogs_->showError(lastError_);
-    }
-    refreshData();
-    emit repaintNeeded({});
-    return result;
-}
-
 // ---------------------------------------------------------------- painting
 
 QPainterPath DesignSurface::shapePath() const {
     QPainterPath path;
-    const QRectF r(0, 0, width_, height_);
-    switch (shape_) {
+    const QRectF r(0, 0, width(), height());
+    switch (shape()) {
     case lsRectangle: path.addRect(r); break;
     case lsRoundRect: path.addRoundedRect(r, 12, 12); break;
     case lsEllipse: path.addEllipse(r); break;
@@ -822,24 +586,24 @@ void DesignSurface::paintGrid(QImage& img) const {
 }
 
 QImage DesignSurface::render() const {
-    QImage img(std::max(1, width_), std::max(1, height_), QImage::Format_RGB32);
+    QImage img(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
     img.fill(Qt::white);
     {
         QPainter p(&img);
-        if (!picture_.isNull()) {
+        if (!view_.picture().isNull()) {
             p.save();
             p.setClipPath(shapePath());
-            p.drawImage(QRect(0, 0, width_, height_), picture_);
+            p.drawImage(QRect(0, 0, width(), height()), view_.picture());
             p.restore();
         }
-        if (drawOutline_) {
+        if (view_.drawOutline()) {
             p.save();
             p.setRenderHint(QPainter::Antialiasing, false);
             QPen pen(Qt::black, 0, Qt::DotLine);
             p.setPen(pen);
             p.setBrush(Qt::NoBrush);
-            const QRectF r(0, 0, width_ - 1, height_ - 1);
-            switch (shape_) {
+            const QRectF r(0, 0, width() - 1, height() - 1);
+            switch (shape()) {
             case lsRectangle: p.drawRect(r); break;
             case lsRoundRect: p.drawRoundedRect(r, 12, 12); break;
             case lsEllipse: p.drawEllipse(r); break;
@@ -847,7 +611,7 @@ QImage DesignSurface::render() const {
             p.restore();
         }
     }
-    if (showGrid_) paintGrid(img);
+    if (view_.showGrid()) paintGrid(img);
     QPainter p(&img);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     for (auto* o : objects_) {
@@ -867,33 +631,9 @@ void DesignSurface::paint(QPainter& p) const { p.drawImage(0, 0, render()); }
 
 // ---------------------------------------------------------------- from objects
 
-void DesignSurface::objectChanged(TKGraphicControl*) {
-    if (printing_ || zooming_ || loading_) return;
-    emit labelChanged();
-}
-
 void DesignSurface::objectBoundsChanged(TKGraphicControl* o) {
-    emit repaintNeeded({});
+    DesignDocument::objectBoundsChanged(o);
     if (isSelected(o)) emit selectionBoundsChanged();
-}
-
-void DesignSurface::objectNeedsRepaint(TKGraphicControl* o) {
-    if (printing_) return;
-    emit repaintNeeded(o->bounds());
-}
-
-BoundField readBoundField(const DesignSurface* s, const QString& label) {
-    BoundField b;
-    b.printing = s && s->printing();
-    b.showValues = !s || s->displayDataValues();
-    const RecordSource* src = s ? s->recordSource() : nullptr;
-    if (!src || label.isEmpty()) return b;
-    std::vector<RecordField> storage;
-    const RecordField* field = src->fieldByLabel(label, storage);
-    if (!field) return b;
-    b.found = true;
-    if (b.showValues || b.printing) b.text = src->fieldText(field->name);
-    return b;
 }
 
 }  // namespace brindle::designobjects

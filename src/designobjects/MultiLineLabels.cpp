@@ -236,7 +236,7 @@ void TKMultiLineBaseLabel::drawLines(QPainter& p, float zoom, int w, int h, cons
 }
 
 void TKMultiLineBaseLabel::paint(QPainter& p, const PaintContext&) {
-    const DesignSurface* s = surface();
+    const DesignDocument* s = document();
     const bool printing = s && s->printing();
     drawLines(p, zoom(), width(), height(), printing ? paperLines() : screenLines());
 }
@@ -351,7 +351,7 @@ void TKDMultiLineLabel::addMenuEntries(MenuEntries& menu) {
 }
 
 void TKDMultiLineLabel::refreshData() {
-    const BoundField f = readBoundField(surface(), dataFieldDescript_);
+    const BoundField f = readBoundField(document(), dataFieldDescript_);
     const bool printing = f.printing;
     if (!f.found) {
         setItemsSilently(printing ? QStringList() : QStringList{QStringLiteral("<undefined memo>")}, true);
@@ -393,7 +393,7 @@ PropertyList TKDMultiLineLabel::ownProperties() {
 // ---------------------------------------------------------------- address block
 
 void TKDMultiLineAddressLabel::refreshData() {
-    const DesignSurface* s = surface();
+    const DesignDocument* s = document();
     const bool printing = s && s->printing();
     const bool showValues = !s || s->displayDataValues();
     const RecordSource* src = s ? s->recordSource() : nullptr;
@@ -421,7 +421,7 @@ void TKDMultiLineAddressLabel::editLayout() {
     AddressLayout l = layout_;
     if (!d->editAddressLayout(l)) return;
     layout_ = l;
-    if (auto* s = surface()) s->refreshData();
+    if (auto* s = document()) s->refreshData();
     else refreshData();
     changed();
 }

@@ -10,12 +10,12 @@
 namespace brindle::designobjects {
 
 DesignDialogs* dialogsFor(const TKGraphicControl* o) {
-    const DesignSurface* s = o ? o->surface() : nullptr;
+    const DesignDocument* s = o ? o->document() : nullptr;
     return s ? s->designDialogs() : DesignDialogs::defaultDialogs();
 }
 
 void chooseBoundField(TKGraphicControl& o, bool memo, QString& name, QString& label) {
-    DesignSurface* s = o.surface();
+    DesignDocument* s = o.document();
     DesignDialogs* d = dialogsFor(&o);
     RecordSource* src = s ? s->recordSource() : nullptr;
     if (d && src) {

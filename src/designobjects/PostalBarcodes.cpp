@@ -224,7 +224,7 @@ void TKPostNetBarCode::paint(QPainter& p, const PaintContext&) {
 }
 
 void TKPostNetBarCode::refreshData() {
-    const DesignSurface* s = surface();
+    const DesignDocument* s = document();
     const RecordSource* src = s ? s->recordSource() : nullptr;
     auto value = [src](const QString& name) -> QString {
         if (!src || name.isEmpty()) return {};

@@ -41,7 +41,7 @@ void PenShape::setPen(const DesignPen& pen) {
 }
 
 std::optional<DesignColor> PenShape::askColor(DesignColor start) const {
-    const DesignSurface* s = surface();
+    const DesignDocument* s = document();
     DesignDialogs* d = s ? s->designDialogs() : DesignDialogs::defaultDialogs();
     return d ? d->chooseColor(start) : std::nullopt;
 }

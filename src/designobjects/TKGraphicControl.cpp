@@ -11,10 +11,11 @@ namespace brindle::designobjects {
 
 TKGraphicControl::TKGraphicControl() = default;
 TKGraphicControl::~TKGraphicControl() {
-    if (auto* s = surface()) s->removeFromLists(this);
+    if (auto* d = document()) d->removeFromLists(this);
 }
 
 DesignSurface* TKGraphicControl::surface() const { return qobject_cast<DesignSurface*>(parent()); }
+DesignDocument* TKGraphicControl::document() const { return qobject_cast<DesignDocument*>(parent()); }
 
 void TKGraphicControl::setBounds(int l, int t, int w, int h) {
     // Far beyond any label or page; keeps the edge arithmetic from overflowing
@@ -60,7 +61,7 @@ void TKGraphicControl::syncDesignBounds() {
     // Kinds that fit their size to the zoom they are shown at set their
     // bounds while a zoom is applied; that is no edit of the design.
     if (rezooming_) return;
-    if (auto* s = surface(); s && s->zooming()) return;
+    if (auto* d = document(); d && d->zooming()) return;
     const double z = zoom_;
     // Only the values that differ from what the design value shows at this
     // zoom were edited; the others keep their exact design value.
@@ -76,11 +77,15 @@ void TKGraphicControl::setDesignBounds(const QRect& r) {
         setBounds(r);
         return;
     }
+    const bool differs = r != design_;
+    const QRect shownBefore = bounds_;
     design_ = r;
     const bool was = rezooming_;
     rezooming_ = true;
     setBounds(scaled(r, zoom_));
     rezooming_ = was;
+    // A change too small to show at this zoom is still a change of the design.
+    if (differs && bounds_ == shownBefore) changed();
 }
 
 void TKGraphicControl::setZoom(float x) {
@@ -107,7 +112,7 @@ void TKGraphicControl::boundsChanged() {
     if (bounds_ != remembered_) {
         changed();
         remembered_ = bounds_;
-        if (auto* s = surface()) s->objectBoundsChanged(this);
+        if (auto* d = document()) d->objectBoundsChanged(this);
     }
     inBoundsChanged_ = false;
 }
@@ -126,11 +131,11 @@ QRectF TKGraphicControl::paperRect(double top, double left) const {
 }
 
 void TKGraphicControl::changed() {
-    if (auto* s = surface()) s->objectChanged(this);
+    if (auto* d = document()) d->objectChanged(this);
 }
 
 void TKGraphicControl::invalidate() {
-    if (auto* s = surface()) s->objectNeedsRepaint(this);
+    if (auto* d = document()) d->objectNeedsRepaint(this);
 }
 
 QString TKGraphicControl::trimLeading(const QString& s) {
@@ -149,14 +154,26 @@ QString TKGraphicControl::trimBoth(const QString& s) { return trimLeading(trimTr
 
 PropertyList TKGraphicControl::baseProperties() {
     using T = TKGraphicControl;
-    auto setInt = [](void (T::*setter)(int)) {
-        return [setter](T& o, const PropValue& v) { (o.*setter)(static_cast<int>(intOf(v))); };
+    // The stored values are the design's, at zoom 1.0, whatever zoom the
+    // object is shown at.
+    auto edge = [](int which) {
+        return [which](T& o, const PropValue& v) {
+            QRect d = o.designBounds();
+            const int x = static_cast<int>(intOf(v));
+            switch (which) {
+            case 0: d.moveLeft(x); break;
+            case 1: d.moveTop(x); break;
+            case 2: d.setWidth(x); break;
+            default: d.setHeight(x); break;
+            }
+            o.setDesignBounds(d);
+        };
     };
     return {
-        makeProperty<T>("Left", PropKind::Integer, std::nullopt, [](const T& o) { return qint64(o.left()); }, setInt(&T::setLeft)),
-        makeProperty<T>("Top", PropKind::Integer, std::nullopt, [](const T& o) { return qint64(o.top()); }, setInt(&T::setTop)),
-        makeProperty<T>("Width", PropKind::Integer, std::nullopt, [](const T& o) { return qint64(o.width()); }, setInt(&T::setWidth)),
-        makeProperty<T>("Height", PropKind::Integer, std::nullopt, [](const T& o) { return qint64(o.height()); }, setInt(&T::setHeight)),
+        makeProperty<T>("Left", PropKind::Integer, std::nullopt, [](const T& o) { return qint64(o.designBounds().x()); }, edge(0)),
+        makeProperty<T>("Top", PropKind::Integer, std::nullopt, [](const T& o) { return qint64(o.designBounds().y()); }, edge(1)),
+        makeProperty<T>("Width", PropKind::Integer, std::nullopt, [](const T& o) { return qint64(o.designBounds().width()); }, edge(2)),
+        makeProperty<T>("Height", PropKind::Integer, std::nullopt, [](const T& o) { return qint64(o.designBounds().height()); }, edge(3)),
         makeProperty<T>("Locked", PropKind::Boolean, std::nullopt, [](const T& o) { return qint64(o.locked()); },
                         [](T& o, const PropValue& v) { o.setLocked(intOf(v) != 0); }),
         makeProperty<T>("Unselectable", PropKind::Boolean, std::nullopt, [](const T& o) { return qint64(o.unselectable()); },

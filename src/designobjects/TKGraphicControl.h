@@ -22,6 +22,7 @@ class PageCanvas;
 namespace brindle::designobjects {
 
 class DesignSurface;
+class DesignDocument;
 
 // What an object needs to know while it paints itself on screen.
 struct PaintContext {
@@ -69,7 +70,10 @@ public:
     // read from a file or created by a tool at that zoom): the design bounds
     // become the shown bounds divided by x.
     void setZoomFactor(float x);
+    // The editor surface the object lies on (null on a bare document).
     DesignSurface* surface() const;
+    // The design the object belongs to.
+    DesignDocument* document() const;
 
     // ---- operation slots; the base versions do what their comment says
     // After creation by a tool, a design file or cloning. Base: nothing.

@@ -21,7 +21,7 @@ const QString kIcon = QStringLiteral("TIcon");
 const QString kMetafile = QStringLiteral("TMetafile");
 
 DesignDialogs* dialogsOf(const TKGraphicControl& o) {
-    const DesignSurface* s = o.surface();
+    const DesignDocument* s = o.document();
     return s ? s->designDialogs() : DesignDialogs::defaultDialogs();
 }
 

@@ -6,7 +6,7 @@
 #include <QSaveFile>
 
 #include "designobjects/DesignRegistry.h"
-#include "designobjects/DesignSurface.h"
+#include "designobjects/DesignDocument.h"
 #include "designobjects/TKGraphicControl.h"
 
 namespace brindle::designobjects {
@@ -332,14 +332,15 @@ void TKLabelObjectFiler::writeObjectList(DesignWriter& w, const std::vector<cons
     w.writeListEnd();
 }
 
-QByteArray TKLabelObjectFiler::encode(const std::vector<const TKGraphicControl*>& objects) {
+QByteArray TKLabelObjectFiler::encode(const std::vector<const TKGraphicControl*>& objects, bool unicode) {
     DesignWriter w;
+    w.setUnicode(unicode);
     writeObjectList(w, objects);
     return w.bytes();
 }
 
 namespace {
-std::vector<const TKGraphicControl*> constObjects(const DesignSurface& s) {
+std::vector<const TKGraphicControl*> constObjects(const DesignDocument& s) {
     return {s.objects().begin(), s.objects().end()};
 }
 }  // namespace
@@ -360,11 +361,11 @@ bool TKLabelObjectFiler::readFile(const QString& path, QByteArray& bytes) {
     return true;
 }
 
-void TKLabelObjectFiler::saveSurface(DesignSurface& surface, const QString& path) {
+void TKLabelObjectFiler::saveSurface(DesignDocument& surface, const QString& path) {
     writeFile(path, encode(constObjects(surface)));
 }
 
-void TKLabelObjectFiler::saveSurfaces(DesignSurface& a, DesignSurface& b, DesignSurface& c, const QString& path,
+void TKLabelObjectFiler::saveSurfaces(DesignDocument& a, DesignDocument& b, DesignDocument& c, const QString& path,
                                       const WriteStep& write) {
     DesignWriter w;
     writeObjectList(w, constObjects(a));
@@ -387,7 +388,7 @@ void TKLabelObjectFiler::saveObject(const TKGraphicControl& object, const QStrin
 
 // ---------------------------------------------------------------- reading
 
-TKGraphicControl* TKLabelObjectFiler::readObject(DesignReader& r, DesignSurface& surface, ComponentNumbers& names) {
+TKGraphicControl* TKLabelObjectFiler::readObject(DesignReader& r, DesignDocument& surface, ComponentNumbers& names) {
     if (r.readRaw(4) != kSignature) throw DesignFileError(messages::kInvalidStreamFormat);
     const QString stored = r.readShortString();
     auto& registry = DesignRegistry::instance();
@@ -418,11 +419,11 @@ TKGraphicControl* TKLabelObjectFiler::readObject(DesignReader& r, DesignSurface&
     return o;
 }
 
-void TKLabelObjectFiler::readObjectList(DesignReader& r, QObject* owner, DesignSurface& surface,
+void TKLabelObjectFiler::readObjectList(DesignReader& r, QObject* owner, DesignDocument& surface,
                                         const ObjectStep& step) {
     struct LoadingScope {
-        DesignSurface& s;
-        explicit LoadingScope(DesignSurface& x) : s(x) { s.setLoading(true); }
+        DesignDocument& s;
+        explicit LoadingScope(DesignDocument& x) : s(x) { s.setLoading(true); }
         ~LoadingScope() { s.setLoading(false); }
     } scope(surface);
     QObject* const previousOwner = owner ? surface.owner() : nullptr;
@@ -433,10 +434,10 @@ void TKLabelObjectFiler::readObjectList(DesignReader& r, QObject* owner, DesignS
         while (!r.endOfList()) {
             TKGraphicControl* o = readObject(r, surface, names);
             read_ << QStringLiteral("%1 (%2)").arg(o->objectName(), o->designClass());
-            // Bounds stay as stored; the object only takes the surface's zoom factor.
-            o->setZoomFactor(surface.zoom());
             o->loaded();
             if (step) step(*o);
+            // Read at zoom 1.0; an editor now shows it at its zoom.
+            surface.objectsRead(surface.objects().size() - 1);
         }
     } catch (...) {
         if (owner) surface.setOwner(previousOwner == &surface ? nullptr : previousOwner);
@@ -445,14 +446,14 @@ void TKLabelObjectFiler::readObjectList(DesignReader& r, QObject* owner, DesignS
     if (owner) surface.setOwner(previousOwner == &surface ? nullptr : previousOwner);
 }
 
-void TKLabelObjectFiler::loadSurface(QObject* owner, DesignSurface& surface, const QString& path) {
+void TKLabelObjectFiler::loadSurface(QObject* owner, DesignDocument& surface, const QString& path) {
     QByteArray bytes;
     if (!readFile(path, bytes)) return;
     DesignReader r(bytes);
     readObjectList(r, owner, surface);
 }
 
-void TKLabelObjectFiler::loadSurfaces(QObject* owner, DesignSurface& a, DesignSurface& b, DesignSurface& c,
+void TKLabelObjectFiler::loadSurfaces(QObject* owner, DesignDocument& a, DesignDocument& b, DesignDocument& c,
                                       const QString& path, const ReadStep& read) {
     QByteArray bytes;
     if (!readFile(path, bytes)) return;
@@ -465,7 +466,7 @@ void TKLabelObjectFiler::loadSurfaces(QObject* owner, DesignSurface& a, DesignSu
     r.expectListEnd();
 }
 
-void TKLabelObjectFiler::pasteObjects(QObject* owner, DesignSurface& surface, const QString& path) {
+void TKLabelObjectFiler::pasteObjects(QObject* owner, DesignDocument& surface, const QString& path) {
     QByteArray bytes;
     if (!readFile(path, bytes)) return;
     DesignReader r(bytes);
@@ -474,9 +475,11 @@ void TKLabelObjectFiler::pasteObjects(QObject* owner, DesignSurface& surface, co
     });
 }
 
-void TKLabelObjectFiler::cloneObject(const TKGraphicControl& object, QObject* owner, DesignSurface& surface) {
-    const QByteArray bytes = encode({&object});
+void TKLabelObjectFiler::cloneObject(const TKGraphicControl& object, QObject* owner, DesignDocument& surface) {
+    // Through memory in UTF-8: the copy keeps every character of the source.
+    const QByteArray bytes = encode({&object}, true);
     DesignReader r(bytes);
+    r.setUnicode(true);
     readObjectList(r, owner, surface);
 }
 

@@ -17,7 +17,7 @@ class QObject;
 namespace brindle::designobjects {
 
 class ComponentNumbers;
-class DesignSurface;
+class DesignDocument;
 class TKGraphicControl;
 
 class TKLabelObjectFiler {
@@ -27,19 +27,19 @@ public:
     using ReadStep = std::function<void(DesignReader&)>;
 
     // ---- files
-    void saveSurface(DesignSurface& surface, const QString& path);
-    void loadSurface(QObject* owner, DesignSurface& surface, const QString& path);
-    void saveSurfaces(DesignSurface& a, DesignSurface& b, DesignSurface& c, const QString& path,
+    void saveSurface(DesignDocument& surface, const QString& path);
+    void loadSurface(QObject* owner, DesignDocument& surface, const QString& path);
+    void saveSurfaces(DesignDocument& a, DesignDocument& b, DesignDocument& c, const QString& path,
                       const WriteStep& write);
-    void loadSurfaces(QObject* owner, DesignSurface& a, DesignSurface& b, DesignSurface& c, const QString& path,
+    void loadSurfaces(QObject* owner, DesignDocument& a, DesignDocument& b, DesignDocument& c, const QString& path,
                       const ReadStep& read);
     // Does nothing when the selection is empty.
     void saveSelection(const std::vector<TKGraphicControl*>& selection, const QString& path);
     // Reads like loadSurface and moves every object 15 pixels right and down.
-    void pasteObjects(QObject* owner, DesignSurface& surface, const QString& path);
+    void pasteObjects(QObject* owner, DesignDocument& surface, const QString& path);
     void saveObject(const TKGraphicControl& object, const QString& path);
     // The copy lands on the same surface as its last object.
-    void cloneObject(const TKGraphicControl& object, QObject* owner, DesignSurface& surface);
+    void cloneObject(const TKGraphicControl& object, QObject* owner, DesignDocument& surface);
 
     // The objects created by the last read, in order ("Component0 (TKPLabel)"),
     // including those kept when the read stopped at an error.
@@ -48,8 +48,10 @@ public:
     // ---- in memory
     static void writeObject(DesignWriter& w, const TKGraphicControl& o);
     static void writeObjectList(DesignWriter& w, const std::vector<const TKGraphicControl*>& objects);
-    void readObjectList(DesignReader& r, QObject* owner, DesignSurface& surface, const ObjectStep& step = {});
-    static QByteArray encode(const std::vector<const TKGraphicControl*>& objects);
+    void readObjectList(DesignReader& r, QObject* owner, DesignDocument& surface, const ObjectStep& step = {});
+    // `unicode`: an in-memory copy keeping text as UTF-8 (read it back with
+    // a reader in Unicode mode).
+    static QByteArray encode(const std::vector<const TKGraphicControl*>& objects, bool unicode = false);
 
     // Atomic replacement of a file: written beside it, then renamed over it.
     static void writeFile(const QString& path, const QByteArray& bytes);
@@ -57,7 +59,7 @@ public:
     static bool readFile(const QString& path, QByteArray& bytes);
 
 private:
-    TKGraphicControl* readObject(DesignReader& r, DesignSurface& surface, ComponentNumbers& names);
+    TKGraphicControl* readObject(DesignReader& r, DesignDocument& surface, ComponentNumbers& names);
     QStringList read_;
 };
 

@@ -13,7 +13,7 @@ namespace brindle::designobjects {
 // ---------------------------------------------------------------- data field
 
 void TKPDLabel::refreshData() {
-    const BoundField f = readBoundField(surface(), dataFieldDescript_);
+    const BoundField f = readBoundField(document(), dataFieldDescript_);
     const bool printing = f.printing;
     QString text;
     QString placeholder;

@@ -278,6 +278,12 @@ TEST_F(LabelDesignScreenTest, ScreenshotsAtThreeZooms) {
     if (out.isEmpty()) GTEST_SKIP() << "SCREENSHOT_DIR not set";
     screen->openDesign(false);
     fillDesign();
+    // Decorated stock of the same size: its artwork shows behind the design.
+    LabelStock decorated = screen->editor().stock();
+    decorated.art = "AV5895";
+    screen->editor().changeLayout(decorated);
+    screen->artButton()->click();
+    ASSERT_FALSE(surface().picture().isNull());
     screen->resize(760, 520);
     screen->show();
     for (int i = 0; i < 5; ++i) screen->zoomDownButton()->click();

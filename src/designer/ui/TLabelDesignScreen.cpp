@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -223,8 +224,15 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelStock& stock, const QString& d
         surface().refreshData();
         panel_->update();
     });
-    // No stock artwork is drawn yet: the toggle stays off and disabled.
-    art_->setEnabled(false);
+    connect(art_, &QToolButton::toggled, this, [this](bool on) {
+        editor_->setArtShown(on);
+        panel_->update();
+    });
+    connect(editor_, &LabelDesignEditor::artChanged, this, &TLabelDesignScreen::showArtButton);
+    connect(editor_, &LabelDesignEditor::descriptionRestored, this, [this](const QString& t) {
+        if (description_->text() != t) description_->setText(t);
+    });
+    showArtButton();
     art_->setWhatsThis(QStringLiteral("Shows the label stock's printed artwork behind your design, where the stock has any."));
     panel_->installEventFilter(this);
     tools_->button(DesignSurface::psPointing)->setChecked(true);
@@ -249,28 +257,51 @@ void TLabelDesignScreen::setRecordSource(AddressRecordSource* records) {
     surface().refreshData();
 }
 
-void TLabelDesignScreen::openDesign(bool newLabel) {
+void TLabelDesignScreen::openDesign(bool newLabel) { openDesign(newLabel, true); }
+
+void TLabelDesignScreen::openDesign(bool newLabel, bool tellUser) {
     newLabel_ = newLabel;
     if (editor_->opened()) return;
     surface().refreshData();
-    editor_->open(newLabel);
-    history_ = new DesignHistory(surface(), this);
-    connect(history_, &DesignHistory::restored, this, [this] { panel_->update(); });
+    editor_->open(newLabel, tellUser);
+    connect(editor_->history(), &DesignHistory::restored, this, [this] {
+        showCaptions();
+        panel_->update();
+    });
+    showArtButton();
     fitScrollArea();
     panel_->update();
 }
 
+void TLabelDesignScreen::setVisible(bool visible) {
+    // The stored position and size are given before the window first shows:
+    // set from inside its show they could be lost when the new label's
+    // message opens before the window is on the screen.
+    if (visible && !shown_) {
+        shown_ = true;
+        // Centring needs the size the layout gives the window.
+        if (!testAttribute(Qt::WA_Resized)) adjustSize();
+        try {
+            common::ProfileFile settings(settingsPath_);
+            common::restorePlacement(this, kClassName, settings, parentWidget());
+        } catch (const std::exception& ex) {
+            dialogs_.showError(QString::fromUtf8(ex.what()));
+        }
+    }
+    HelpDialog::setVisible(visible);
+    // A new label's message once the window is on the screen: a message
+    // opened while it is still being shown would leave it unsized.
+    if (visible && messagePending_) {
+        messagePending_ = false;
+        dialogs_.showInfo(LabelDesignEditor::newLabelMessage());
+    }
+}
+
 void TLabelDesignScreen::showEvent(QShowEvent* e) {
     HelpDialog::showEvent(e);
-    if (shown_) return;
-    shown_ = true;
-    try {
-        common::ProfileFile settings(settingsPath_);
-        common::restorePlacement(this, kClassName, settings, parentWidget());
-    } catch (const std::exception& ex) {
-        dialogs_.showError(QString::fromUtf8(ex.what()));
-    }
-    openDesign(newLabel_);
+    if (editor_->opened()) return;
+    openDesign(newLabel_, false);
+    messagePending_ = newLabel_;
 }
 
 void TLabelDesignScreen::done(int r) {
@@ -303,6 +334,12 @@ void TLabelDesignScreen::saveButtonClick() {
     editor_->prepareSave();
     if (saveAction_ && !saveAction_(*this)) return;
     accept();
+}
+
+void TLabelDesignScreen::showArtButton() {
+    const QSignalBlocker block(art_);
+    art_->setEnabled(editor_->artAvailable());
+    art_->setChecked(editor_->artShown());
 }
 
 void TLabelDesignScreen::showZoom() {
@@ -415,13 +452,13 @@ bool TLabelDesignScreen::eventFilter(QObject* watched, QEvent* e) {
     if (watched == panel_ && e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         // Only while the label has the focus: a text field keeps its own undo.
-        if (history_ && k->modifiers() == Qt::ControlModifier) {
+        if (DesignHistory* h = editor_->history(); h && k->modifiers() == Qt::ControlModifier) {
             if (k->key() == Qt::Key_Z) {
-                history_->undo();
+                h->undo();
                 return true;
             }
             if (k->key() == Qt::Key_Y) {
-                history_->redo();
+                h->redo();
                 return true;
             }
         }

@@ -46,7 +46,7 @@ public:
     designobjects::DesignSurface& surface();
     LabelDesignEditor& editor() { return *editor_; }
     // Undo and redo of the design; null until the design is open.
-    DesignHistory* history() const { return history_; }
+    DesignHistory* history() const { return editor_->history(); }
 
     void setRecordSource(AddressRecordSource* records);
     void setChooseLayout(ChooseLayout f) { chooseLayout_ = std::move(f); }
@@ -83,6 +83,7 @@ public:
     static QVector<QPair<QString, QString>> quickTips();
 
 protected:
+    void setVisible(bool visible) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void done(int r) override;
@@ -90,7 +91,9 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void openDesign(bool newLabel, bool tellUser);
     void showZoom();
+    void showArtButton();
     void showCaptions();
     void fitScrollArea();
     void moveRecord(int which);
@@ -99,13 +102,13 @@ private:
     QString settingsPath_;
     designobjects::TKLabelPanel* panel_;
     LabelDesignEditor* editor_;
-    DesignHistory* history_ = nullptr;
     AddressRecordSource* recordSource_ = nullptr;
     ChooseLayout chooseLayout_;
     SaveAction saveAction_;
     bool newLabel_ = false;
     bool shown_ = false;
     bool closingAsked_ = false;
+    bool messagePending_ = false;
 
     QLineEdit* description_;
     QButtonGroup* tools_;

@@ -19,7 +19,11 @@
 #include "common/UserDialogs.h"
 #include "help/HelpTopics.h"
 #include "labels/LabelLayout.h"
+#include "designer/DesignFileNames.h"
+#include "labels/ui/LabelJobRun.h"
+#include "printer/CurrentPrinter.h"
 #include "store/Table.h"
+#include "address/AddressFile.h"
 
 namespace brindle::labels::ui {
 
@@ -91,14 +95,17 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& table, const QString& sysdata
     bottom->addWidget(makeHelpButton());
     layout->addLayout(bottom);
 
-    // The print job is not part of this version yet.
-    for (QPushButton* b : {print_, preview_}) b->setToolTip(commands::notYetAvailableHint());
+    // Until the job dialog (records, positions, copies, presort) arrives,
+    // Print and Preview run the setup over the records the main window's
+    // filter shows, one label each on every position.
 
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(delete_, &QPushButton::clicked, this, &TLabelSetupScreen::deleteButtonClick);
     connect(clone_, &QPushButton::clicked, this, &TLabelSetupScreen::cloneButtonClick);
     connect(new_, &QPushButton::clicked, this, &TLabelSetupScreen::newButtonClick);
     connect(modify_, &QPushButton::clicked, this, &TLabelSetupScreen::modifyButtonClick);
+    connect(print_, &QPushButton::clicked, this, [this] { printLabels(false); });
+    connect(preview_, &QPushButton::clicked, this, [this] { printLabels(true); });
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (row < 0) return;
         if (QTableWidgetItem* item = grid_->item(row, 0)) list_.select(item->data(Qt::UserRole).toUInt());
@@ -160,9 +167,25 @@ void TLabelSetupScreen::setLabelButtons() {
     grid_->setEnabled(b.grid);
     modify_->setEnabled(b.modify);
     new_->setEnabled(true);
-    // Their window comes with the print job.
-    print_->setEnabled(false);
-    preview_->setEnabled(false);
+    print_->setEnabled(b.modify);
+    preview_->setEnabled(b.modify);
+}
+
+void TLabelSetupScreen::printLabels(bool preview) {
+    if (!list_.hasRow() || !addressFile_ || !addressFile_->isOpen()) return;
+    LabelJob job;
+    job.setup = list_.current();
+    job.preview = preview;
+    const auto design = designer::resolveDesignFile(list_.sysdata(), job.setup.binary);
+    if (!design) {
+        dialogs_.showInfo(designMissingMessage());
+        return;
+    }
+    try {
+        runLabelJob(this, *addressFile_, *design, std::move(job), printer::CurrentPrinter::instance(), dialogs_);
+    } catch (const std::exception& e) {
+        dialogs_.showError(QString::fromUtf8(e.what()));
+    }
 }
 
 void TLabelSetupScreen::run(const std::function<bool()>& action) {
@@ -194,7 +217,14 @@ designer::LabelStock stockOf(const LabelSetup& s) {
     stock.templateDescription = s.tplDescrip;
     stock.manufacturer = s.manufac;
     stock.art = s.art;
+    stock.setup = s;
     return stock;
+}
+
+// The setup the designer's stock came from (after undo, an earlier one).
+LabelSetup setupOf(const designer::LabelStock& stock, const LabelSetup& fallback) {
+    if (const auto* s = std::any_cast<LabelSetup>(&stock.setup)) return *s;
+    return fallback;
 }
 
 }  // namespace
@@ -225,15 +255,15 @@ void TLabelSetupScreen::design(bool isNew) {
     }
     screen.setNewLabel(isNew);
     // The layout dialogs work on the setup; the designer gets the stock part.
-    screen.setChooseLayout([this, &setup](QWidget* parent) -> std::optional<designer::LabelStock> {
-        LabelSetup working = setup;
+    screen.setChooseLayout([this, &setup, &screen](QWidget* parent) -> std::optional<designer::LabelStock> {
+        LabelSetup working = setupOf(screen.editor().stock(), setup);
         if (!chooseLabelLayout(working, dialogs_, parent)) return std::nullopt;
         setup = working;
         return stockOf(setup);
     });
     bool stored = false;
     screen.setSaveAction([&](designer::ui::TLabelDesignScreen& s) {
-        LabelSetup out = setup;
+        LabelSetup out = setupOf(s.editor().stock(), setup);
         out.descript = s.keptDescription();
         bool ok = false;
         run([&] {

@@ -1,8 +1,7 @@
 #pragma once
 // "Print Labels": the list of label setups with the current one's stock
 // details, and New, Modify, Delete and Clone. New and Modify lead to the
-// label designer; Print and Preview lead to the print job and stay disabled
-// until it is part of the program.
+// label designer; Print and Preview run the label printing engine.
 #include <functional>
 #include <memory>
 
@@ -43,6 +42,9 @@ public:
     // saved there is stored through LabelSetupList::commitSetup.
     void newButtonClick();
     void modifyButtonClick();
+    // Print or preview labels of the current setup for the records the
+    // main window's filter shows (TLabelPrinter, then the preview).
+    void printLabels(bool preview);
     // The open address file whose records the designer shows.
     void setAddressFile(address::AddressFile* file) { addressFile_ = file; }
 
