@@ -10,7 +10,7 @@
 #include "designobjects/DesignStream.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/TKLabelObjectFiler.h"
-#include "labels/DesignFileNames.h"
+#include "designer/DesignFileNames.h"
 #include "store/Table.h"
 
 namespace brindle::labels {
@@ -18,12 +18,6 @@ namespace brindle::labels {
 namespace {
 
 const QString kFileRemoved = QStringLiteral("Label definition file has been removed from the sysdata directory");
-
-bool isBareName(const QString& name) {
-    const QString n = name.trimmed();
-    return !n.isEmpty() && n != QLatin1StringView(".") && n != QLatin1StringView("..") &&
-           !n.contains(QChar('/')) && !n.contains(QChar('\\')) && !n.contains(QChar(':')) && !n.contains(QChar(0));
-}
 
 }  // namespace
 
@@ -94,7 +88,7 @@ bool LabelSetupList::deleteCurrent() {
         }
     }
     if (!namedElsewhere)
-        if (const auto path = resolveDesignFile(sysdata_, binary)) QFile::remove(*path);
+        if (const auto path = designer::resolveDesignFile(sysdata_, binary)) QFile::remove(*path);
     table_.first();
     return true;
 }
@@ -104,7 +98,7 @@ bool LabelSetupList::cloneCurrent() {
     const QString description = QString::fromStdString(table_.getText("DESCRIPT"));
     if (!dialogs_.askYesNo(QStringLiteral("Clone \"%1\"?").arg(description), QStringLiteral("CLONE"))) return false;
     LabelSetup copy = readLabelSetup(table_);
-    const auto source = resolveDesignFile(sysdata_, copy.binary);
+    const auto source = designer::resolveDesignFile(sysdata_, copy.binary);
     if (!source) {
         dialogs_.showInfo(kFileRemoved);
         return false;
@@ -116,9 +110,9 @@ bool LabelSetupList::cloneCurrent() {
         dialogs_.showInfo(e.message());
         return false;
     }
-    const auto name = nextLabelBinaryName(sysdata_, table_);
+    const auto name = designer::nextLabelBinaryName(sysdata_, table_);
     if (!name) {
-        dialogs_.showInfo(noFreeNameMessage(QStringLiteral(".L")));
+        dialogs_.showInfo(designer::noFreeNameMessage(QStringLiteral(".L")));
         return false;
     }
     copy.descript = (QStringLiteral("Clone of :") + description).left(kDescriptionLength);
@@ -155,10 +149,10 @@ bool LabelSetupList::cloneCurrent() {
 }
 
 bool LabelSetupList::ensureDesignName(LabelSetup& setup) {
-    if (isBareName(setup.binary)) return true;
-    const auto name = nextLabelBinaryName(sysdata_, table_);
+    if (designer::isBareName(setup.binary)) return true;
+    const auto name = designer::nextLabelBinaryName(sysdata_, table_);
     if (!name) {
-        dialogs_.showInfo(noFreeNameMessage(QStringLiteral(".L")));
+        dialogs_.showInfo(designer::noFreeNameMessage(QStringLiteral(".L")));
         return false;
     }
     setup.binary = *name;
@@ -166,7 +160,7 @@ bool LabelSetupList::ensureDesignName(LabelSetup& setup) {
 }
 
 bool LabelSetupList::prepareDesignFile(LabelSetup& setup, std::optional<QString>& loadPath) {
-    loadPath = resolveDesignFile(sysdata_, setup.binary);
+    loadPath = designer::resolveDesignFile(sysdata_, setup.binary);
     if (loadPath) return true;
     // A missing design is not reported here: the designer starts empty under a new name.
     setup.binary.clear();

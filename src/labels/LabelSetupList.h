@@ -77,6 +77,7 @@ public:
 
     // The full path of a file in sysdata.
     QString sysdataPath(const QString& name) const;
+    const QString& sysdata() const { return sysdata_; }
 
 private:
     bool ensureDesignName(LabelSetup& setup);

@@ -25,6 +25,11 @@ PrinterCanvas::~PrinterCanvas() { end(); }
 
 bool PrinterCanvas::isValid() const { return m_printer->isValid() && !m_printer->printerName().isEmpty(); }
 
+void PrinterCanvas::setOneSided(bool on) {
+    m_oneSided = on;
+    if (on) m_printer->setDuplex(QPrinter::DuplexNone);
+}
+
 QString PrinterCanvas::printerName() const { return m_printer->printerName(); }
 
 double PrinterCanvas::deviceDpi() const { return m_printer->resolution() > 0 ? m_printer->resolution() : 300.0; }
@@ -78,6 +83,7 @@ bool PrinterCanvas::closeDevice() {
     m_printer->setDocName(title());
     m_printer->setCreator(QStringLiteral("Brindle"));
     m_printer->setCopyCount(copies());
+    if (m_oneSided) m_printer->setDuplex(QPrinter::DuplexNone);
     const RecordedPage& first = m_pending.pages.front();
     setLayout(first.size, first.orientation);
     QPainter painter;

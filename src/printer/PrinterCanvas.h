@@ -28,6 +28,10 @@ public:
     double deviceDpi() const override;
     QRectF printableRect() const override;
     QPrinter& printer() { return *m_printer; }
+    // Label and envelope sheets go through one-sided, whatever the queue's
+    // default; otherwise the queue's own setting stands.
+    void setOneSided(bool on);
+    bool oneSided() const { return m_oneSided; }
 
 protected:
     bool openDevice(const QSizeF& pageInches, printing::Orientation o) override;
@@ -40,6 +44,7 @@ private:
     void setLayout(const QSizeF& pageInches, printing::Orientation o);
     std::unique_ptr<QPrinter> m_printer;
     printing::RecordedDocument m_pending;
+    bool m_oneSided = false;
 };
 
 // A canvas for the named printer: a PdfCanvas writing pdfPath for the PDF

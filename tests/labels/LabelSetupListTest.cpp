@@ -8,7 +8,7 @@
 
 #include "LabelTestSupport.h"
 #include "common/ScriptedDialogs.h"
-#include "labels/DesignFileNames.h"
+#include "designer/DesignFileNames.h"
 #include "labels/LabelSetupList.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/TKGraphicControl.h"
@@ -41,15 +41,15 @@ TEST(DesignFileNames, AFileOrARowTakesANameInAnyCase) {
     touch(sys.file(QStringLiteral("BIN00003.L")));
     touch(sys.file(QStringLiteral("BIN00004.E")));  // another kind's name is no obstacle
     sys.addRow(labeltest::sampleSetup(QStringLiteral("a"), QStringLiteral("bin00002.L")));
-    EXPECT_EQ(labels::nextLabelBinaryName(sys.path(), sys.labels()), QStringLiteral("BIN00004.L"));
-    EXPECT_EQ(labels::nextBinaryName(sys.path(), QStringLiteral(".E"), {}), QStringLiteral("BIN00001.E"));
+    EXPECT_EQ(designer::nextLabelBinaryName(sys.path(), sys.labels()), QStringLiteral("BIN00004.L"));
+    EXPECT_EQ(designer::nextBinaryName(sys.path(), QStringLiteral(".E"), {}), QStringLiteral("BIN00001.E"));
 
     // Every name in use: none is handed out.
     QSet<QString> all;
     for (int n = 1; n <= 99999; ++n) all.insert(QStringLiteral("BIN%1.R").arg(n, 5, 10, QChar('0')));
-    EXPECT_EQ(labels::nextBinaryName(sys.path(), QStringLiteral(".R"), all), std::nullopt);
+    EXPECT_EQ(designer::nextBinaryName(sys.path(), QStringLiteral(".R"), all), std::nullopt);
     all.remove(QStringLiteral("BIN99999.R"));
-    EXPECT_EQ(labels::nextBinaryName(sys.path(), QStringLiteral(".r"), all), QStringLiteral("BIN99999.R"));
+    EXPECT_EQ(designer::nextBinaryName(sys.path(), QStringLiteral(".r"), all), QStringLiteral("BIN99999.R"));
 }
 
 TEST(DesignFileNames, OnlyBareNamesOfFilesInsideTheFolderResolve) {
@@ -60,12 +60,12 @@ TEST(DesignFileNames, OnlyBareNamesOfFilesInsideTheFolderResolve) {
     touch(outside.filePath(QStringLiteral("secret")));
     ASSERT_TRUE(QFile::link(outside.filePath(QStringLiteral("secret")), sys.file(QStringLiteral("BIN00007.L"))));
 
-    EXPECT_EQ(labels::resolveDesignFile(sys.path(), QStringLiteral("BIN00005.L ")), sys.file(QStringLiteral("bin00005.l")));
+    EXPECT_EQ(designer::resolveDesignFile(sys.path(), QStringLiteral("BIN00005.L ")), sys.file(QStringLiteral("bin00005.l")));
     for (const QString& bad : {QString(), QStringLiteral(".."), QStringLiteral("BIN00006.L"), QStringLiteral("BIN00007.L"),
                                QStringLiteral("../") + QFileInfo(sys.path()).fileName() + QStringLiteral("/bin00005.l"),
                                outside.filePath(QStringLiteral("secret")), QStringLiteral("sub\\bin00005.l"),
                                QStringLiteral("BIN00008.L")})
-        EXPECT_EQ(labels::resolveDesignFile(sys.path(), bad), std::nullopt) << bad.toStdString();
+        EXPECT_EQ(designer::resolveDesignFile(sys.path(), bad), std::nullopt) << bad.toStdString();
 }
 
 TEST(LabelSetupList, ListsRowsByDescriptionWithoutDeletedOnesAndSetsButtons) {

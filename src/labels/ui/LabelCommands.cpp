@@ -4,6 +4,7 @@
 #include "address/GatewayScope.h"
 #include "common/Common.h"
 #include "labels/ui/TLabelSetupScreen.h"
+#include "printer/CurrentPrinter.h"
 #include "printer/Printers.h"
 #include "store/Table.h"
 
@@ -15,6 +16,8 @@ void attachLabelCommands(commands::CommandRegistry& registry) {
         // Labels need records to print from.
         if (!c.file->isOpen() || c.file->filterCount() == 0) return;
         address::GatewayScope scope(*c.session, {.extraFields = true});
+        // The printer chosen for labels is put back when the window closes.
+        printer::PrinterScope printerScope(printer::CurrentPrinter::instance());
         const std::unique_ptr<store::Table> table = LabelSetupList::openLabelTable(*c.dialogs);
         if (!table) return;
         TLabelSetupScreen window(*table, common::sysdataDir(), *c.dialogs, c.window);
