@@ -10,6 +10,8 @@
 #include "common/UserDialogs.h"
 #include "mailing/StateZipSession.h"
 #include "mailing/ui/TStateZipCheck.h"
+#include "mailing/ui/ZipCountWindows.h"
+#include "printer/Printers.h"
 #include "store/Table.h"
 
 namespace brindle::mailing::ui {
@@ -32,6 +34,15 @@ void attachMailingCommands(commands::CommandRegistry& registry) {
         address::GatewayScope scope(*c.session, {.bulkOperation = true});
         c.file->table()->setFilter("!ISDEL");
         TStateZipCheck window(*c.session, *c.dialogs, common::openCszTable, c.window);
+        window.execCentred(c.window);
+    });
+    registry.attach(QStringLiteral("countZip"), [](commands::CommandContext& c) {
+        if (!c.file->isOpen()) return;
+        if (!printer::printerReady(*c.dialogs)) return;
+        // The count walks the main window's record set (its filter) in record
+        // order; order, record and display updates come back afterwards.
+        address::GatewayScope scope(*c.session, {});
+        TCountZipCodes window(*c.file->table(), *c.dialogs, c.file->settingsPath(), c.window);
         window.execCentred(c.window);
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The mailing area's part of the main window: "Check && Repair &State and
-// Zip Codes", attached to its command row.
+// Zip Codes" and "Count &Zip Codes", attached to their command rows.
 #include "commands/Command.h"
 
 namespace brindle::mailing::ui {

@@ -1,6 +1,7 @@
 #pragma once
 // The utilities area's part of the main window: "Check && Repair
-// &Duplicates", attached to its command row.
+// &Duplicates", "Con&vert Case", "&Search && Replace Field Values" and
+// "Delete &Records", attached to their command rows.
 #include "commands/Command.h"
 
 namespace brindle::utilities::ui {
