@@ -1,0 +1,67 @@
+#pragma once
+// "Print Letters": the list of letter templates with New, Modify, Delete and
+// Clone, and the print choices. New and Modify open the letter designer; what
+// it returns with Ok is stored through LetterList.
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+#include "help/ui/HelpDialog.h"
+#include "letters/LetterList.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace brindle::common {
+class ProfileFile;
+class UserDialogs;
+}
+
+namespace brindle::letters::ui {
+
+class TLetterDesign;
+
+class TBRLetters : public help::HelpDialog {
+    Q_OBJECT
+public:
+    // `table` is LETTER.DBF as LetterList::openLetterTable leaves it;
+    // `filterSet` says whether the main window has a filter.
+    TBRLetters(store::Table& table, common::UserDialogs& dialogs, common::ProfileFile& settings, bool filterSet,
+               QWidget* parent = nullptr);
+
+    QTableWidget* grid() const { return grid_; }
+    QPushButton* button(const QString& caption) const;
+    QRadioButton* choice(const QString& caption) const;
+    LetterList& list() { return list_; }
+
+    void newButtonClick();
+    void modifyButtonClick();
+    void deleteButtonClick();
+    void cloneButtonClick();
+
+    // Called with each designer before it runs (the program adds the preview
+    // and the spell checker; tests script the window).
+    std::function<void(TLetterDesign&)> prepareDesigner;
+
+private:
+    void design(bool isNew);
+    void fillGrid(std::uint32_t select);
+    void setLetterButtons();
+
+    LetterList list_;
+    common::UserDialogs& dialogs_;
+    common::ProfileFile& settings_;
+    bool newLetter_ = false;
+    QTableWidget* grid_;
+    QPushButton *modify_, *new_, *delete_, *clone_, *ok_, *print_, *preview_, *setup_;
+    QRadioButton *all_, *filtered_, *current_;
+    QCheckBox* fromCurrent_;
+    QSpinBox* copies_;
+    QLabel* printer_;
+};
+
+}  // namespace brindle::letters::ui
