@@ -3,6 +3,8 @@
 #include "dialer/ui/DialerCommands.h"
 #include "transfer/ui/TransferCommands.h"
 #include "labels/ui/LabelCommands.h"
+#include "letters/ui/LetterCommands.h"
+#include "envelopes/ui/EnvelopeCommands.h"
 #include "mailing/ui/MailingCommands.h"
 #include "utilities/ui/UtilitiesCommands.h"
 
@@ -13,6 +15,8 @@ commands::CommandRegistry programCommands() {
     address::ui::attachDialerCommands(registry);
     transfer::ui::attachTransferCommands(registry);
     labels::ui::attachLabelCommands(registry);
+    letters::ui::attachLetterCommands(registry);
+    envelopes::ui::attachEnvelopeCommands(registry);
     mailing::ui::attachMailingCommands(registry);
     utilities::ui::attachUtilitiesCommands(registry);
     return registry;

@@ -17,6 +17,9 @@
 #include "SampleData.h"
 #include "TransferCommands.h"
 #include "CheckCommands.h"
+#include "UtilityCommands.h"
+#include "EnvelopeCommands.h"
+#include "LabelCommands.h"
 #include "address/AddressSchema.h"
 #include "address/BrowseModel.h"
 #include "address/FieldCatalogue.h"
@@ -652,6 +655,12 @@ const std::vector<Command> kCommands = {
     {"export", "copy records to a new DBF or comma-separated text file", kExportHelp, cmdExport},
     {"statezip", "records whose state and ZIP do not fit the state file", kStateZipHelp, cmdStateZip},
     {"duplicates", "possible duplicate records by name or street", kDuplicatesHelp, cmdDuplicates},
+    {"convert-case", "upper, lower or capitalised case in chosen fields", kConvertCaseHelp, cmdConvertCase},
+    {"replace", "replace a field's value where it equals or contains a text", kReplaceHelp, cmdReplace},
+    {"delete-set", "delete all records, or those a filter matches or not", kDeleteSetHelp, cmdDeleteSet},
+    {"zipcount", "records per ZIP code, and the ZIP count report as PDF", kZipCountHelp, cmdZipCount},
+    {"envelopes", "print envelopes to PDF through the envelope print job", kEnvelopesHelp, cmdEnvelopes},
+    {"labels", "print mailing labels to PDF through the label engine", kLabelsHelp, cmdLabels},
 };
 
 void printOverview(std::FILE* to) {

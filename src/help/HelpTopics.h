@@ -33,9 +33,22 @@ constexpr int LabelLayout = 1049;
 constexpr int SelectLabelTemplate = 1048;
 constexpr int UserDefinedLabelLayout = 1050;
 constexpr int LabelDesigner = 1073;
+// Letter templates: the letters window and the letter designer.
+constexpr int Letters = 1083;
+constexpr int LetterDesigner = 1085;
+// Envelopes: the setup list and print window, its size, feed and pre-print dialogs.
+constexpr int PrintEnvelope = 1082;
+constexpr int EnvelopeSize = 1081;
+constexpr int PaperFeedMethod = 1017;
+constexpr int EnvelopePrint = 1018;
 // The checks of the utilities menu.
 constexpr int StateZipCheck = 1043;
 constexpr int DuplicateCheck = 1044;
+// ZIP code counts and the bulk edits of the utilities menu.
+constexpr int ZipCount = 1002;
+constexpr int SearchReplace = 1003;
+constexpr int ConvertCase = 1045;
+constexpr int DeleteRecordSets = 1046;
 constexpr int AddingAndChanging = 1030;
 constexpr int DeletingRecords = 2099;
 constexpr int TechnicalSupport = 1015;
@@ -50,6 +63,8 @@ constexpr int CounterDialog = 40006;
 constexpr int SelectField = 40007;
 constexpr int Text3DEffects = 40008;
 constexpr int AddressLabelLayout = 40009;
+// Spell checking a letter.
+constexpr int SpellCheck = 1084;
 
 struct Named {
     std::string_view name;
@@ -57,7 +72,7 @@ struct Named {
 };
 
 // All of the above, for the tests that check every topic has its page.
-constexpr std::array<Named, 39> all = {{
+constexpr std::array<Named, 50> all = {{
     {"HowToUseHelp", HowToUseHelp},
     {"MainWindow", MainWindow},
     {"NewDatabase", NewDatabase},
@@ -90,13 +105,24 @@ constexpr std::array<Named, 39> all = {{
     {"SelectField", SelectField},
     {"Text3DEffects", Text3DEffects},
     {"AddressLabelLayout", AddressLabelLayout},
+    {"SpellCheck", SpellCheck},
     {"LabelSetup", LabelSetup},
     {"LabelLayout", LabelLayout},
     {"SelectLabelTemplate", SelectLabelTemplate},
     {"UserDefinedLabelLayout", UserDefinedLabelLayout},
     {"StateZipCheck", StateZipCheck},
     {"DuplicateCheck", DuplicateCheck},
+    {"ZipCount", ZipCount},
+    {"SearchReplace", SearchReplace},
+    {"ConvertCase", ConvertCase},
+    {"DeleteRecordSets", DeleteRecordSets},
     {"LabelDesigner", LabelDesigner},
+    {"Letters", Letters},
+    {"LetterDesigner", LetterDesigner},
+    {"PrintEnvelope", PrintEnvelope},
+    {"EnvelopeSize", EnvelopeSize},
+    {"PaperFeedMethod", PaperFeedMethod},
+    {"EnvelopePrint", EnvelopePrint},
 }};
 
 }  // namespace brindle::help::topic
