@@ -19,6 +19,7 @@
 #include "designobjects/MultiLineLabels.h"
 #include "labels/ui/TLabelPrinter.h"
 #include "labels/ui/TLabelSetupScreen.h"
+#include "labels/ui/TSelectSpecificLabels.h"
 #include "printer/CurrentPrinter.h"
 #include "printer/Printers.h"
 #include "printing/DrawOps.h"
@@ -46,6 +47,11 @@ TEST(LabelPrintFlow, PrintButtonRunsTheEngineOnTheCurrentPrinter) {
     sys.labels().first();
     labels::ui::TLabelSetupScreen w(sys.labels(), sys.path(), open.dialogs);
     w.setAddressFile(&open.file);
+    // "Labels Print" answered with its defaults: every position, one copy.
+    w.setPositionPicker([](labels::ui::TSelectSpecificLabels& p) {
+        p.okClicked();
+        return p.result() == QDialog::Accepted;
+    });
     w.show();
 
     QTemporaryDir dir;

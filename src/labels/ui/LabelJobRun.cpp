@@ -9,6 +9,8 @@
 #include "designer/AddressRecordSource.h"
 #include "designobjects/DesignSurface.h"
 #include "labels/ui/TLabelPrinter.h"
+#include "mailing/Presort.h"
+#include "mailing/ui/TSortBulkMail.h"
 #include "printer/CurrentPrinter.h"
 #include "printing/PageRecorder.h"
 #include "printing/ui/TPreviewForm.h"
@@ -34,8 +36,49 @@ QString designMissingMessage() {
     return QStringLiteral("Label definition file has been removed from the sysdata directory");
 }
 
-LabelRunOutcome runLabelJob(QWidget* parent, address::AddressFile& file, const QString& designPath, LabelJob job,
-                            printer::CurrentPrinter& printer, common::UserDialogs& dialogs) {
+QString presortOrderMessage() {
+    return QStringLiteral(
+        "Labels will print/preview in the following order:\n  1. 5-Digit presort\n  2. 3-Digit presort\n"
+        "  3. ADC presort");
+}
+
+QString noRecordsMessage() { return QStringLiteral("There are no records to print."); }
+
+namespace {
+
+// The record store's exact-match setting, put back however the job ends.
+class ExactScope {
+public:
+    explicit ExactScope(store::Table& t) : table_(t), exact_(t.exact()) {}
+    ~ExactScope() {
+        try {
+            table_.setExact(exact_);
+        } catch (...) {
+        }
+    }
+    ExactScope(const ExactScope&) = delete;
+    ExactScope& operator=(const ExactScope&) = delete;
+
+private:
+    store::Table& table_;
+    bool exact_;
+};
+
+void showPreview(LabelPrintRequest& request, printing::RecordedDocument document, QWidget* parent) {
+    if (request.showPreview) {
+        request.showPreview(std::move(document));
+        return;
+    }
+    common::ProfileFile settings(common::settingsPath());
+    printing::TPreviewForm form(std::move(document), QStringLiteral("Preview Labels"),
+                                printing::TPreviewForm::kPageWidth, &settings, parent);
+    form.exec();
+}
+
+}  // namespace
+
+LabelRunOutcome DoPrint(QWidget* parent, address::AddressFile& file, const QString& designPath,
+                        LabelPrintRequest request, printer::CurrentPrinter& printer, common::UserDialogs& dialogs) {
     LabelRunOutcome outcome;
     store::Table* table = file.table();
     if (!table) return outcome;
@@ -43,6 +86,7 @@ LabelRunOutcome runLabelJob(QWidget* parent, address::AddressFile& file, const Q
         dialogs.showInfo(designMissingMessage());
         return outcome;
     }
+    LabelJob& job = request.job;
     // The data objects read the open file through the same record source as
     // the designer's record buttons.
     designer::AddressRecordSource source(file);
@@ -52,6 +96,47 @@ LabelRunOutcome runLabelJob(QWidget* parent, address::AddressFile& file, const Q
     const auto loaded = surface.loadFromFile(designPath);
     if (!loaded.ok) {
         dialogs.showInfo(QStringLiteral("The label design \"%1\" could not be read: %2").arg(designPath, loaded.error));
+        return outcome;
+    }
+
+    // From here on the table's filter, order, record and exact setting are
+    // put back when the scopes end, whichever way the job ends.
+    ExactScope exact(*table);
+    address::RecordSet records(*table, request.records);
+    const bool any = records.start(&dialogs);
+    const std::uint32_t startRecord = any ? table->recNo() : 0;
+
+    if (job.presort && any) {
+        bool done = request.presorted && *request.presorted;
+        if (!done) {
+            if (job.orderFile.isEmpty()) job.orderFile = mailing::orderFilePath();
+            done = request.runPresort ? request.runPresort(*table)
+                                      : mailing::ui::DoPresort(*table, dialogs, parent, job.orderFile);
+            if (request.presorted) *request.presorted = done;
+        }
+        if (!done) return outcome;
+        if (job.orderFile.isEmpty()) job.orderFile = mailing::orderFilePath();
+        const int zipOrder = table->tagArea("ZIP");
+        if (zipOrder == 0) {
+            dialogs.showInfo(QStringLiteral("The address file has no ZIP index, so the labels cannot follow the "
+                                            "presort order. Reindex the file and try again."));
+            return outcome;
+        }
+        // A seek on a ZIP prefix finds the first ZIP that begins with it.
+        table->setExact(false);
+        table->setOrder(zipOrder);
+        dialogs.showInfo(presortOrderMessage());
+    }
+
+    if (!any) {
+        // Nothing to send: the printer gets no job, not even an empty one,
+        // and the preview shows an empty document.
+        if (!job.preview) {
+            dialogs.showInfo(noRecordsMessage());
+        } else {
+            outcome.previewed = true;
+            showPreview(request, printing::RecordedDocument{}, parent);
+        }
         return outcome;
     }
 
@@ -74,26 +159,23 @@ LabelRunOutcome runLabelJob(QWidget* parent, address::AddressFile& file, const Q
         if (!canvas) return outcome;  // no file chosen for the PDF printer
     }
 
-    const std::uint32_t remembered = table->recNo();
     const bool preview = job.preview;
     {
-        LabelRecords records(*table);
+        LabelRecords walk(*table);
         SurfaceLabelDesign design(surface);
-        table->first();
-        TLabelPrinter window(std::move(job), design, records, *canvas, dialogs, parent);
+        // The engine starts at the record the table stands on (a presorted
+        // job follows the order file instead).
+        if (!job.presort) table->go(startRecord);
+        TLabelPrinter window(std::move(job), design, walk, *canvas, dialogs, parent);
         window.exec();
         outcome.ran = window.finished();
         outcome.aborted = window.aborted();
         outcome.result = window.result();
     }
-    if (remembered >= 1 && remembered <= table->recordCount()) table->go(remembered);
-    else table->first();
 
-    if (preview && recorder && outcome.ran && !outcome.aborted && outcome.result.ok() && recorder->pagesEmitted() > 0) {
-        common::ProfileFile settings(common::settingsPath());
-        printing::TPreviewForm form(recorder->takeDocument(), QStringLiteral("Preview Labels"), 2, &settings,
-                                        parent);
-        form.exec();
+    if (preview && recorder && outcome.ran && !outcome.aborted && outcome.result.ok()) {
+        outcome.previewed = true;
+        showPreview(request, recorder->takeDocument(), parent);
     }
     return outcome;
 }

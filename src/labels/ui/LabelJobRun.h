@@ -1,14 +1,19 @@
 #pragma once
-// One label print or preview from a label setup on the open address file:
-// the design loaded, the paper set on the current printer and checked, the
-// job run in TLabelPrinter on the printer (one-sided) or into recorded pages,
-// the preview shown afterwards, and the address file's record put back.
-// The records are those the file's filter shows, from the first; the job's
-// positions, copies and presort come with the request.
+// One label print or preview from a label setup on the open address file
+// (DoPrint): the design loaded, the job's record set put on the table and
+// its starting record found, the bulk-mail presort run when it has not run
+// yet for these choices, the paper set on the current printer and checked,
+// the job run in TLabelPrinter on the printer (one-sided) or into recorded
+// pages, and the preview shown afterwards. The table's filter, order,
+// record and exact setting come back on every way out.
 #include <QString>
 
+#include <functional>
+
+#include "address/RecordSet.h"
 #include "labels/LabelEngine.h"
 #include "labels/LabelLayout.h"
+#include "printing/DrawOps.h"
 
 class QWidget;
 
@@ -20,6 +25,9 @@ class UserDialogs;
 }
 namespace brindle::printer {
 class CurrentPrinter;
+}
+namespace brindle::store {
+class Table;
 }
 
 namespace brindle::labels::ui {
@@ -40,15 +48,34 @@ private:
 
 // "Label definition file has been removed from the sysdata directory"
 QString designMissingMessage();
+// "Labels will print/preview in the following order: ..."
+QString presortOrderMessage();
+// Told instead of sending an empty job to the printer.
+QString noRecordsMessage();
+
+struct LabelPrintRequest {
+    LabelJob job;                   // setup, positions, copies, presort, preview
+    address::RecordSetSpec records; // which records, from where
+    // The window's "presorted" flag: a completed presort sets it, and a set
+    // flag skips the presort (the order file of the last run stands).
+    bool* presorted = nullptr;
+    // Runs the presort over the records the table's filter admits, writing
+    // job.orderFile; true when it completed. Unset: the "Bulk Mail
+    // Presorting" window runs it.
+    std::function<bool(store::Table&)> runPresort;
+    // Shows the preview pages; unset: TPreviewForm "Preview Labels" at page width.
+    std::function<void(printing::RecordedDocument)> showPreview;
+};
 
 struct LabelRunOutcome {
     bool ran = false;      // the status window ran the job
     bool aborted = false;  // the user cancelled it
+    bool previewed = false;
     LabelResult result;
 };
 
 // Runs the job; `designPath` is the setup's design file.
-LabelRunOutcome runLabelJob(QWidget* parent, address::AddressFile& file, const QString& designPath, LabelJob job,
-                            printer::CurrentPrinter& printer, common::UserDialogs& dialogs);
+LabelRunOutcome DoPrint(QWidget* parent, address::AddressFile& file, const QString& designPath,
+                        LabelPrintRequest request, printer::CurrentPrinter& printer, common::UserDialogs& dialogs);
 
 }  // namespace brindle::labels::ui

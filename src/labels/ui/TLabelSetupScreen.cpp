@@ -1,7 +1,11 @@
 #include "labels/ui/TLabelSetupScreen.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QRadioButton>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -21,7 +25,10 @@
 #include "labels/LabelLayout.h"
 #include "designer/DesignFileNames.h"
 #include "labels/ui/LabelJobRun.h"
+#include "labels/ui/TSelectSpecificLabels.h"
+#include "mailing/Presort.h"
 #include "printer/CurrentPrinter.h"
+#include "printer/Printers.h"
 #include "store/Table.h"
 #include "address/AddressFile.h"
 
@@ -82,6 +89,7 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& table, const QString& sysdata
     right->addStretch(1);
     selectLayout->addLayout(right);
     layout->addWidget(select);
+    buildJobPanels(layout);
 
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
@@ -94,10 +102,6 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& table, const QString& sysdata
     bottom->addWidget(preview_);
     bottom->addWidget(makeHelpButton());
     layout->addLayout(bottom);
-
-    // Until the job dialog (records, positions, copies, presort) arrives,
-    // Print and Preview run the setup over the records the main window's
-    // filter shows, one label each on every position.
 
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(delete_, &QPushButton::clicked, this, &TLabelSetupScreen::deleteButtonClick);
@@ -113,6 +117,105 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& table, const QString& sysdata
     });
 
     fillGrid(list_.currentRecno());
+    fillPrinters();
+}
+
+void TLabelSetupScreen::buildJobPanels(QVBoxLayout* layout) {
+    auto* row = new QHBoxLayout;
+    whatPanel_ = new QGroupBox(QStringLiteral("What to Print"), this);
+    auto* what = new QVBoxLayout(whatPanel_);
+    all_ = new QRadioButton(QStringLiteral("All records"), whatPanel_);
+    matching_ = new QRadioButton(QStringLiteral("Records matching filter"), whatPanel_);
+    currentOnly_ = new QRadioButton(QStringLiteral("Only current record"), whatPanel_);
+    startFromCurrent_ = new QCheckBox(QStringLiteral("Start from current record"), whatPanel_);
+    presort_ = new QCheckBox(QStringLiteral("Presort for Bulk Mail"), whatPanel_);
+    presort_->setWhatsThis(QStringLiteral("Print the labels in bulk-mail order, grouped by ZIP code."));
+    for (QWidget* w : std::initializer_list<QWidget*>{all_, matching_, currentOnly_, startFromCurrent_, presort_})
+        what->addWidget(w);
+    row->addWidget(whatPanel_, 1);
+
+    auto* printerPanel = new QGroupBox(QStringLiteral("Printer"), this);
+    auto* printerLayout = new QVBoxLayout(printerPanel);
+    printers_ = new QComboBox(printerPanel);
+    printers_->setObjectName(QStringLiteral("printerList"));
+    printerLayout->addWidget(printers_);
+    printerLayout->addStretch(1);
+    row->addWidget(printerPanel, 1);
+    layout->addLayout(row);
+
+    const auto choose = [this](WhatToPrint w) {
+        if (!options_) return;
+        options_->setWhat(w);
+        showOptions();
+    };
+    connect(all_, &QRadioButton::clicked, this, [choose] { choose(WhatToPrint::All); });
+    connect(matching_, &QRadioButton::clicked, this, [choose] { choose(WhatToPrint::FilterMatches); });
+    connect(currentOnly_, &QRadioButton::clicked, this, [choose] { choose(WhatToPrint::CurrentOnly); });
+    connect(startFromCurrent_, &QCheckBox::clicked, this, [this](bool on) {
+        if (options_) options_->setStartFromCurrent(on);
+    });
+    connect(presort_, &QCheckBox::clicked, this, [this](bool on) {
+        if (options_) options_->setPresort(on);
+    });
+    connect(printers_, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0) printer().select(printers_->itemText(index));
+        fillPrinters();
+    });
+    whatPanel_->setEnabled(false);
+}
+
+void TLabelSetupScreen::setAddressFile(address::AddressFile* file) {
+    addressFile_ = file;
+    if (file) options_.emplace(file->filterSet());
+    else options_.reset();
+    showOptions();
+}
+
+void TLabelSetupScreen::setPrinter(printer::CurrentPrinter* p) {
+    printer_ = p;
+    fillPrinters();
+}
+
+printer::CurrentPrinter& TLabelSetupScreen::printer() {
+    return printer_ ? *printer_ : printer::CurrentPrinter::instance();
+}
+
+void TLabelSetupScreen::fillPrinters() {
+    const QSignalBlocker block(printers_);
+    printers_->clear();
+    printers_->addItems(printer::availablePrinters());
+    printers_->setCurrentIndex(std::max(0, printers_->findText(printer().name())));
+}
+
+QRadioButton* TLabelSetupScreen::whatButton(WhatToPrint what) const {
+    switch (what) {
+    case WhatToPrint::All: return all_;
+    case WhatToPrint::FilterMatches: return matching_;
+    case WhatToPrint::CurrentOnly: return currentOnly_;
+    }
+    return nullptr;
+}
+
+void TLabelSetupScreen::showOptions() {
+    // The choices show only when there is a setup to print.
+    whatPanel_->setVisible(list_.hasRow());
+    whatPanel_->setEnabled(options_.has_value());
+    if (!options_) return;
+    whatButton(options_->what())->setChecked(true);
+    matching_->setEnabled(options_->filterChoiceEnabled());
+    startFromCurrent_->setChecked(options_->startFromCurrent());
+    presort_->setEnabled(options_->presortEnabled());
+    presort_->setChecked(options_->presort());
+}
+
+void TLabelSetupScreen::showEvent(QShowEvent* e) {
+    if (!shown_) {
+        shown_ = true;
+        // An order file left by an earlier run belongs to other choices.
+        QFile::remove(mailing::orderFilePath());
+        fillPrinters();
+    }
+    HelpDialog::showEvent(e);
 }
 
 QPushButton* TLabelSetupScreen::button(const QString& caption) const {
@@ -169,23 +272,45 @@ void TLabelSetupScreen::setLabelButtons() {
     new_->setEnabled(true);
     print_->setEnabled(b.modify);
     preview_->setEnabled(b.modify);
+    if (whatPanel_) showOptions();
 }
 
 void TLabelSetupScreen::printLabels(bool preview) {
-    if (!list_.hasRow() || !addressFile_ || !addressFile_->isOpen()) return;
-    LabelJob job;
+    if (!list_.hasRow() || !addressFile_ || !addressFile_->isOpen() || !options_) return;
+    LabelPrintRequest request;
+    LabelJob& job = request.job;
     job.setup = list_.current();
     job.preview = preview;
+    {
+        TSelectSpecificLabels picker(job.setup, options_->positions, options_->copies, options_->presort(), printer(),
+                                     dialogs_, this);
+        const bool ok = picker_ ? picker_(picker) : picker.execCentred(this) == QDialog::Accepted;
+        fillPrinters();
+        if (!ok) return;
+        options_->positions = picker.positions();
+        options_->copies = picker.copies();
+    }
     const auto design = designer::resolveDesignFile(list_.sysdata(), job.setup.binary);
     if (!design) {
         dialogs_.showInfo(designMissingMessage());
         return;
     }
+    job.positions = options_->positions;
+    job.copies = options_->presort() ? 1 : options_->copies;
+    job.presort = options_->presort();
+    job.orderFile = mailing::orderFilePath();
+    store::Table* table = addressFile_->table();
+    // "Records matching filter" prints under the filter the table carries.
+    request.records = options_->recordSpec(table ? table->filter() : std::string());
+    bool presorted = options_->presorted();
+    request.presorted = &presorted;
+    if (requestHook_) requestHook_(request);
     try {
-        runLabelJob(this, *addressFile_, *design, std::move(job), printer::CurrentPrinter::instance(), dialogs_);
+        DoPrint(this, *addressFile_, *design, std::move(request), printer(), dialogs_);
     } catch (const std::exception& e) {
         dialogs_.showError(QString::fromUtf8(e.what()));
     }
+    options_->setPresorted(presorted);
 }
 
 void TLabelSetupScreen::run(const std::function<bool()>& action) {

@@ -1,16 +1,26 @@
 #pragma once
 // "Print Labels": the list of label setups with the current one's stock
 // details, and New, Modify, Delete and Clone. New and Modify lead to the
-// label designer; Print and Preview run the label printing engine.
+// label designer. Below them the job's choices: which records ("What to
+// Print"), the printer, and Print and Preview, which ask for the sheet
+// positions and copies ("Labels Print") and run the job.
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "help/ui/HelpDialog.h"
+#include "labels/LabelJobOptions.h"
 #include "labels/LabelSetupList.h"
+#include "labels/ui/LabelJobRun.h"
 
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace brindle::store {
 class Table;
@@ -21,8 +31,13 @@ class AddressFile;
 namespace brindle::common {
 class UserDialogs;
 }
+namespace brindle::printer {
+class CurrentPrinter;
+}
 
 namespace brindle::labels::ui {
+
+class TSelectSpecificLabels;
 
 class TLabelSetupScreen : public help::HelpDialog {
     Q_OBJECT
@@ -42,11 +57,29 @@ public:
     // saved there is stored through LabelSetupList::commitSetup.
     void newButtonClick();
     void modifyButtonClick();
-    // Print or preview labels of the current setup for the records the
-    // main window's filter shows (TLabelPrinter, then the preview).
+    // Print or preview labels of the current setup: "Labels Print" for the
+    // positions, copies and printer, then DoPrint with the window's choices.
     void printLabels(bool preview);
-    // The open address file whose records the designer shows.
-    void setAddressFile(address::AddressFile* file) { addressFile_ = file; }
+    // The open address file whose records are printed and the designer
+    // shows; its filter decides the choices "What to Print" offers.
+    void setAddressFile(address::AddressFile* file);
+
+    // The job's choices (present once an address file is set).
+    LabelJobOptions* options() { return options_ ? &*options_ : nullptr; }
+    QRadioButton* whatButton(WhatToPrint what) const;
+    QCheckBox* startFromCurrentBox() const { return startFromCurrent_; }
+    QCheckBox* presortBox() const { return presort_; }
+    QGroupBox* whatPanel() const { return whatPanel_; }
+    QComboBox* printerList() const { return printers_; }
+
+    // Test hooks: answer "Labels Print" instead of running it (return true
+    // for Ok), and see the request DoPrint gets before it runs.
+    void setPositionPicker(std::function<bool(TSelectSpecificLabels&)> picker) { picker_ = std::move(picker); }
+    void setRequestHook(std::function<void(LabelPrintRequest&)> hook) { requestHook_ = std::move(hook); }
+    void setPrinter(printer::CurrentPrinter* printer);
+
+protected:
+    void showEvent(QShowEvent* e) override;
 
 private:
     void run(const std::function<bool()>& action);
@@ -54,6 +87,10 @@ private:
     void showDetails();
     void setLabelButtons();
     void design(bool isNew);
+    void buildJobPanels(QVBoxLayout* layout);
+    void showOptions();
+    void fillPrinters();
+    printer::CurrentPrinter& printer();
 
     LabelSetupList list_;
     address::AddressFile* addressFile_ = nullptr;
@@ -68,6 +105,19 @@ private:
     QPushButton* print_;
     QPushButton* preview_;
     QVector<QPushButton*> buttons_;
+
+    std::optional<LabelJobOptions> options_;
+    QGroupBox* whatPanel_ = nullptr;
+    QRadioButton* all_ = nullptr;
+    QRadioButton* matching_ = nullptr;
+    QRadioButton* currentOnly_ = nullptr;
+    QCheckBox* startFromCurrent_ = nullptr;
+    QCheckBox* presort_ = nullptr;
+    QComboBox* printers_ = nullptr;
+    printer::CurrentPrinter* printer_ = nullptr;
+    bool shown_ = false;
+    std::function<bool(TSelectSpecificLabels&)> picker_;
+    std::function<void(LabelPrintRequest&)> requestHook_;
 };
 
 }  // namespace brindle::labels::ui
