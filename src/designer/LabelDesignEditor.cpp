@@ -5,6 +5,7 @@
 #include "common/ProfileFile.h"
 #include "common/UserDialogs.h"
 #include "designer/DesignHistory.h"
+#include "designer/DesignerDefaults.h"
 #include "designer/LabelArt.h"
 #include "designobjects/PostalBarcodes.h"
 #include "designobjects/TKGraphicControl.h"
@@ -48,11 +49,7 @@ QString LabelDesignEditor::postNetRemovedWarning() {
         "Warning: This label is not wide enough for a \rpostnet barcode. At least 2.85 inches are needed");
 }
 
-QString LabelDesignEditor::noteBeforeDefaultFont() {
-    return QStringLiteral(
-        "Note: the default font is used for NEW objects only.\rTo change the font of an existing object, click it\r"
-        "with the RIGHT MOUSE BUTTON and select FONT");
-}
+QString LabelDesignEditor::noteBeforeDefaultFont() { return designer::noteBeforeDefaultFont(); }
 
 void LabelDesignEditor::open(bool newLabel, bool tellUser) {
     if (opened_) return;
@@ -139,9 +136,7 @@ void LabelDesignEditor::prepareSave() { surface_.deleteOutsideObjects(); }
 
 // ---------------------------------------------------------------- zoom
 
-QString LabelDesignEditor::zoomCaption(float zoom) {
-    return QString::number(std::lround(double(zoom) * 100.0)) + QLatin1Char('%');
-}
+QString LabelDesignEditor::zoomCaption(float zoom) { return designer::zoomCaption(zoom); }
 
 QString LabelDesignEditor::zoomCaption() const { return zoomCaption(surface_.zoom()); }
 
@@ -216,25 +211,13 @@ QString LabelDesignEditor::layoutCaption() const {
 // ---------------------------------------------------------------- default font
 
 void LabelDesignEditor::readDefaultFont(const common::ProfileFile& settings) {
-    designobjects::DesignFont f = surface_.font();
-    f.name = settings.readString(kSection, QStringLiteral("DefaultFontName"), QStringLiteral("Arial"));
-    f.setPointSize(settings.readInt(kSection, QStringLiteral("DefaultFontSize"), 10));
-    int style = f.style & ~(designobjects::DesignFont::Bold | designobjects::DesignFont::Italic);
-    if (settings.readBool(kSection, QStringLiteral("DefaultFontBold"), false)) style |= designobjects::DesignFont::Bold;
-    if (settings.readBool(kSection, QStringLiteral("DefaultFontItalic"), false))
-        style |= designobjects::DesignFont::Italic;
-    f.style = style;
-    surface_.setFont(f);
+    designer::readDefaultFont(surface_, settings, kSection);
 }
 
 bool LabelDesignEditor::setDefaultFont(const designobjects::DesignFont& font, common::ProfileFile& settings) {
     surface_.setFont(font);
     try {
-        settings.writeString(kSection, QStringLiteral("DefaultFontName"), font.name);
-        settings.writeInt(kSection, QStringLiteral("DefaultFontSize"), font.pointSize());
-        settings.writeBool(kSection, QStringLiteral("DefaultFontBold"), font.style & designobjects::DesignFont::Bold);
-        settings.writeBool(kSection, QStringLiteral("DefaultFontItalic"),
-                           font.style & designobjects::DesignFont::Italic);
+        writeDefaultFont(font, settings, kSection);
     } catch (const std::exception& e) {
         dialogs_.showError(QString::fromUtf8(e.what()));
         return false;
@@ -242,13 +225,7 @@ bool LabelDesignEditor::setDefaultFont(const designobjects::DesignFont& font, co
     return true;
 }
 
-QString LabelDesignEditor::defaultFontCaption() const {
-    const designobjects::DesignFont& f = surface_.font();
-    QString s = QStringLiteral("Default Font: %1, %2 pt ").arg(f.name).arg(f.pointSize());
-    if (f.style & designobjects::DesignFont::Bold) s += QStringLiteral(", bold");
-    if (f.style & designobjects::DesignFont::Italic) s += QStringLiteral(", italic");
-    return s;
-}
+QString LabelDesignEditor::defaultFontCaption() const { return designer::defaultFontCaption(surface_.font()); }
 
 // ---------------------------------------------------------------- records
 

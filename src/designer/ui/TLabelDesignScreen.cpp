@@ -14,7 +14,6 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
-#include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWhatsThis>
@@ -24,6 +23,8 @@
 #include "common/ui/Placement.h"
 #include "designer/AddressRecordSource.h"
 #include "designer/DesignHistory.h"
+#include "designer/DesignerDefaults.h"
+#include "designer/ui/QuickTipsDialog.h"
 #include "designobjects/ui/TKBasePanel.h"
 #include "help/HelpTopics.h"
 
@@ -53,6 +54,7 @@ const ToolRow kTools[] = {
     {DesignSurface::psLine, "\u2571", "Line Tool"},
     {DesignSurface::psImage, "Art", "Clip Art Tool"},
     {DesignSurface::psPostNetBarCode, "\u2759\u2758\u2759", "Postnet Barcode tool"},
+    {DesignSurface::psIMBarCode, "IMb", "Intelligent Mail Barcode tool"},
     {DesignSurface::psDataLabel, "Field", "Database Field tool"},
     {DesignSurface::psMultiLineDataLabel, "Memo", "Database Memo Field tool"},
     {DesignSurface::psAddressLabel, "Address", "Database Mailing Address tool"},
@@ -393,45 +395,9 @@ void TLabelDesignScreen::defaultFontClick() {
     showCaptions();
 }
 
-QVector<QPair<QString, QString>> TLabelDesignScreen::quickTips() {
-    return {
-        {QStringLiteral("How do I add a new object to the drawing surface?"),
-         QStringLiteral("Click a tool on the tool bar, then drag a rectangle on the label where the object should go. "
-                        "The selection tool comes back after each new object.")},
-        {QStringLiteral("How do I select a drawing object?"),
-         QStringLiteral("With the selection tool, click the object. Hold Shift to add or remove objects, or drag a "
-                        "rectangle around several objects.")},
-        {QStringLiteral("How do I change an object's properties?"),
-         QStringLiteral("Double-click the object, or click it with the right mouse button and choose from its menu.")},
-        {QStringLiteral("How do I change the font for an object?"),
-         QStringLiteral("Click the object with the right mouse button and choose Font. The Default Font entry of the "
-                        "Settings menu sets the font of new objects only.")},
-        {QStringLiteral("How do I change the color of an object?"),
-         QStringLiteral("Click the object with the right mouse button and choose the colour entries of its menu.")},
-        {QStringLiteral("How do I move an object?"),
-         QStringLiteral("Drag it with the mouse, or select it and press the arrow keys to move it one grid step.")},
-        {QStringLiteral("How do I resize an object?"),
-         QStringLiteral("Select it and drag one of the small squares at its corners and edges; Shift with the arrow "
-                        "keys changes its size.")},
-    };
-}
+QVector<QPair<QString, QString>> TLabelDesignScreen::quickTips() { return designerQuickTips(QStringLiteral("label")); }
 
-void TLabelDesignScreen::quickTipsClick() {
-    QDialog tips(this);
-    tips.setWindowTitle(QStringLiteral("Quick Tips"));
-    auto* layout = new QVBoxLayout(&tips);
-    auto* text = new QTextBrowser(&tips);
-    QString html;
-    for (const auto& [q, a] : quickTips())
-        html += QStringLiteral("<p><b>%1</b><br>%2</p>").arg(q.toHtmlEscaped(), a.toHtmlEscaped());
-    text->setHtml(html);
-    layout->addWidget(text);
-    auto* ok = new QPushButton(QStringLiteral("Ok"), &tips);
-    connect(ok, &QPushButton::clicked, &tips, &QDialog::accept);
-    layout->addWidget(ok);
-    tips.resize(480, 420);
-    tips.exec();
-}
+void TLabelDesignScreen::quickTipsClick() { showQuickTips(this, quickTips()); }
 
 bool TLabelDesignScreen::eventFilter(QObject* watched, QEvent* e) {
     if (watched == panel_ && e->type() == QEvent::KeyRelease) {

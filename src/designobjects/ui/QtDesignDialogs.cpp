@@ -8,6 +8,7 @@
 #include "designobjects/ui/DesignDialogRules.h"
 #include "designobjects/ui/MultiLineDialogs.h"
 #include "designobjects/ui/TKImageBrowser.h"
+#include "designobjects/ui/TIntelligentMailDialog.h"
 #include "designobjects/ui/TSymbolSelector.h"
 #include "designobjects/ui/TextObjectDialogs.h"
 
@@ -42,6 +43,14 @@ std::optional<int> QtDesignDialogs::selectField(const QStringList& labels, int c
     const int chosen = d.selectedIndex();
     if (chosen < 0) return std::nullopt;
     return chosen;
+}
+
+bool QtDesignDialogs::editIntelligentMail(ImbSettings& settings, const QStringList& fieldNames) {
+    TIntelligentMailDialog d(owner());
+    d.setSettings(settings, fieldNames);
+    if (d.execCentred(main_) != QDialog::Accepted) return false;
+    settings = d.settings();
+    return true;
 }
 
 bool QtDesignDialogs::editCounter(CounterSettings& settings) {

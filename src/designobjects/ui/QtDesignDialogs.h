@@ -24,6 +24,7 @@ public:
     std::optional<DesignFont> chooseFont(const DesignFont& font) override;
     std::optional<DesignColor> chooseColor(DesignColor color) override;
     bool choosePicture(PictureChoice& choice) override;
+    bool editIntelligentMail(ImbSettings& settings, const QStringList& fieldNames) override;
 
 private:
     // The window a dialog belongs to: the open modal window (a designer) when

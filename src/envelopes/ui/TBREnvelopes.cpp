@@ -22,6 +22,7 @@
 #include "envelopes/EnvelopeDesignRules.h"
 #include "envelopes/ui/EnvelopeDialogs.h"
 #include "envelopes/ui/EnvelopePrinter.h"
+#include "envelopes/ui/TEnvelopeDesignScreen.h"
 #include "envelopes/ui/TEnvelopeForm.h"
 #include "help/HelpTopics.h"
 #include "printing/PageRecorder.h"
@@ -35,7 +36,6 @@ namespace {
 constexpr float kMiniatureZoom = 0.3f;
 const char* const kRecordCaptions[] = {"First", "Last", "Org", "City"};
 const char* const kRecordFields[] = {"FNAME", "LNAME", "ORG", "CITY"};
-const QString kDesignerLater = QStringLiteral("The envelope designer is not part of this version yet.");
 
 }  // namespace
 
@@ -80,8 +80,6 @@ TBREnvelopes::TBREnvelopes(store::Table& table, const QString& sysdata, const QS
     QPushButton* remove = makeButton(QStringLiteral("Delete"), select, QStringLiteral("Delete the chosen envelope setup and its design."));
     QPushButton* clone = makeButton(QStringLiteral("Clone"), select, QStringLiteral("Copy the chosen envelope setup and its design."));
     for (QPushButton* b : {modify, newButton, remove, clone}) setupButtons->addWidget(b);
-    // New and Modify open the envelope designer, which comes later.
-    for (QPushButton* b : {modify, newButton}) b->setToolTip(kDesignerLater);
     selectLayout->addLayout(setupButtons);
     top->addWidget(select, 1);
 
@@ -162,6 +160,10 @@ TBREnvelopes::TBREnvelopes(store::Table& table, const QString& sysdata, const QS
     connect(setup, &QPushButton::clicked, this, &TBREnvelopes::printerSetupClick);
     connect(remove, &QPushButton::clicked, this, &TBREnvelopes::deleteButtonClick);
     connect(clone, &QPushButton::clicked, this, &TBREnvelopes::cloneButtonClick);
+    connect(newButton, &QPushButton::clicked, this, &TBREnvelopes::newButtonClick);
+    connect(modify, &QPushButton::clicked, this, &TBREnvelopes::modifyButtonClick);
+    chooseSize = [this](int code) { return chooseEnvelopeSize(code, this); };
+    runDesigner = [](TEnvelopeDesignScreen& designer) { designer.exec(); };
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (row < 0) return;
         if (QTableWidgetItem* item = grid_->item(row, 0)) list_.select(item->data(Qt::UserRole).toUInt());
@@ -257,9 +259,8 @@ void TBREnvelopes::setEnvelopeButtons() {
     button(QStringLiteral("Preview"))->setEnabled(b.preview);
     button(QStringLiteral("Delete"))->setEnabled(b.remove);
     grid_->setEnabled(b.grid);
-    // They open the designer.
-    button(QStringLiteral("Modify"))->setEnabled(false);
-    button(QStringLiteral("New"))->setEnabled(false);
+    button(QStringLiteral("Modify"))->setEnabled(b.modify);
+    button(QStringLiteral("New"))->setEnabled(true);
 }
 
 void TBREnvelopes::showRecord() {
@@ -309,6 +310,65 @@ void TBREnvelopes::savePreferences() {
 
 void TBREnvelopes::printerSetupClick() {
     if (printer_->setupDialog(this)) savePreferences();
+}
+
+void TBREnvelopes::newButtonClick() {
+    const std::optional<int> code = chooseSize(list_.current().number);
+    if (!code) return;
+    EnvelopeSetup setup;
+    setup.number = *code;
+    setup.descript = newEnvelopeDescription();
+    modify(setup, true);
+}
+
+void TBREnvelopes::modifyButtonClick() {
+    if (!list_.hasRow()) return;
+    EnvelopeSetup setup = list_.current();
+    // An unknown size is edited as Envelope #10; the row keeps its code until saved.
+    useKnownSize(setup, dialogs_);
+    modify(setup, false);
+}
+
+void TBREnvelopes::modify(EnvelopeSetup setup, bool isNew) {
+    std::optional<QString> load;
+    if (!list_.prepareDesignFile(setup, load)) return;
+    TEnvelopeDesignScreen designer(setup.number, setup.descript, dialogs_, settingsPath_, this);
+    designer.setRecordSource(records_.get());
+    {
+        // The printer's page in inches as the envelope is fed (portrait paper
+        // turned when the printer prints landscape).
+        const QSizeF paper = printer_->portraitPaper();
+        const QRectF printable = printer_->printableInches();
+        PrinterPage page;
+        page.width = printer_->landscape() ? paper.height() : paper.width();
+        page.height = printer_->landscape() ? paper.width() : paper.height();
+        page.left = printable.left();
+        page.top = printable.top();
+        page.right = std::max(0.0, page.width - printable.right());
+        page.bottom = std::max(0.0, page.height - printable.bottom());
+        designer.setPrinterPage(page);
+    }
+    designer.setChooseSize([this](int code, QWidget*) { return chooseSize(code); });
+    if (load) {
+        const auto loaded = designer.surface().loadFromFile(*load);
+        if (!loaded.ok) {
+            // Opening it empty would let Save overwrite the file.
+            dialogs_.showInfo(QStringLiteral("The envelope design \"%1\" could not be read: %2").arg(*load, loaded.error));
+            return;
+        }
+    }
+    designer.setSaveAction([this, setup, isNew](TEnvelopeDesignScreen& screen) {
+        EnvelopeSetup out = setup;
+        out.descript = screen.keptDescription();
+        out.number = screen.code();
+        bool stored = false;
+        common::runGuarded(dialogs_, [&] {
+            stored = list_.commitSetup(out, isNew, [&screen](const QString& path) { return screen.panel().saveToFile(path); });
+        });
+        return stored;
+    });
+    runDesigner(designer);
+    fillGrid(list_.currentRecno());
 }
 
 void TBREnvelopes::deleteButtonClick() {

@@ -2,11 +2,12 @@
 // "Print Envelope": the list of envelope setups with a miniature of the
 // current one filled from the current address record, the record
 // navigator, what to print, and Print, Preview and Printer Setup. Delete and
-// Clone work on the list; New and Modify lead to the envelope designer,
-// which is not part of this version yet (they stay disabled until then).
+// Clone work on the list; New and Modify open the envelope designer and
+// store its result through EnvelopeSetupList::commitSetup.
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "envelopes/EnvelopeFeed.h"
 #include "envelopes/EnvelopeJob.h"
@@ -36,6 +37,7 @@ class PageCanvas;
 namespace brindle::envelopes::ui {
 
 class EnvelopePrinter;
+class TEnvelopeDesignScreen;
 
 class TBREnvelopes : public help::HelpDialog {
     Q_OBJECT
@@ -63,9 +65,18 @@ public:
     std::function<bool(EnvelopeFeed& feed, int code)> prePrint;
     std::function<std::unique_ptr<printing::PageCanvas>()> openPrintCanvas;
     std::function<void(printing::RecordedDocument document)> showPreview;
+    // The "Envelope Size" step of New and of the designer's Layout (none:
+    // cancelled), and how the designer is run (modal by default).
+    std::function<std::optional<int>(int code)> chooseSize;
+    std::function<void(TEnvelopeDesignScreen& designer)> runDesigner;
 
     // Print (false) or preview (true) envelopes for the chosen records.
     void doPrint(bool preview);
+    // New: the size first, then the designer on an empty envelope. Modify:
+    // the designer on the current setup. Either stores the design, then
+    // the row, only when the designer saves.
+    void newButtonClick();
+    void modifyButtonClick();
     void deleteButtonClick();
     void cloneButtonClick();
     void printerSetupClick();
@@ -83,6 +94,7 @@ private:
     void loadPreferences();
     void savePreferences();
     bool loadDesign(designobjects::DesignSurface& surface, const QString& path, bool quiet);
+    void modify(EnvelopeSetup setup, bool isNew);
 
     EnvelopeSetupList list_;
     QString settingsPath_;
