@@ -38,6 +38,17 @@ struct CounterSettings {
     bool operator==(const CounterSettings&) const = default;
 };
 
+// What the "Intelligent Mail Barcode" dialog edits.
+struct ImbSettings {
+    QString barcodeId;
+    QString serviceType;
+    QString mailerId;
+    int serialSource = 0;  // 0: a counter advancing per label, 1: an address field
+    QString serialField;
+    qint64 startingSerial = 1;
+    bool operator==(const ImbSettings&) const = default;
+};
+
 // What the picture chooser "Load Image File " returns: the previewed
 // picture and the states of its "Stretch" and "AutoSize" boxes.
 struct PictureChoice {
@@ -72,6 +83,13 @@ public:
     // true when the user pressed Ok with a file selected.
     virtual bool choosePicture(PictureChoice& choice) {
         (void)choice;
+        return false;
+    }
+
+    // "Intelligent Mail Barcode": true when the user pressed Ok with settings that fit.
+    virtual bool editIntelligentMail(ImbSettings& settings, const QStringList& fieldNames) {
+        (void)settings;
+        (void)fieldNames;
         return false;
     }
 

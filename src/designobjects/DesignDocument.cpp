@@ -23,10 +23,11 @@ namespace {
 const QStringList kLabelClasses = {
     "TKLineShape", "TKPostNetBarCode", "TKImage", "TKLabelShapes", "TKPLabel", "TKPDLabel",
     "TKCounterLabel", "TKSymbolLabel", "TKMultiLineLabel", "TKDMultiLineLabel", "TKDMultiLineAddressLabel",
+    "TKIMBarCode",
 };
 const QStringList kEnvelopeClasses = {
     "TKLineShape", "TKPostNetBarCode", "TKFIMBarCode", "TKImage", "TKLabelShapes",
-    "TKPLabel", "TKPDLabel", "TKMultiLineLabel", "TKDMultiLineAddressLabel",
+    "TKPLabel", "TKPDLabel", "TKMultiLineLabel", "TKDMultiLineAddressLabel", "TKIMBarCode",
 };
 const QStringList kReportClasses = {
     "TKPLabel", "TKPDLabel", "TKLineShape", "TKImage", "TKDateTimeLabel", "TKPageNumberLabel",

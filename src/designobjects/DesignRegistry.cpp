@@ -1,5 +1,6 @@
 #include "designobjects/DesignRegistry.h"
 
+#include "designobjects/IntelligentMail.h"
 #include "designobjects/MultiLineLabels.h"
 #include "designobjects/PostalBarcodes.h"
 #include "designobjects/Shapes.h"
@@ -101,6 +102,8 @@ void registerStandardClasses() {
                         [] { return new TKPostNetBarCode; }, TKPostNetBarCode::ownProperties());
         r.registerClass(QStringLiteral("TKFIMBarCode"), QStringLiteral("TKGraphicControl"),
                         [] { return new TKFIMBarCode; }, TKFIMBarCode::ownProperties());
+        r.registerClass(QStringLiteral("TKIMBarCode"), QStringLiteral("TKGraphicControl"),
+                        [] { return new TKIMBarCode; }, TKIMBarCode::ownProperties());
         r.registerClass(QStringLiteral("TKLineShape"), QStringLiteral("TKGraphicControl"),
                         [] { return new TKLineShape; }, TKLineShape::ownProperties());
         r.registerClass(QStringLiteral("TKLabelShapes"), QStringLiteral("TKGraphicControl"),

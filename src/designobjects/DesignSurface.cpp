@@ -10,6 +10,7 @@
 #include "common/UserDialogs.h"
 #include "designobjects/DesignDialogs.h"
 #include "designobjects/DesignRegistry.h"
+#include "designobjects/IntelligentMail.h"
 #include "designobjects/DesignStream.h"
 #include "designobjects/RecordSource.h"
 #include "designobjects/TKGraphicControl.h"
@@ -51,6 +52,8 @@ const std::vector<Tool>& toolTable() {
         {DesignSurface::psLine, "TKLineShape", false, {{"LineStyle", QStringLiteral("stVertical")}}},
         {DesignSurface::psImage, "TKImage", false, {}},
         {DesignSurface::psPostNetBarCode, "TKPostNetBarCode", false,
+         {{"ZipCodeField", QStringLiteral("ZIP")}, {"AddressField", QStringLiteral("STREET")}}},
+        {DesignSurface::psIMBarCode, "TKIMBarCode", false,
          {{"ZipCodeField", QStringLiteral("ZIP")}, {"AddressField", QStringLiteral("STREET")}}},
     };
     return t;
@@ -533,6 +536,10 @@ void DesignSurface::followUpCreation(PanelState tool, TKGraphicControl* o) {
         break;
     case psMultiLineDataLabel:
     case psPostNetBarCode:
+        refreshData();
+        break;
+    case psIMBarCode:
+        if (auto* b = qobject_cast<TKIMBarCode*>(o)) b->applyDefaults();
         refreshData();
         break;
     default:

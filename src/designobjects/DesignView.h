@@ -23,7 +23,7 @@ public:
     enum PanelState {
         psPointing, psLabel, psCounterLabel, psSymbolLabel, psDataLabel, psMultiLineLabel,
         psMultiLineDataLabel, psAddressLabel, psRectangle, psEllipse, psRoundRectangle, psLine,
-        psImage, psPostNetBarCode,
+        psImage, psPostNetBarCode, psIMBarCode,
     };
 
     explicit DesignView(const DesignDocument& document) : document_(document) {}

@@ -27,6 +27,9 @@ public:
     // "Load Image File ": the answer (unset: Cancel) and what the chooser was opened with.
     std::optional<PictureChoice> pictureChoice;
     std::optional<PictureChoice> pictureOffered;
+    // "Intelligent Mail Barcode": the answer (unset: Cancel) and what it was opened with.
+    std::optional<ImbSettings> imb;
+    std::optional<ImbSettings> imbOffered;
 
     std::optional<QString> editText(const QString&) override {
         asked << "Text";
@@ -75,6 +78,13 @@ public:
     std::optional<DesignColor> chooseColor(DesignColor) override {
         asked << "Color";
         return color;
+    }
+    bool editIntelligentMail(ImbSettings& s, const QStringList&) override {
+        asked << "Intelligent Mail Barcode";
+        imbOffered = s;
+        if (!imb) return false;
+        s = *imb;
+        return true;
     }
     bool choosePicture(PictureChoice& c) override {
         asked << "Load Image File ";
