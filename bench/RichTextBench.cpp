@@ -8,7 +8,6 @@
 #include "printing/PageRecorder.h"
 #include "printing/PdfCanvas.h"
 #include "richtext/Paginator.h"
-#include "richtext/RecordMerge.h"
 #include "richtext/RichDocument.h"
 
 #include <QGuiApplication>
@@ -122,27 +121,6 @@ void BM_MergeOneRecord(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MergeOneRecord)->Unit(benchmark::kMillisecond);
-
-// The merge as RecordMerge runs it: the letter laid out once, each record's
-// values put in place of the last record's, only the paragraphs holding
-// tokens laid out again. `range(0)` 1: tokens in every paragraph (as above);
-// 0: tokens in the address block, the greeting and the first paragraph only.
-void BM_MergeRecordInPlace(benchmark::State& state) {
-    RichDocument tmpl;
-    tmpl.load(tenPageLetter(state.range(0) != 0));
-    RecordMerge merge(tmpl, {"[Name and Address]", "[Full Name]", "[First]", "[City]", "[Zip]"});
-    int record = 0;
-    for (auto _ : state) {
-        const QString n = QString::number(++record);
-        merge.apply({"Mr John Q. Smith\r\nAcme\r\n1 Main St\r\nSpringfield IL  62701", "Mr John Q. Smith " + n, "John",
-                     "Springfield", "62701"});
-        brindle::printing::PageRecorder recorder;
-        merge.pages().drawAll(recorder);
-        recorder.end();
-        benchmark::DoNotOptimize(recorder.pagesEmitted());
-    }
-}
-BENCHMARK(BM_MergeRecordInPlace)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // Labels: many short runs per page through textAt (shaped once, drawn from
 // the same glyphs), 30 labels of four lines on each of 10 pages, to PDF.

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -13,6 +17,9 @@
 #include "common/ScriptedDialogs.h"
 #include "letters/ui/LetterCommands.h"
 #include "letters/ui/TBRLetters.h"
+#include "letters/ui/TLetterPrint.h"
+#include "printer/CurrentPrinter.h"
+#include "store/Table.h"
 
 using namespace brindle;
 
@@ -44,5 +51,75 @@ TEST(MainWindowLetters, LettersButtonOpensTheListThroughTheGateway) {
     // The table was made in sysdata/ with its index.
     EXPECT_TRUE(QFile::exists(home.path(QStringLiteral("sysdata/LETTER.DBF"))));
     EXPECT_TRUE(QFile::exists(home.path(QStringLiteral("sysdata/LETTER.CDX"))));
+    EXPECT_EQ(file.recNo(), before);
+}
+
+// Print in the letters window runs the job on the current printer (a PDF
+// file here) through the status window: all live records, two copies; the
+// address file's filter and record are as before afterwards.
+TEST(MainWindowLetters, PrintRunsTheJobThroughTheStatusWindow) {
+    addrtest::ProgramHome home;
+    addrtest::makeFile(home.data("ADD0001.DBF"), {{{"LNAME", "Baker"}, {"FNAME", "Bob"}, {"CITY", "Zurich"}},
+                                                  {{"LNAME", "Gone"}, {"FNAME", "Deleted"}, {"CITY", "Nowhere"}},
+                                                  {{"LNAME", "Müller"}, {"FNAME", "José"}, {"CITY", "Köln"}}});
+    {
+        auto t = store::Table::open(home.data("ADD0001.DBF").toStdString());
+        t->go(2);
+        t->edit();
+        t->setLogical("ISDEL", true);
+        t->post();
+    }
+    {
+        common::ScriptedDialogs quiet;
+        auto letters = letters::LetterList::openLetterTable(quiet);
+        ASSERT_TRUE(letters);
+        letters->append();
+        letters->setString("DESCRIPT", "Hello");
+        letters->setMemo("RTF", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Dear [First] of [City].}");
+        letters->post();
+    }
+    common::ScriptedDialogs dialogs;
+    commands::CommandRegistry rows = commands::mainWindowCommands();
+    letters::ui::attachLetterCommands(rows);
+    address::ui::TAddressMain w(dialogs, std::move(rows));
+    w.setGettingStartedAllowed(false);
+    w.firstActivation();
+    address::AddressFile& file = w.file();
+    file.last();
+    const std::uint32_t before = file.recNo();
+    const QString pdf = home.path(QStringLiteral("letters.pdf"));
+    printer::CurrentPrinter::instance().setPdfPath(pdf);
+    if (!printer::CurrentPrinter::instance().isPdf()) GTEST_SKIP() << "a system printer is the default";
+
+    QString status;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* p = qobject_cast<letters::ui::TLetterPrint*>(QApplication::activeModalWidget());
+        if (p && p->finished()) {
+            status = p->messageLine()->text();
+            p->button()->click();
+        }
+    });
+    closer.start(20);
+    QTimer::singleShot(0, [&] {
+        auto* s = qobject_cast<letters::ui::TBRLetters*>(QApplication::activeModalWidget());
+        if (!s) return;
+        EXPECT_TRUE(s->button(QStringLiteral("Print"))->isEnabled());
+        EXPECT_TRUE(s->button(QStringLiteral("Preview"))->isEnabled());
+        s->choice(QStringLiteral("All records"))->setChecked(true);
+        s->findChild<QSpinBox*>()->setValue(2);
+        s->button(QStringLiteral("Print"))->click();
+        s->accept();
+    });
+    w.button(QStringLiteral("letters"))->click();
+    EXPECT_EQ(status, QStringLiteral("Letter Print Completed!"));
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (p.waitForFinished(30000)) {
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_EQ(text.count(QStringLiteral("Dear Bob of Zurich.")), 2) << text.toStdString();
+        EXPECT_EQ(text.count(QString::fromUtf8("Dear José of Köln.")), 2) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("Nowhere")));
+    }
     EXPECT_EQ(file.recNo(), before);
 }

@@ -17,6 +17,7 @@
 #include "help/HelpTopics.h"
 #include "letters/ui/TLetterDesign.h"
 #include "printer/Printers.h"
+#include "richtext/RichDocument.h"
 
 namespace brindle::letters::ui {
 
@@ -102,12 +103,14 @@ TBRLetters::TBRLetters(store::Table& table, common::UserDialogs& dialogs, common
     right->addLayout(bottom);
     layout->addLayout(right);
 
-    // Printing, preview and printer setup come with the letter print job.
-    for (QPushButton* b : {print_, preview_, setup_}) b->setToolTip(commands::notYetAvailableHint());
+    // Letters print on the program's current printer; choosing another one here is not offered yet.
+    setup_->setToolTip(commands::notYetAvailableHint());
 
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(new_, &QPushButton::clicked, this, &TBRLetters::newButtonClick);
     connect(modify_, &QPushButton::clicked, this, &TBRLetters::modifyButtonClick);
+    connect(print_, &QPushButton::clicked, this, &TBRLetters::printButtonClick);
+    connect(preview_, &QPushButton::clicked, this, &TBRLetters::previewButtonClick);
     connect(delete_, &QPushButton::clicked, this, &TBRLetters::deleteButtonClick);
     connect(clone_, &QPushButton::clicked, this, &TBRLetters::cloneButtonClick);
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) {
@@ -148,9 +151,34 @@ void TBRLetters::setLetterButtons() {
     clone_->setEnabled(b.clone);
     grid_->setEnabled(b.grid);
     new_->setEnabled(true);
-    print_->setEnabled(false);
-    preview_->setEnabled(false);
+    print_->setEnabled(b.modify && bool(printLetters));
+    preview_->setEnabled(b.modify && bool(previewLetter));
     setup_->setEnabled(false);
+}
+
+LetterPrintRequest TBRLetters::printRequest() const {
+    LetterPrintRequest r;
+    r.choice = all_->isChecked()        ? address::RecordChoice::All
+               : filtered_->isChecked() ? address::RecordChoice::FilterMatches
+                                        : address::RecordChoice::CurrentOnly;
+    r.startFromCurrent = fromCurrent_->isChecked();
+    r.copies = copies_->value();
+    return r;
+}
+
+bool TBRLetters::loadChosen(richtext::RichDocument& document) {
+    if (!list_.hasRow()) return false;
+    return list_.loadCurrent(document);
+}
+
+void TBRLetters::printButtonClick() {
+    richtext::RichDocument document;
+    if (printLetters && loadChosen(document)) printLetters(document, printRequest());
+}
+
+void TBRLetters::previewButtonClick() {
+    richtext::RichDocument document;
+    if (previewLetter && loadChosen(document)) previewLetter(document);
 }
 
 void TBRLetters::newButtonClick() { design(true); }

@@ -8,6 +8,7 @@
 
 #include "help/ui/HelpDialog.h"
 #include "letters/LetterList.h"
+#include "letters/ui/TLetterPrint.h"
 
 class QCheckBox;
 class QLabel;
@@ -46,11 +47,23 @@ public:
     // Called with each designer before it runs (the program adds the preview
     // and the spell checker; tests script the window).
     std::function<void(TLetterDesign&)> prepareDesigner;
+    // Printing and the preview of the chosen template (the program runs them
+    // on the open address file); without them Print and Preview stay greyed.
+    std::function<void(const richtext::RichDocument&, const LetterPrintRequest&)> printLetters;
+    std::function<void(const richtext::RichDocument&)> previewLetter;
+    // The print choices as the window holds them.
+    LetterPrintRequest printRequest() const;
+    // After the actions above are set.
+    void refreshButtons() { setLetterButtons(); }
+
+    void printButtonClick();
+    void previewButtonClick();
 
 private:
     void design(bool isNew);
     void fillGrid(std::uint32_t select);
     void setLetterButtons();
+    bool loadChosen(richtext::RichDocument& document);
 
     LetterList list_;
     common::UserDialogs& dialogs_;
