@@ -20,6 +20,7 @@
 #include "UtilityCommands.h"
 #include "EnvelopeCommands.h"
 #include "LabelCommands.h"
+#include "LetterCommands.h"
 #include "address/AddressSchema.h"
 #include "address/BrowseModel.h"
 #include "address/FieldCatalogue.h"
@@ -661,6 +662,7 @@ const std::vector<Command> kCommands = {
     {"zipcount", "records per ZIP code, and the ZIP count report as PDF", kZipCountHelp, cmdZipCount},
     {"envelopes", "print envelopes to PDF through the envelope print job", kEnvelopesHelp, cmdEnvelopes},
     {"labels", "print mailing labels to PDF through the label engine", kLabelsHelp, cmdLabels},
+    {"letters", "merge a form letter with records and print it to PDF", kLettersHelp, cmdLetters},
 };
 
 void printOverview(std::FILE* to) {

@@ -14,6 +14,7 @@
 #include "common/Common.h"
 #include "common/ProfileFile.h"
 #include "common/UserDialogs.h"
+#include "cli/ShellDialogs.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/RecordSource.h"
 #include "envelopes/EnvelopeDesignRules.h"
@@ -62,30 +63,6 @@ using store::OpenMode;
 using store::Table;
 
 std::string utf8(const QString& s) { return s.toStdString(); }
-
-// Messages go to stderr; the one question (cancel after Ctrl+C) is answered Yes.
-class ShellDialogs : public common::UserDialogs {
-public:
-    void showInfo(const QString& m, const QString&) override { note(m); }
-    bool askYesNo(const QString& m, const QString&) override {
-        note(m + QStringLiteral(" -> yes"));
-        return true;
-    }
-    bool askYesNoDefaultNo(const QString& m, const QString& c) override { return askYesNo(m, c); }
-    void showError(const QString& m) override { note(m); }
-    void beep() override {}
-    QString chooseOpenFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString chooseSaveFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    void beginBusy() override {}
-    void endBusy() override {}
-    void processEvents() override {}
-
-private:
-    static void note(QString m) {
-        m.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        std::fprintf(stderr, "brindle-db envelopes: %s\n", m.toLocal8Bit().constData());
-    }
-};
 
 class BarControl : public envelopes::EnvelopeJobControl {
 public:
@@ -210,7 +187,7 @@ int cmdEnvelopes(const std::vector<std::string>& words) {
     static char name[] = "brindle-db";
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
-    ShellDialogs dialogs;
+    ShellDialogs dialogs("envelopes");
     // A code outside the size table prints as Envelope #10, and says so.
     envelopes::useKnownSize(setup, dialogs);
 

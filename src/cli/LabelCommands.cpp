@@ -14,6 +14,7 @@
 #include "address/FieldCatalogue.h"
 #include "common/Common.h"
 #include "common/UserDialogs.h"
+#include "cli/ShellDialogs.h"
 #include "designobjects/DesignSurface.h"
 #include "designobjects/RecordSource.h"
 #include "designer/DesignFileNames.h"
@@ -56,31 +57,6 @@ namespace {
 
 using store::OpenMode;
 using store::Table;
-
-// Messages of the shared routines go to stderr; questions are answered Yes
-// (the shell has no one to ask), and say so.
-class ShellDialogs : public common::UserDialogs {
-public:
-    void showInfo(const QString& m, const QString&) override { note(m); }
-    bool askYesNo(const QString& m, const QString&) override {
-        note(m + QStringLiteral(" -> yes"));
-        return true;
-    }
-    bool askYesNoDefaultNo(const QString& m, const QString& c) override { return askYesNo(m, c); }
-    void showError(const QString& m) override { note(m); }
-    void beep() override {}
-    QString chooseOpenFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString chooseSaveFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    void beginBusy() override {}
-    void endBusy() override {}
-    void processEvents() override {}
-
-private:
-    static void note(QString m) {
-        m.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        std::fprintf(stderr, "brindle-db labels: %s\n", m.toLocal8Bit().constData());
-    }
-};
 
 // The paper step on a PDF: it takes any size exactly as asked.
 class CanvasPaperTarget : public labels::PaperTarget {
@@ -235,7 +211,7 @@ int cmdLabels(const std::vector<std::string>& words) {
     static char name[] = "brindle-db";
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
-    ShellDialogs dialogs;
+    ShellDialogs dialogs("labels");
 
     // The stock and its design.
     const QString sysdata = common::sysdataDir();

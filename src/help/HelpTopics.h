@@ -29,6 +29,7 @@ constexpr int ImportOlder = 1092;
 constexpr int Export = 1047;
 // Label stock: the setup list and its layout dialogs.
 constexpr int LabelSetup = 1075;
+constexpr int LabelsPrint = 1019;
 constexpr int LabelLayout = 1049;
 constexpr int SelectLabelTemplate = 1048;
 constexpr int UserDefinedLabelLayout = 1050;
@@ -41,6 +42,7 @@ constexpr int PrintEnvelope = 1082;
 constexpr int EnvelopeSize = 1081;
 constexpr int PaperFeedMethod = 1017;
 constexpr int EnvelopePrint = 1018;
+constexpr int EnvelopeDesigner = 1080;
 // The checks of the utilities menu.
 constexpr int StateZipCheck = 1043;
 constexpr int DuplicateCheck = 1044;
@@ -63,6 +65,7 @@ constexpr int CounterDialog = 40006;
 constexpr int SelectField = 40007;
 constexpr int Text3DEffects = 40008;
 constexpr int AddressLabelLayout = 40009;
+constexpr int IntelligentMailDialog = 40010;
 // Spell checking a letter.
 constexpr int SpellCheck = 1084;
 
@@ -72,7 +75,7 @@ struct Named {
 };
 
 // All of the above, for the tests that check every topic has its page.
-constexpr std::array<Named, 50> all = {{
+constexpr std::array<Named, 53> all = {{
     {"HowToUseHelp", HowToUseHelp},
     {"MainWindow", MainWindow},
     {"NewDatabase", NewDatabase},
@@ -105,8 +108,10 @@ constexpr std::array<Named, 50> all = {{
     {"SelectField", SelectField},
     {"Text3DEffects", Text3DEffects},
     {"AddressLabelLayout", AddressLabelLayout},
+    {"IntelligentMailDialog", IntelligentMailDialog},
     {"SpellCheck", SpellCheck},
     {"LabelSetup", LabelSetup},
+    {"LabelsPrint", LabelsPrint},
     {"LabelLayout", LabelLayout},
     {"SelectLabelTemplate", SelectLabelTemplate},
     {"UserDefinedLabelLayout", UserDefinedLabelLayout},
@@ -123,6 +128,7 @@ constexpr std::array<Named, 50> all = {{
     {"EnvelopeSize", EnvelopeSize},
     {"PaperFeedMethod", PaperFeedMethod},
     {"EnvelopePrint", EnvelopePrint},
+    {"EnvelopeDesigner", EnvelopeDesigner},
 }};
 
 }  // namespace brindle::help::topic

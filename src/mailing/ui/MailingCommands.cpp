@@ -11,6 +11,7 @@
 #include "mailing/StateZipSession.h"
 #include "mailing/ui/TStateZipCheck.h"
 #include "mailing/ui/ZipCountWindows.h"
+#include "printer/CurrentPrinter.h"
 #include "printer/Printers.h"
 #include "store/Table.h"
 
@@ -42,6 +43,7 @@ void attachMailingCommands(commands::CommandRegistry& registry) {
         // The count walks the main window's record set (its filter) in record
         // order; order, record and display updates come back afterwards.
         address::GatewayScope scope(*c.session, {});
+        printer::PrinterScope printerScope(printer::CurrentPrinter::instance());
         TCountZipCodes window(*c.file->table(), *c.dialogs, c.file->settingsPath(), c.window);
         window.execCentred(c.window);
     });

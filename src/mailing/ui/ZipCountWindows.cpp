@@ -15,6 +15,7 @@
 #include "common/ProfileFile.h"
 #include "common/UserDialogs.h"
 #include "help/HelpTopics.h"
+#include "printer/CurrentPrinter.h"
 #include "printer/PrinterCanvas.h"
 #include "printer/Printers.h"
 #include "printing/PageRecorder.h"
@@ -95,7 +96,7 @@ TCountZipCodes::TCountZipCodes(store::Table& table, common::UserDialogs& dialogs
       session_(table, dialogs),
       dialogs_(dialogs),
       settingsPath_(std::move(settingsPath)),
-      printerName_(printer::defaultPrinterName()) {
+      printerName_(printer::CurrentPrinter::instance().name()) {
     setObjectName(QStringLiteral("TCountZipCodes"));
     setWindowTitle(QStringLiteral("Count Zip Codes"));
     heading_ = new QLabel(session_.heading(), this);
@@ -197,7 +198,15 @@ std::unique_ptr<printing::PageCanvas> TCountZipCodes::openReportCanvas() {
                                       QStringLiteral("PDF Files|*.pdf"), QStringLiteral("pdf"));
         if (pdf.isEmpty()) return nullptr;
     }
-    return printer::openPrinterCanvas(printerName_, pdf);
+    // The report goes to the program's current printer (the one chosen here
+    // or before); the command's printer scope puts the earlier one back.
+    printer::CurrentPrinter& current = printer::CurrentPrinter::instance();
+    if (current.name() != printerName_ && !current.select(printerName_)) {
+        dialogs_.showInfo(QStringLiteral("The printer \"%1\" is not available.").arg(printerName_));
+        return nullptr;
+    }
+    current.setPdfPath(pdf);
+    return current.openJob(dialogs_, QStringLiteral("Zipcode Count"));
 }
 
 void TCountZipCodes::runReport(ZipReportJob::Mode mode) {
@@ -239,7 +248,7 @@ void TCountZipCodes::PrinterSetupClick() {
     const QString chosen = QInputDialog::getItem(this, QStringLiteral("Printer Setup"), QStringLiteral("Printer:"),
                                                  printers, std::max<qsizetype>(0, printers.indexOf(printerName_)),
                                                  false, &ok);
-    if (ok && !chosen.isEmpty()) printerName_ = chosen;
+    if (ok && !chosen.isEmpty() && printer::CurrentPrinter::instance().select(chosen)) printerName_ = chosen;
 }
 
 }  // namespace brindle::mailing::ui
