@@ -49,6 +49,11 @@ QString LabelDesignEditor::postNetRemovedWarning() {
         "Warning: This label is not wide enough for a \rpostnet barcode. At least 2.85 inches are needed");
 }
 
+QString LabelDesignEditor::imbTooNarrowMessage() {
+    return QStringLiteral(
+        "This label is not wide enough for an \rIntelligent Mail barcode. At least 2.93 inches are needed");
+}
+
 QString LabelDesignEditor::noteBeforeDefaultFont() { return designer::noteBeforeDefaultFont(); }
 
 void LabelDesignEditor::open(bool newLabel, bool tellUser) {
@@ -159,6 +164,9 @@ void LabelDesignEditor::zoomIn() {
 DesignSurface::PanelState LabelDesignEditor::chooseTool(DesignSurface::PanelState tool) {
     if (tool == DesignSurface::psPostNetBarCode && !wideEnoughForPostNet()) {
         dialogs_.showInfo(postNetTooNarrowMessage());
+        tool = DesignSurface::psPointing;
+    } else if (tool == DesignSurface::psIMBarCode && !wideEnoughForImb()) {
+        dialogs_.showInfo(imbTooNarrowMessage());
         tool = DesignSurface::psPointing;
     }
     surface_.setPanelState(tool);

@@ -37,6 +37,8 @@ class DesignHistory;
 
 // The narrowest label a POSTNET code fits on, in inches.
 inline constexpr double kPostNetMinWidth = 2.85;
+// An Intelligent Mail barcode: 65 bars at 1/22-inch pitch, 0.02 inch wide.
+inline constexpr double kImbMinWidth = 2.93;
 // The description edit takes this many characters; the setup keeps kKeptDescription.
 inline constexpr int kDescriptionEditLength = 60;
 inline constexpr int kKeptDescription = 50;
@@ -114,6 +116,7 @@ public:
     static QString newLabelMessage();
     static QString postNetTooNarrowMessage();
     static QString postNetRemovedWarning();
+    static QString imbTooNarrowMessage();
 
 signals:
     // "Save" became visible.
@@ -128,6 +131,7 @@ signals:
 private:
     void showSave();
     bool wideEnoughForPostNet() const { return stock_.widthInches >= kPostNetMinWidth - 1e-9; }
+    bool wideEnoughForImb() const { return stock_.widthInches >= kImbMinWidth - 1e-9; }
     void showArt();
     void startHistory();
 

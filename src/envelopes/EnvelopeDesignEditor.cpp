@@ -40,13 +40,14 @@ DesignSurface::PanelState surfaceState(EnvelopeTool t) {
     case EnvelopeTool::RoundRectangle: return DesignSurface::psRoundRectangle;
     case EnvelopeTool::Line: return DesignSurface::psLine;
     case EnvelopeTool::PostNetBarCode: return DesignSurface::psPostNetBarCode;
+    case EnvelopeTool::IMBarCode: return DesignSurface::psIMBarCode;
     default: return DesignSurface::psPointing;
     }
 }
 }  // namespace
 
-const std::array<EnvelopeToolRow, 12>& envelopeTools() {
-    static const std::array<EnvelopeToolRow, 12> tools = {{
+const std::array<EnvelopeToolRow, 13>& envelopeTools() {
+    static const std::array<EnvelopeToolRow, 13> tools = {{
         {EnvelopeTool::Pointing, "Select", "Selection tool"},
         {EnvelopeTool::Label, "Text", "Text tool"},
         {EnvelopeTool::DataLabel, "Field", "Database Field tool"},
@@ -59,6 +60,7 @@ const std::array<EnvelopeToolRow, 12>& envelopeTools() {
         {EnvelopeTool::Image, "Art", "Clip Art Tool"},
         {EnvelopeTool::PostNetBarCode, "\u2759\u2758\u2759", "Postnet Barcode tool"},
         {EnvelopeTool::FIMBarCode, "FIM", "FIM Barcode tool"},
+        {EnvelopeTool::IMBarCode, "IMb", "Intelligent Mail Barcode tool"},
     }};
     return tools;
 }

@@ -34,15 +34,15 @@ struct PrinterPage {
 
 enum class EnvelopeTool {
     Pointing, Label, DataLabel, MultiLineLabel, AddressLabel, Rectangle, Ellipse, RoundRectangle, Line, Image,
-    PostNetBarCode, FIMBarCode,
+    PostNetBarCode, FIMBarCode, IMBarCode,
 };
 struct EnvelopeToolRow {
     EnvelopeTool tool;
     const char* caption;  // short text on the button
     const char* hint;     // tool tip
 };
-// The twelve tools in tool bar order.
-const std::array<EnvelopeToolRow, 12>& envelopeTools();
+// The twelve tools in tool bar order, then the Intelligent Mail barcode.
+const std::array<EnvelopeToolRow, 13>& envelopeTools();
 
 // The overlays for a surface shown at `zoom` whose size at zoom 1.0 is
 // `unzoomed`, as an image of the shown size (null when both are off).

@@ -410,16 +410,29 @@ TEST_F(LabelDesignScreenTest, LayoutMenuAppliesTheChosenStockAndUpdatesItsCaptio
     EXPECT_TRUE(screen->saveButton()->isVisibleTo(screen.get()));
 }
 
-TEST_F(LabelDesignScreenTest, PostNetToolNeedsAWideEnoughLabel) {
+TEST_F(LabelDesignScreenTest, BarcodeToolsNeedAWideEnoughLabel) {
     screen->openDesign(false);
     EXPECT_EQ(screen->editor().chooseTool(DesignSurface::psPostNetBarCode), DesignSurface::psPointing);
     EXPECT_EQ(dialogs.infos(), QStringList{designer::LabelDesignEditor::postNetTooNarrowMessage()});
     screen->toolButton(DesignSurface::psPostNetBarCode)->click();
     EXPECT_TRUE(screen->toolButton(DesignSurface::psPointing)->isChecked());
-    LabelStock wide = defaultStock();
-    wide.widthInches = 2.85;
-    screen->editor().changeLayout(wide);
-    EXPECT_EQ(screen->editor().chooseTool(DesignSurface::psPostNetBarCode), DesignSurface::psPostNetBarCode);
+    // Width of the label, then whether POSTNET and IMb tools are taken.
+    const struct {
+        double width;
+        bool postNet, imb;
+    } cases[] = {{2.625, false, false}, {2.85, true, false}, {2.93, true, true}};
+    for (const auto& c : cases) {
+        LabelStock stock = defaultStock();
+        stock.widthInches = c.width;
+        screen->editor().changeLayout(stock);
+        dialogs.shown.clear();
+        EXPECT_EQ(screen->editor().chooseTool(DesignSurface::psPostNetBarCode) == DesignSurface::psPostNetBarCode,
+                  c.postNet)
+            << c.width;
+        EXPECT_EQ(screen->editor().chooseTool(DesignSurface::psIMBarCode) == DesignSurface::psIMBarCode, c.imb)
+            << c.width;
+        if (!c.imb) EXPECT_TRUE(dialogs.infos().contains(designer::LabelDesignEditor::imbTooNarrowMessage()));
+    }
 }
 
 TEST_F(LabelDesignScreenTest, DescriptionShowsSaveAndKeepsFiftyCharacters) {

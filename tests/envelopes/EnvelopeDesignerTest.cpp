@@ -153,6 +153,7 @@ TEST(EnvelopeDesigner, NewDesignSavesTheDesignThenPostsTheRow) {
         EXPECT_FALSE(d.saveButton()->isVisible());
         draw(d, EnvelopeTool::AddressLabel, QRect(300, 200, 300, 90));
         draw(d, EnvelopeTool::PostNetBarCode, QRect(300, 300, 300, 20));
+        draw(d, EnvelopeTool::IMBarCode, QRect(450, 150, 300, 20));
         EXPECT_TRUE(d.saveButton()->isVisible());
         d.descriptionEdit()->clear();
         typeInto(d.descriptionEdit(), QString::fromUtf8("Łódź — ") + QString(70, QLatin1Char('x')));
@@ -172,6 +173,7 @@ TEST(EnvelopeDesigner, NewDesignSavesTheDesignThenPostsTheRow) {
     w.window->runDesigner = [&](TEnvelopeDesignScreen& d) {
         d.show();
         draw(d, EnvelopeTool::AddressLabel, QRect(300, 200, 300, 90));
+        EXPECT_NE(draw(d, EnvelopeTool::IMBarCode, QRect(300, 320, 300, 20)), nullptr);
         d.descriptionEdit()->clear();
         typeInto(d.descriptionEdit(), description);
         d.saveButton()->click();
@@ -187,7 +189,8 @@ TEST(EnvelopeDesigner, NewDesignSavesTheDesignThenPostsTheRow) {
     designobjects::DesignSurface back(designobjects::DesignSurface::EnvelopeSurface);
     back.setClipFilePath(QString());
     ASSERT_TRUE(back.loadFromFile(w.sysdata + QLatin1Char('/') + stored.binary).ok);
-    ASSERT_EQ(back.objects().size(), 1u);
+    ASSERT_EQ(back.objects().size(), 2u);
+    EXPECT_STREQ(back.objects().back()->metaObject()->className(), "brindle::designobjects::TKIMBarCode");
     EXPECT_TRUE(w.window->button(QStringLiteral("Modify"))->isEnabled());
 }
 
