@@ -26,7 +26,7 @@ using brindle::printing::PageRecorder;
 
 namespace {
 
-// The four examples of the USPS Intelligent Mail barcode specification:
+// The four examples of the published USPS Intelligent Mail barcode standard:
 // one tracking code with no routing code, a ZIP, a ZIP+4 and a ZIP+4 with
 // delivery point.
 const struct Example {

@@ -19,7 +19,7 @@
 #include "designobjects/MultiLineLabels.h"
 #include "labels/LabelJobOptions.h"
 #include "labels/ui/TLabelSetupScreen.h"
-#include "labels/ui/TSelectSpecificLabels.h"
+#include "labels/ui/LabelPositionPicker.h"
 #include "mailing/Presort.h"
 #include "printer/CurrentPrinter.h"
 #include "printer/Printers.h"

@@ -19,7 +19,7 @@
 #include "designobjects/MultiLineLabels.h"
 #include "labels/ui/TLabelPrinter.h"
 #include "labels/ui/TLabelSetupScreen.h"
-#include "labels/ui/TSelectSpecificLabels.h"
+#include "labels/ui/LabelPositionPicker.h"
 #include "printer/CurrentPrinter.h"
 #include "printer/Printers.h"
 #include "printing/DrawOps.h"

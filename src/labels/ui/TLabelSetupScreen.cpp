@@ -25,7 +25,7 @@
 #include "labels/LabelLayout.h"
 #include "designer/DesignFileNames.h"
 #include "labels/ui/LabelJobRun.h"
-#include "labels/ui/TSelectSpecificLabels.h"
+#include "labels/ui/LabelPositionPicker.h"
 #include "mailing/Presort.h"
 #include "printer/CurrentPrinter.h"
 #include "printer/Printers.h"

@@ -1,4 +1,4 @@
-#include "labels/ui/TSelectSpecificLabels.h"
+#include "labels/ui/LabelPositionPicker.h"
 
 #include <QComboBox>
 #include <QGroupBox>
