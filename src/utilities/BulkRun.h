@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "address/ResultIndex.h"
+#include "store/Table.h"
 
 namespace brindle::common {
 class UserDialogs;
@@ -37,5 +39,23 @@ public:
 private:
     std::function<void(int)> show_;
 };
+
+// Goes to each record in turn and lets `visit` work on it (true: the record
+// was rewritten or deleted), counting into `result` and reporting after every
+// record; a stop asked for by the progress ends the walk and marks the result
+// cancelled when records were left.
+template <class Visit>
+void walkBulk(store::Table& table, const std::vector<std::uint32_t>& records, address::WalkProgress& progress,
+              BulkResult& result, Visit&& visit) {
+    for (std::uint32_t recno : records) {
+        table.go(recno);
+        if (visit()) ++result.changed;
+        ++result.visited;
+        if (!progress.afterRecord(address::walkPercent(result.visited, result.total), int(result.changed))) {
+            result.cancelled = result.visited < result.total;
+            break;
+        }
+    }
+}
 
 }  // namespace brindle::utilities

@@ -74,8 +74,7 @@ BulkResult runCaseConversion(store::Table& table, const CaseConversionOptions& o
     const std::vector<std::uint32_t> records = set.records();
     result.total = records.size();
     if (fields.empty()) return result;
-    for (std::uint32_t recno : records) {
-        table.go(recno);
+    walkBulk(table, records, progress, result, [&] {
         bool changed = false;
         for (const std::string& f : fields) {
             const std::string raw = table.getRaw(f);
@@ -85,16 +84,9 @@ BulkResult runCaseConversion(store::Table& table, const CaseConversionOptions& o
             changed = true;
             table.setString(f, converted);
         }
-        if (changed) {
-            table.post();
-            ++result.changed;
-        }
-        ++result.visited;
-        if (!progress.afterRecord(address::walkPercent(result.visited, result.total), int(result.changed))) {
-            result.cancelled = result.visited < result.total;
-            break;
-        }
-    }
+        if (changed) table.post();
+        return changed;
+    });
     return result;
 }
 

@@ -48,21 +48,15 @@ BulkResult runDeleteRecords(store::Table& table, const DeleteOptions& options, a
     // Taken first: each deletion takes its record out of the walk.
     const std::vector<std::uint32_t> records = set.records();
     result.total = records.size();
-    for (std::uint32_t recno : records) {
-        table.go(recno);
+    walkBulk(table, records, progress, result, [&] {
         if (hasIsdel) {
             table.edit();
             table.setLogical("ISDEL", true);
             table.post();
         }
         table.deleteRecord();
-        ++result.changed;
-        ++result.visited;
-        if (!progress.afterRecord(address::walkPercent(result.visited, result.total), int(result.changed))) {
-            result.cancelled = result.visited < result.total;
-            break;
-        }
-    }
+        return true;
+    });
     return result;
 }
 

@@ -66,6 +66,21 @@ void BulkEditWindow::finishRun() {
     progress_->hide();
 }
 
+void BulkEditWindow::runBulk(const std::function<std::optional<BulkResult>()>& job) {
+    std::optional<BulkResult> result;
+    try {
+        result = job();
+    } catch (const std::exception& e) {
+        finishRun();
+        dialogs_.showError(QString::fromLocal8Bit(e.what()));
+        accept();
+        return;
+    }
+    finishRun();
+    file_.dataChanged();
+    if (result) accept();
+}
+
 void BulkEditWindow::reject() {
     if (running_) {
         cancelWhileRunning();  // Escape and the close box while a run goes
@@ -158,19 +173,11 @@ void TConvertToUpper::ConvertButtonClick() {
                : records_[2]->isChecked() ? address::RecordChoice::FilterMatches
                                           : address::RecordChoice::CurrentOnly;
     o.query = file_.queryExpression();
-    std::optional<BulkResult> result;
-    try {
-        result = convertWithConfirmation(*file_.table(), o, dialogs_, bulk_,
-                                         [&] { startProgress(o.choice == address::RecordChoice::All); });
-    } catch (const std::exception& e) {
-        finishRun();
-        dialogs_.showError(QString::fromLocal8Bit(e.what()));
-        accept();
-        return;
-    }
-    finishRun();
-    file_.dataChanged();
-    if (result) accept();
+    runBulk([&] {
+        return convertWithConfirmation(*file_.table(), o, dialogs_, bulk_, [&] {
+            startProgress(o.choice == address::RecordChoice::All);
+        });
+    });
 }
 
 void TConvertToUpper::cancelWhileRunning() {
@@ -274,22 +281,13 @@ void TSearchAndReplace::DoitClick() {
     o.replacement = with_->text();
     o.matchingFilter = filter_->isChecked() && file_.filterSet();
     o.query = file_.queryExpression();
-    std::optional<BulkResult> result;
-    try {
-        result = replaceWithConfirmation(*file_.table(), o, dialogs_, bulk_, [this] {
+    runBulk([&] {
+        return replaceWithConfirmation(*file_.table(), o, dialogs_, bulk_, [&] {
             startProgress(true);
             replace_->setEnabled(false);
             cancel_->hide();
         });
-    } catch (const std::exception& e) {
-        finishRun();
-        dialogs_.showError(QString::fromLocal8Bit(e.what()));
-        accept();
-        return;
-    }
-    finishRun();
-    file_.dataChanged();
-    if (result) accept();
+    });
 }
 
 // ---------------------------------------------------------------- Delete Records
@@ -326,22 +324,13 @@ void TDeleteRecords::DoitClick() {
                                           : DeleteChoice::All;
     if (!file_.filterSet()) o.choice = DeleteChoice::All;
     o.query = file_.queryExpression();
-    std::optional<BulkResult> result;
-    try {
-        result = deleteWithConfirmation(*file_.table(), o, dialogs_, bulk_, [this] {
+    runBulk([&] {
+        return deleteWithConfirmation(*file_.table(), o, dialogs_, bulk_, [&] {
             startProgress(true);
             delete_->setEnabled(false);
             cancel_->hide();
         });
-    } catch (const std::exception& e) {
-        finishRun();
-        dialogs_.showError(QString::fromLocal8Bit(e.what()));
-        accept();
-        return;
-    }
-    finishRun();
-    file_.dataChanged();
-    if (result) accept();
+    });
 }
 
 }  // namespace brindle::utilities::ui

@@ -12,6 +12,8 @@
 #include <QRadioButton>
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "help/ui/HelpDialog.h"
@@ -47,6 +49,9 @@ protected:
     // The run's progress: shows the bar, lets input through after every record.
     BulkProgress& startProgress(bool showBar);
     void finishRun();
+    // Runs one job, shows its error if it throws, tells the file its data changed and closes the window
+    // unless the user declined the job's confirmation (the job returns no result then).
+    void runBulk(const std::function<std::optional<BulkResult>()>& job);
     void reject() override;
     virtual void cancelWhileRunning() {}
 
