@@ -7,6 +7,7 @@
 #include "Arguments.h"
 #include "Commands.h"
 #include "ProgressBar.h"
+#include "WalkBar.h"
 #include "common/Common.h"
 #include "mailing/StateZipCheck.h"
 #include "store/StoreError.h"
@@ -45,21 +46,6 @@ const char* const kDuplicatesHelp =
 
 namespace {
 
-// Draws the bar and stops the walk after Ctrl+C.
-class BarProgress : public address::WalkProgress {
-public:
-    explicit BarProgress(const char* label) : bar(label) {}
-    bool afterRecord(int percent, int) override {
-        if (percent == last_) return !ProgressBar::interrupted();
-        last_ = percent;
-        return bar.update(percent);
-    }
-    ProgressBar bar;
-
-private:
-    int last_ = -1;
-};
-
 std::unique_ptr<store::Table> openAddress(const std::string& path, std::initializer_list<const char*> fields) {
     auto t = store::Table::open(path, store::OpenMode::ReadOnly);
     for (const char* f : fields)
@@ -87,7 +73,7 @@ int cmdStateZip(const std::vector<std::string>& words) {
     }
     auto t = openAddress(args.positional()[0],
                          {"STATE", "ZIP", "LNAME", "FNAME"});
-    BarProgress progress("Checking");
+    WalkBar progress("Checking");
     const mailing::StateZipResult r =
         mailing::runStateZipCheck(*t, ranges, {.includeBlanks = args.has("--blanks")}, progress, nullptr);
     progress.bar.finish();
@@ -123,7 +109,7 @@ int cmdDuplicates(const std::vector<std::string>& words) {
 
     const bool street = options.kind == utilities::DuplicateKind::Street;
     auto t = openAddress(args.positional()[0], {"LNAME", "FNAME", "STREET"});
-    BarProgress progress("Checking");
+    WalkBar progress("Checking");
     const utilities::DuplicateResult r = utilities::runDuplicateCheck(*t, options, progress, nullptr);
     progress.bar.finish();
     const auto describe = [&](std::uint32_t recno) {

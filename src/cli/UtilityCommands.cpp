@@ -8,6 +8,7 @@
 #include "Arguments.h"
 #include "Commands.h"
 #include "ProgressBar.h"
+#include "WalkBar.h"
 #include "address/RecordSet.h"
 #include "mailing/ZipCount.h"
 #include "mailing/ZipReport.h"
@@ -69,20 +70,6 @@ const char* const kZipCountHelp =
 
 namespace {
 
-class BarProgress : public address::WalkProgress {
-public:
-    explicit BarProgress(const char* label) : bar(label) {}
-    bool afterRecord(int percent, int) override {
-        if (percent == last_) return !ProgressBar::interrupted();
-        last_ = percent;
-        return bar.update(percent);
-    }
-    ProgressBar bar;
-
-private:
-    int last_ = -1;
-};
-
 // Text from the command line in the table's code page; what it cannot hold
 // is an error naming the character.
 std::string inTable(const store::Table& t, const std::string& utf8, const char* what) {
@@ -111,7 +98,7 @@ std::unique_ptr<store::Table> openForEdit(const std::string& path) {
     return t;
 }
 
-int finish(const char* name, BarProgress& progress, const utilities::BulkResult& r, const char* verb) {
+int finish(const char* name, WalkBar& progress, const utilities::BulkResult& r, const char* verb) {
     progress.bar.finish();
     if (r.cut > 0)
         std::printf("%llu values longer than the field were cut to its width\n",
@@ -165,7 +152,7 @@ int cmdConvertCase(const std::vector<std::string>& words) {
     auto t = openForEdit(args.positional()[0]);
     options.query = queryOf(*t, args.value("--filter"), "--filter");
     options.choice = options.query.empty() ? address::RecordChoice::All : address::RecordChoice::FilterMatches;
-    BarProgress progress("Converting");
+    WalkBar progress("Converting");
     const utilities::BulkResult r = utilities::runCaseConversion(*t, options, progress);
     return finish("convert-case", progress, r, "Converted");
 }
@@ -194,7 +181,7 @@ int cmdReplace(const std::vector<std::string>& words) {
     o.matchingFilter = !o.query.empty();
     const utilities::ReplacePlan plan = utilities::planReplace(*t, o);
     if (plan.refused()) throw store::StoreError(QString(plan.refusal).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).toStdString());
-    BarProgress progress("Replacing");
+    WalkBar progress("Replacing");
     const utilities::BulkResult r = utilities::applyReplace(*t, o, plan, progress);
     return finish("replace", progress, r, "Replaced");
 }
@@ -214,7 +201,7 @@ int cmdDeleteSet(const std::vector<std::string>& words) {
         o.query = queryOf(*t, args.value("--not-matching"), "--not-matching");
     }
     if (o.choice != utilities::DeleteChoice::All && o.query.empty()) throw UsageError("the expression is empty");
-    BarProgress progress("Deleting");
+    WalkBar progress("Deleting");
     const utilities::BulkResult r = utilities::runDeleteRecords(*t, o, progress);
     return finish("delete-set", progress, r, "Deleted");
 }
