@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 
@@ -22,6 +23,7 @@
 #include "labels/LabelLayout.h"
 #include "labels/LabelSetup.h"
 #include "mailing/Presort.h"
+#include "printing/DrawOps.h"
 #include "printing/PdfCanvas.h"
 #include "store/Table.h"
 
@@ -30,7 +32,8 @@ namespace brindle::cli {
 const char* const kLabelsHelp =
     "Usage: brindle-db labels FILE (--setup DESCRIPTION | --template DESCRIPTION)\n"
     "                         [--design FILE.L] [--filter EXPR] [--order TAG] [--presort]\n"
-    "                         [--positions LIST] [--copies N] [--start-record N] --out OUT.pdf\n"
+    "                         [--positions LIST] [--copies N] [--start-record N]\n"
+    "                         [--offset X,Y] --out OUT.pdf\n"
     "\n"
     "Prints mailing labels for the records of address file FILE to a PDF file,\n"
     "through the program's label printing engine.\n"
@@ -48,6 +51,9 @@ const char* const kLabelsHelp =
     "                          row by row, e.g. 1,4-6 (default: all)\n"
     "  --copies N              labels per record, 1 to 99 (default 1)\n"
     "  --start-record N        start at record N when it is one of the records\n"
+    "  --offset X,Y            move everything on the page X inches right and Y\n"
+    "                          inches down (negative: left, up), at most 1 inch,\n"
+    "                          as a printer's calibration would, e.g. 0.05,-0.03\n"
     "  --out OUT.pdf           the PDF file to write\n"
     "\n"
     "The program folder (BRINDLE_HOME) holds sysdata/. On any error nothing is\n"
@@ -171,6 +177,37 @@ void setOrder(Table& t, const std::string& tag) {
     t.setOrder(order);
 }
 
+// A PDF moved as a calibrated printer moves its pages: every operation by
+// the same inches, right and down.
+class ShiftedPdfCanvas : public printing::PdfCanvas {
+public:
+    ShiftedPdfCanvas(const QString& path, QPointF inches) : PdfCanvas(path), shift_(inches) {}
+
+protected:
+    void paint(const printing::DrawOp& op) override {
+        if (shift_.isNull()) return PdfCanvas::paint(op);
+        printing::DrawOp moved = op;
+        moved.p1 += shift_;
+        moved.p2 += shift_;
+        moved.box.translate(shift_);
+        PdfCanvas::paint(moved);
+    }
+
+private:
+    QPointF shift_;
+};
+
+// "X,Y" in inches, each within an inch either way.
+QPointF parseOffset(const std::string& text) {
+    const QStringList parts = QString::fromStdString(text).split(QLatin1Char(','));
+    bool okX = false, okY = false;
+    const double x = parts.size() == 2 ? parts[0].trimmed().toDouble(&okX) : 0;
+    const double y = parts.size() == 2 ? parts[1].trimmed().toDouble(&okY) : 0;
+    if (!okX || !okY) throw UsageError("--offset: \"" + text + "\" is not two numbers of inches such as 0.05,-0.03");
+    if (!(std::abs(x) <= 1.0) || !(std::abs(y) <= 1.0)) throw UsageError("--offset: each offset must lie between -1 and 1 inch");
+    return QPointF(x, y);
+}
+
 // Whether two paths are one file (when both exist) or differ only in case.
 bool sameFile(const QString& a, const QString& b) {
     const QFileInfo fa(a), fb(b);
@@ -184,7 +221,7 @@ bool sameFile(const QString& a, const QString& b) {
 int cmdLabels(const std::vector<std::string>& words) {
     Arguments args(words,
                    {"--setup", "--template", "--design", "--filter", "--order", "--positions", "--copies",
-                    "--start-record", "--out"},
+                    "--start-record", "--offset", "--out"},
                    {"--presort", "--help", "-h"});
     args.expectPositional(1, "FILE");
     if (args.has("--setup") == args.has("--template")) throw UsageError("give either --setup or --template");
@@ -194,6 +231,7 @@ int cmdLabels(const std::vector<std::string>& words) {
     const std::uint64_t copies = args.number("--copies", 1);
     if (copies < 1 || copies > 99) throw UsageError("--copies must lie between 1 and 99");
     const bool presort = args.has("--presort");
+    const QPointF offset = args.has("--offset") ? parseOffset(args.value("--offset")) : QPointF();
     if (presort && args.has("--order")) throw UsageError("--presort prints in ZIP order; leave out --order");
 
     // The PDF replaces what --out names: never the table, its memo or index, or the design.
@@ -298,7 +336,7 @@ int cmdLabels(const std::vector<std::string>& words) {
         }
     }
 
-    printing::PdfCanvas pdf(out);
+    ShiftedPdfCanvas pdf(out, offset);
     CanvasPaperTarget target(pdf);
     labels::applyPaperSize(setup, target, dialogs);
     labels::SurfaceLabelDesign design(surface);

@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include "common/Common.h"
+
 namespace brindle::common {
 
 namespace {
@@ -20,7 +22,8 @@ struct Lines {
 QString decode(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
-    if (utf8.hasError()) text = QString::fromLatin1(bytes);
+    // Files other programs wrote are in the Windows code page the address files use.
+    if (utf8.hasError()) text = fromStore(bytes.toStdString());
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;
 }

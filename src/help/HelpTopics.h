@@ -37,6 +37,7 @@ constexpr int LabelDesigner = 1073;
 // Letter templates: the letters window and the letter designer.
 constexpr int Letters = 1083;
 constexpr int LetterDesigner = 1085;
+constexpr int LetterPreview = 1086;
 // Envelopes: the setup list and print window, its size, feed and pre-print dialogs.
 constexpr int PrintEnvelope = 1082;
 constexpr int EnvelopeSize = 1081;
@@ -68,6 +69,8 @@ constexpr int AddressLabelLayout = 40009;
 constexpr int IntelligentMailDialog = 40010;
 // Spell checking a letter.
 constexpr int SpellCheck = 1084;
+// The printers' calibration, reached from "Print Labels".
+constexpr int PrinterCalibration = 1093;
 
 struct Named {
     std::string_view name;
@@ -75,7 +78,7 @@ struct Named {
 };
 
 // All of the above, for the tests that check every topic has its page.
-constexpr std::array<Named, 53> all = {{
+constexpr std::array<Named, 55> all = {{
     {"HowToUseHelp", HowToUseHelp},
     {"MainWindow", MainWindow},
     {"NewDatabase", NewDatabase},
@@ -124,11 +127,13 @@ constexpr std::array<Named, 53> all = {{
     {"LabelDesigner", LabelDesigner},
     {"Letters", Letters},
     {"LetterDesigner", LetterDesigner},
+    {"LetterPreview", LetterPreview},
     {"PrintEnvelope", PrintEnvelope},
     {"EnvelopeSize", EnvelopeSize},
     {"PaperFeedMethod", PaperFeedMethod},
     {"EnvelopePrint", EnvelopePrint},
     {"EnvelopeDesigner", EnvelopeDesigner},
+    {"PrinterCalibration", PrinterCalibration},
 }};
 
 }  // namespace brindle::help::topic

@@ -6,6 +6,7 @@
 #include <QPrinter>
 
 #include "common/UserDialogs.h"
+#include "printer/PrinterCalibration.h"
 #include "printer/PrinterCanvas.h"
 #include "printer/Printers.h"
 #include "printing/PdfCanvas.h"
@@ -97,6 +98,9 @@ std::unique_ptr<printing::PageCanvas> CurrentPrinter::openJob(common::UserDialog
     } else {
         auto queue = std::make_unique<PrinterCanvas>(m_name);
         queue->setOneSided(m_oneSided);
+        const PrinterCalibration calibration =
+            m_calibrationFile.isEmpty() ? PrinterCalibration() : PrinterCalibration(m_calibrationFile);
+        queue->setOffset(calibration.offset(m_name).inches());
         canvas = std::move(queue);
     }
     // The page size asked of the printer, kept exactly in portrait terms; the

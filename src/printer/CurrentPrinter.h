@@ -82,9 +82,15 @@ public:
     void setPdfPath(const QString& path) { m_pdfPath = path; }
     QString pdfPath() const { return m_pdfPath; }
 
+    // The settings file the printers' calibration is read from (the
+    // program's when empty).
+    void setCalibrationFile(const QString& settingsPath) { m_calibrationFile = settingsPath; }
+
     // The canvas of one job on this printer, set to its paper, orientation,
     // copies and sides, titled `title`. For the PDF printer without a file
     // name the user is asked for one (a save dialog); null when cancelled.
+    // A system printer's job is moved by the printer's calibration
+    // (PrinterCalibration.h); a PDF job never is.
     std::unique_ptr<printing::PageCanvas> openJob(common::UserDialogs& dialogs,
                                                   const QString& title = QStringLiteral("Brindle"));
 
@@ -103,6 +109,7 @@ private:
     int m_copies = 1;
     bool m_oneSided = false;
     QString m_pdfPath;
+    QString m_calibrationFile;
 };
 
 // Remembers the current printer and selects it again, with its settings, when

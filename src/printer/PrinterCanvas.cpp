@@ -7,6 +7,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace brindle::printer {
 
@@ -19,18 +20,31 @@ PrinterCanvas::PrinterCanvas(const QString& printerName)
     m_printer->setOutputFormat(QPrinter::NativeFormat);
     m_printer->setPrinterName(printerName);
     m_printer->setFullPage(true);
+    m_name = printerName;
 }
 
 PrinterCanvas::~PrinterCanvas() { end(); }
 
-bool PrinterCanvas::isValid() const { return m_printer->isValid() && !m_printer->printerName().isEmpty(); }
+bool PrinterCanvas::isValid() const {
+    if (m_toFile) return m_printer->isValid();
+    // Given a name the system does not know, QPrinter quietly takes another
+    // queue; a job meant for a printer that is gone must fail instead.
+    return m_printer->isValid() && !m_name.isEmpty() && m_printer->printerName() == m_name &&
+           !QPrinterInfo::printerInfo(m_name).isNull();
+}
+
+void PrinterCanvas::setOutputFile(const QString& path) {
+    m_toFile = !path.isEmpty();
+    m_printer->setOutputFileName(path);
+    m_printer->setFullPage(true);
+}
 
 void PrinterCanvas::setOneSided(bool on) {
     m_oneSided = on;
     if (on) m_printer->setDuplex(QPrinter::DuplexNone);
 }
 
-QString PrinterCanvas::printerName() const { return m_printer->printerName(); }
+QString PrinterCanvas::printerName() const { return m_name; }
 
 double PrinterCanvas::deviceDpi() const { return m_printer->resolution() > 0 ? m_printer->resolution() : 300.0; }
 
@@ -88,7 +102,7 @@ bool PrinterCanvas::closeDevice() {
     setLayout(first.size, first.orientation);
     QPainter painter;
     if (!painter.begin(m_printer.get())) {
-        setError(QStringLiteral("Unable to start printing on %1").arg(m_printer->printerName()));
+        setError(QStringLiteral("Unable to start printing on %1").arg(m_name));
         m_pending.pages.clear();
         return false;
     }
@@ -99,10 +113,11 @@ bool PrinterCanvas::closeDevice() {
             setLayout(page.size, page.orientation);
             ok = m_printer->newPage();
         }
-        if (ok) paintPage(painter, page, PaintScale{double(m_printer->resolution()), QPointF(0, 0), false});
+        const double dpi = m_printer->resolution();
+        if (ok) paintPage(painter, page, PaintScale{dpi, m_offset * dpi, false});
     }
     ok = painter.end() && ok && m_printer->printerState() != QPrinter::Error;
-    if (!ok) setError(QStringLiteral("Unable to finish printing on %1").arg(m_printer->printerName()));
+    if (!ok) setError(QStringLiteral("Unable to finish printing on %1").arg(m_name));
     m_pending.pages.clear();
     return ok;
 }

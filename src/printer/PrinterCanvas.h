@@ -23,7 +23,7 @@ class PrinterCanvas : public printing::PageCanvas {
 public:
     explicit PrinterCanvas(const QString& printerName);
     ~PrinterCanvas() override;
-    bool isValid() const;  // the printer exists
+    bool isValid() const;  // the printer exists (or the job goes to a file)
     QString printerName() const;
     double deviceDpi() const override;
     QRectF printableRect() const override;
@@ -32,6 +32,13 @@ public:
     // default; otherwise the queue's own setting stands.
     void setOneSided(bool on);
     bool oneSided() const { return m_oneSided; }
+    // The printer's calibration (PrinterCalibration.h): everything on the
+    // page is moved by this many inches, right and down.
+    void setOffset(const QPointF& inches) { m_offset = inches; }
+    QPointF offset() const { return m_offset; }
+    // Sends the job to this file (the PDF the queue would be handed)
+    // instead of the spooler, through the same painting as a queue job.
+    void setOutputFile(const QString& path);
 
 protected:
     bool openDevice(const QSizeF& pageInches, printing::Orientation o) override;
@@ -45,6 +52,9 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     printing::RecordedDocument m_pending;
     bool m_oneSided = false;
+    QString m_name;  // the printer asked for
+    QPointF m_offset;
+    bool m_toFile = false;
 };
 
 // A canvas for the named printer: a PdfCanvas writing pdfPath for the PDF

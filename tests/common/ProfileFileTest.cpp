@@ -98,9 +98,14 @@ TEST_F(ProfileFileTest, StringsAreCutAt1023AndKeepOneLine) {
     EXPECT_TRUE(ini.hasKey("S", "Empty"));
 }
 
-TEST_F(ProfileFileTest, Latin1FileIsReadWhenNotUtf8) {
-    put("[Adding]\nDefaultCountry=Espa\xf1" "a\n");
-    EXPECT_EQ(ProfileFile(path()).readString("Adding", "DefaultCountry"), QString::fromUtf8("España"));
+TEST_F(ProfileFileTest, Windows1252FileIsReadWhenNotUtf8) {
+    // 0x8A and 0x80 are letters of Windows-1252 (Š, €), not Latin-1 control codes.
+    put("[Adding]\nDefaultCountry=Espa\xf1" "a\nName=\x8A" "koda \x80\n");
+    ProfileFile ini(path());
+    EXPECT_EQ(ini.readString("Adding", "DefaultCountry"), QString::fromUtf8("España"));
+    EXPECT_EQ(ini.readString("Adding", "Name"), QString::fromUtf8("Škoda €"));
+    ini.writeString("Adding", "Other", "x");  // rewritten as UTF-8 with the letters intact
+    EXPECT_EQ(ProfileFile(path()).readString("Adding", "Name"), QString::fromUtf8("Škoda €"));
 }
 
 TEST_F(ProfileFileTest, WritesReplaceTheFileAndLeaveNoTemporaryFiles) {

@@ -167,6 +167,29 @@ TEST_F(LabelCommandTest, CatalogueStockToPdf) {
     }
 }
 
+// --offset moves every label as a calibrated printer would: each word of
+// the PDF lies exactly the offset away from where the plain run put it.
+TEST_F(LabelCommandTest, OffsetMovesThePdf) {
+    const QStringList names{QStringLiteral("Müller"), QStringLiteral("José"), QStringLiteral("Zoë")};
+    const QString db = addressFile(names);
+    const QString tpl = QStringLiteral("Avery 5160  Address");
+    const QString plain = file(QStringLiteral("plain.pdf")), moved = file(QStringLiteral("moved.pdf"));
+    ASSERT_EQ(labels({db, QStringLiteral("--template"), tpl, QStringLiteral("--out"), plain}).status, 0);
+    const CmdRun r = labels({db, QStringLiteral("--template"), tpl, QStringLiteral("--offset"),
+                             QStringLiteral("0.25,-0.1"), QStringLiteral("--out"), moved});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const auto before = words(plain), after = words(moved);
+    ASSERT_EQ(before.size(), after.size());
+    int named = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].text, before[i].text);
+        EXPECT_NEAR(after[i].x - before[i].x, 0.25, 0.01) << before[i].text.toStdString();
+        EXPECT_NEAR(after[i].y - before[i].y, -0.10, 0.01) << before[i].text.toStdString();
+        named += names.contains(before[i].text);
+    }
+    EXPECT_EQ(named, names.size());
+}
+
 // A user's label setup prints its own design; presort order brings the
 // separator labels; --start-record starts there only when the record belongs.
 TEST_F(LabelCommandTest, SetupDesignPresortAndStartRecord) {
@@ -239,6 +262,9 @@ TEST_F(LabelCommandTest, FailuresLeaveNoFile) {
         {{QStringLiteral("--template"), tpl, QStringLiteral("--filter"), QStringLiteral("LNAME = \"Zed\"")}, "no records to print"},
         {{QStringLiteral("--template"), tpl, QStringLiteral("--presort")}, "none of the chosen records has a US ZIP code"},
         {{QStringLiteral("--template"), tpl, QStringLiteral("--design"), QStringLiteral("/nonexistent/BIN1.L")}, "design file not found"},
+        {{QStringLiteral("--template"), tpl, QStringLiteral("--offset"), QStringLiteral("1.5,0")}, "between -1 and 1 inch"},
+        {{QStringLiteral("--template"), tpl, QStringLiteral("--offset"), QStringLiteral("0.05")}, "--offset"},
+        {{QStringLiteral("--template"), tpl, QStringLiteral("--offset"), QStringLiteral("nan,0")}, "--offset"},
     };
     for (const Case& c : cases) {
         const CmdRun r = labels(QStringList{db} + c.args + QStringList{QStringLiteral("--out"), out});

@@ -1,4 +1,5 @@
 #include "labels/ui/TLabelSetupScreen.h"
+#include "labels/ui/TPrinterCalibration.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -139,6 +140,11 @@ void TLabelSetupScreen::buildJobPanels(QVBoxLayout* layout) {
     printers_ = new QComboBox(printerPanel);
     printers_->setObjectName(QStringLiteral("printerList"));
     printerLayout->addWidget(printers_);
+    calibrate_ = new QPushButton(QStringLiteral("&Calibrate..."), printerPanel);
+    calibrate_->setObjectName(QStringLiteral("calibrateButton"));
+    calibrate_->setWhatsThis(QStringLiteral("Set how far this printer's output is moved, and print a test sheet "
+                                            "to read it from."));
+    printerLayout->addWidget(calibrate_, 0, Qt::AlignLeft);
     printerLayout->addStretch(1);
     row->addWidget(printerPanel, 1);
     layout->addLayout(row);
@@ -161,7 +167,17 @@ void TLabelSetupScreen::buildJobPanels(QVBoxLayout* layout) {
         if (index >= 0) printer().select(printers_->itemText(index));
         fillPrinters();
     });
+    connect(calibrate_, &QPushButton::clicked, this, &TLabelSetupScreen::calibrateButtonClick);
     whatPanel_->setEnabled(false);
+}
+
+void TLabelSetupScreen::calibrateButtonClick() {
+    // Without a setup the test sheet marks the sheet a new setup starts with.
+    const LabelSetup setup = list_.hasRow() ? list_.current() : newLabelSetup();
+    TPrinterCalibration dialog(printer(), setup, dialogs_, QString(), this);
+    if (calibrationHook_) calibrationHook_(dialog);
+    else dialog.execCentred(this);
+    fillPrinters();
 }
 
 void TLabelSetupScreen::setAddressFile(address::AddressFile* file) {

@@ -38,6 +38,7 @@ class CurrentPrinter;
 namespace brindle::labels::ui {
 
 class TSelectSpecificLabels;
+class TPrinterCalibration;
 
 class TLabelSetupScreen : public help::HelpDialog {
     Q_OBJECT
@@ -71,11 +72,17 @@ public:
     QCheckBox* presortBox() const { return presort_; }
     QGroupBox* whatPanel() const { return whatPanel_; }
     QComboBox* printerList() const { return printers_; }
+    QPushButton* calibrateButton() const { return calibrate_; }
+    // "Printer Calibration" for the printer of the list, its test sheet
+    // marking the current setup's sheet.
+    void calibrateButtonClick();
 
     // Test hooks: answer "Labels Print" instead of running it (return true
     // for Ok), and see the request DoPrint gets before it runs.
     void setPositionPicker(std::function<bool(TSelectSpecificLabels&)> picker) { picker_ = std::move(picker); }
     void setRequestHook(std::function<void(LabelPrintRequest&)> hook) { requestHook_ = std::move(hook); }
+    // Test hook: drive "Printer Calibration" instead of running it.
+    void setCalibrationHook(std::function<void(TPrinterCalibration&)> hook) { calibrationHook_ = std::move(hook); }
     void setPrinter(printer::CurrentPrinter* printer);
 
 protected:
@@ -114,10 +121,12 @@ private:
     QCheckBox* startFromCurrent_ = nullptr;
     QCheckBox* presort_ = nullptr;
     QComboBox* printers_ = nullptr;
+    QPushButton* calibrate_ = nullptr;
     printer::CurrentPrinter* printer_ = nullptr;
     bool shown_ = false;
     std::function<bool(TSelectSpecificLabels&)> picker_;
     std::function<void(LabelPrintRequest&)> requestHook_;
+    std::function<void(TPrinterCalibration&)> calibrationHook_;
 };
 
 }  // namespace brindle::labels::ui
