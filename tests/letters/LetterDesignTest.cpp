@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFontComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,6 +31,7 @@
 #include "richtext/ui/RichTextDialogs.h"
 #include "richtext/ui/RichTextEditor.h"
 #include "richtext/ui/RulerBar.h"
+#include "spelling/ui/TSpellCheckDialog.h"
 
 using namespace brindle;
 using letters::LetterList;
@@ -378,4 +381,44 @@ TEST_F(DesignerTest, RulerSetsTabsAndIndentsAndBulletsToggle) {
     d.tool("bullets")->click();
     EXPECT_EQ(d.document().plainText(), "one\ttwo\nthree");
     EXPECT_EQ(richtext::unitsToTwips(d.document().document()->lastBlock().blockFormat().leftMargin()), 0);
+}
+
+// Spell Check from the designer's Edit menu: the dialog stops at the
+// misspelt word with the right suggestion, Replace changes the letter
+// (keeping the word's bold), and the end says "Spell check complete".
+TEST_F(DesignerTest, SpellCheckFromTheDesignerReplacesTheWord) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(BRINDLE_BINARY_DIR "/brindl.dct"), common::dictionaryPath()))
+        << "brindl.dct is built beside the program";
+    TLetterDesign d(dialogs, settings);
+    d.show();
+    type(d, QStringLiteral("Dear José, we "));
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    QTextCursor c = d.editor()->textCursor();
+    c.insertText(QStringLiteral("recieve"), bold);
+    c.insertText(QStringLiteral(" letters from Wałęsa's office."), QTextCharFormat());
+    QAction* spell = d.action(QStringLiteral("spellCheck"));
+    ASSERT_TRUE(spell);
+    ASSERT_TRUE(spell->isEnabled());
+    QStringList stops;
+    std::function<void(spelling::ui::TSpellCheckDialog&)> step = [&](spelling::ui::TSpellCheckDialog& s) {
+        stops << s.errorWord()->text();
+        if (s.errorWord()->text() == QStringLiteral("recieve")) {
+            addrtest::keepShot(&s, QStringLiteral("spell-check-from-designer"));
+            EXPECT_EQ(s.windowTitle(), QStringLiteral("Spell Check"));
+            EXPECT_FALSE(s.replacements()->findItems(QStringLiteral("receive"), Qt::MatchExactly).isEmpty());
+            s.replaceWith()->setText(QStringLiteral("receive"));
+            s.replaceButton()->click();
+        } else {
+            s.skipButton()->click();
+        }
+        if (QApplication::activeModalWidget() == &s && stops.size() < 10) onModal(step);
+    };
+    onModal(step);
+    spell->trigger();
+    EXPECT_TRUE(stops.contains(QStringLiteral("recieve"))) << stops.join(' ').toStdString();
+    EXPECT_TRUE(dialogs.infos().contains(QStringLiteral("Spell check complete")));
+    const QString text = d.document().document()->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("we receive letters"))) << text.toStdString();
+    EXPECT_TRUE(formatAt(d, int(text.indexOf(QStringLiteral("receive"))) + 1).font().bold());
 }

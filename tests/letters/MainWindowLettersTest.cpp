@@ -18,6 +18,7 @@
 #include "letters/ui/LetterCommands.h"
 #include "letters/ui/TBRLetters.h"
 #include "letters/ui/TLetterPrint.h"
+#include "letters/ui/TRTFPreviewForm.h"
 #include "printer/CurrentPrinter.h"
 #include "store/Table.h"
 
@@ -121,5 +122,52 @@ TEST(MainWindowLetters, PrintRunsTheJobThroughTheStatusWindow) {
         EXPECT_EQ(text.count(QString::fromUtf8("Dear José of Köln.")), 2) << text.toStdString();
         EXPECT_FALSE(text.contains(QStringLiteral("Nowhere")));
     }
+    EXPECT_EQ(file.recNo(), before);
+}
+
+// Preview in the letters window opens the letter preview on the main
+// window's record; its record buttons move the file, which the letters
+// gateway puts back when the window closes.
+TEST(MainWindowLetters, PreviewShowsTheLetterAndMovesTheRecord) {
+    addrtest::ProgramHome home;
+    // A Windows-1251 file: the Cyrillic name reaches the preview as stored.
+    addrtest::makeFile(home.data("ADD0001.DBF"), {{{"LNAME", "Baker"}, {"FNAME", "Bob"}}, {{"LNAME", "Петров"}, {"FNAME", "Иван"}}},
+                       address::FieldLengths::defaults(), addrtest::kWindows1251);
+    {
+        common::ScriptedDialogs quiet;
+        auto letters = letters::LetterList::openLetterTable(quiet);
+        ASSERT_TRUE(letters);
+        letters->append();
+        letters->setString("DESCRIPT", "Hello");
+        letters->setMemo("RTF", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Dear [First] of [City].}");
+        letters->post();
+    }
+    common::ScriptedDialogs dialogs;
+    commands::CommandRegistry rows = commands::mainWindowCommands();
+    letters::ui::attachLetterCommands(rows);
+    address::ui::TAddressMain w(dialogs, std::move(rows));
+    w.setGettingStartedAllowed(false);
+    w.firstActivation();
+    address::AddressFile& file = w.file();
+    file.first();
+    const std::uint32_t before = file.recNo();
+
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto* s = qobject_cast<letters::ui::TBRLetters*>(QApplication::activeModalWidget());
+        if (!s) return;
+        QTimer::singleShot(0, [&] {
+            auto* p = qobject_cast<letters::ui::TRTFPreviewForm*>(QApplication::activeModalWidget());
+            if (!p) return;
+            seen << p->windowTitle() << p->recordLine()->text().section(QStringLiteral("    "), 0, 0);
+            p->button(QStringLiteral("nextRecordButton"))->click();
+            seen << p->recordLine()->text().section(QStringLiteral("    "), 0, 0) << QString::number(file.recNo());
+            p->accept();
+        });
+        s->button(QStringLiteral("Preview"))->click();
+        s->accept();
+    });
+    w.button(QStringLiteral("letters"))->click();
+    EXPECT_EQ(seen, (QStringList{"Preview Letters", "Record 1: Bob Baker", QString::fromUtf8("Record 2: Иван Петров"), "2"}));
     EXPECT_EQ(file.recNo(), before);
 }

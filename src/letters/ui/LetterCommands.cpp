@@ -53,6 +53,7 @@ void attachLetterCommands(commands::CommandRegistry& registry) {
                 });
             });
         };
+        window.setPrinter(&printer);
         window.refreshButtons();
         window.execCentred(c.window);
     });

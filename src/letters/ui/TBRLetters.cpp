@@ -4,18 +4,20 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
-#include "commands/Command.h"
 #include "common/UserDialogs.h"
 #include "help/HelpTopics.h"
 #include "letters/ui/TLetterDesign.h"
+#include "printer/CurrentPrinter.h"
 #include "printer/Printers.h"
 #include "richtext/RichDocument.h"
 
@@ -85,7 +87,7 @@ TBRLetters::TBRLetters(store::Table& table, common::UserDialogs& dialogs, common
     right->addWidget(copiesBox);
     auto* printerBox = new QGroupBox(QStringLiteral("Printer"), this);
     auto* printerLayout = new QVBoxLayout(printerBox);
-    const QString printerName = printer::defaultPrinterName();
+    const QString printerName = printer().name();
     printer_ = new QLabel(printerName.isEmpty() ? QStringLiteral("Printer:") : printerName, printerBox);
     printer_->setObjectName(QStringLiteral("printerName"));
     printerLayout->addWidget(printer_);
@@ -103,14 +105,12 @@ TBRLetters::TBRLetters(store::Table& table, common::UserDialogs& dialogs, common
     right->addLayout(bottom);
     layout->addLayout(right);
 
-    // Letters print on the program's current printer; choosing another one here is not offered yet.
-    setup_->setToolTip(commands::notYetAvailableHint());
-
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(new_, &QPushButton::clicked, this, &TBRLetters::newButtonClick);
     connect(modify_, &QPushButton::clicked, this, &TBRLetters::modifyButtonClick);
     connect(print_, &QPushButton::clicked, this, &TBRLetters::printButtonClick);
     connect(preview_, &QPushButton::clicked, this, &TBRLetters::previewButtonClick);
+    connect(setup_, &QPushButton::clicked, this, &TBRLetters::printerSetupClick);
     connect(delete_, &QPushButton::clicked, this, &TBRLetters::deleteButtonClick);
     connect(clone_, &QPushButton::clicked, this, &TBRLetters::cloneButtonClick);
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) {
@@ -153,7 +153,7 @@ void TBRLetters::setLetterButtons() {
     new_->setEnabled(true);
     print_->setEnabled(b.modify && bool(printLetters));
     preview_->setEnabled(b.modify && bool(previewLetter));
-    setup_->setEnabled(false);
+    setup_->setEnabled(true);
 }
 
 LetterPrintRequest TBRLetters::printRequest() const {
@@ -179,6 +179,24 @@ void TBRLetters::printButtonClick() {
 void TBRLetters::previewButtonClick() {
     richtext::RichDocument document;
     if (previewLetter && loadChosen(document)) previewLetter(document);
+}
+
+void TBRLetters::setPrinter(printer::CurrentPrinter* p) {
+    currentPrinter_ = p;
+    printer_->setText(printer().name());
+}
+
+printer::CurrentPrinter& TBRLetters::printer() {
+    return currentPrinter_ ? *currentPrinter_ : printer::CurrentPrinter::instance();
+}
+
+void TBRLetters::printerSetupClick() {
+    const QStringList printers = printer::availablePrinters();
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(this, QStringLiteral("Printer Setup"), QStringLiteral("Printer:"), printers,
+                              std::max<qsizetype>(0, printers.indexOf(printer().name())), false, &ok);
+    if (ok && !chosen.isEmpty() && printer().select(chosen)) printer_->setText(printer().name());
 }
 
 void TBRLetters::newButtonClick() { design(true); }

@@ -22,6 +22,10 @@ class ProfileFile;
 class UserDialogs;
 }
 
+namespace brindle::printer {
+class CurrentPrinter;
+}
+
 namespace brindle::letters::ui {
 
 class TLetterDesign;
@@ -59,6 +63,13 @@ public:
     void printButtonClick();
     void previewButtonClick();
 
+    // The printer Print goes to (the program's current printer unless set).
+    void setPrinter(printer::CurrentPrinter* printer);
+    printer::CurrentPrinter& printer();
+    // "Printer Setup": a choice of the system's printers and "PDF file"; the
+    // chosen one becomes the current printer and its name shows under "Printer".
+    void printerSetupClick();
+
 private:
     void design(bool isNew);
     void fillGrid(std::uint32_t select);
@@ -75,6 +86,7 @@ private:
     QCheckBox* fromCurrent_;
     QSpinBox* copies_;
     QLabel* printer_;
+    printer::CurrentPrinter* currentPrinter_ = nullptr;
 };
 
 }  // namespace brindle::letters::ui

@@ -11,8 +11,7 @@
 #include "common/ProfileFile.h"
 #include "common/UserDialogs.h"
 #include "printer/CurrentPrinter.h"
-#include "printing/PageRecorder.h"
-#include "printing/ui/TPreviewForm.h"
+#include "letters/ui/TRTFPreviewForm.h"
 #include "richtext/Paginator.h"
 #include "richtext/RichDocument.h"
 #include "store/Table.h"
@@ -112,21 +111,10 @@ LetterResult runLetterPrint(QWidget* parent, address::AddressFile& file, const r
 
 void showLetterPreview(QWidget* parent, address::AddressFile& file, const richtext::RichDocument& letterTemplate,
                        common::UserDialogs& dialogs) {
-    store::Table* table = file.table();
-    if (!table) return;
-    printing::PageRecorder recorder;
-    LetterMerge merge(letterTemplate);
-    richtext::RichDocument letter;
-    merge.merge(recordValues(*table, currentTokenContext()), letter);
-    richtext::Paginator pages(letter);
-    pages.drawAll(recorder);
-    if (!recorder.end()) {
-        dialogs.showInfo(QStringLiteral("There was an error drawing the preview"));
-        return;
-    }
+    if (!file.table()) return;
+    AddressFileRecords records(file, currentTokenContext());
     common::ProfileFile settings(common::settingsPath());
-    printing::TPreviewForm form(recorder.takeDocument(), QStringLiteral("Preview Letters"),
-                                printing::TPreviewForm::kPageWidth, &settings, parent);
+    TRTFPreviewForm form(letterTemplate, records, dialogs, &settings, parent);
     form.exec();
 }
 

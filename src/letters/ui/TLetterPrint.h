@@ -72,7 +72,7 @@ LetterResult runLetterPrint(QWidget* parent, address::AddressFile& file, const r
                             common::UserDialogs& dialogs);
 
 // The template merged with the current record of `file`, in the preview
-// window ("Preview Letters").
+// letter preview ("Preview Letters"), whose record buttons move the file.
 void showLetterPreview(QWidget* parent, address::AddressFile& file, const richtext::RichDocument& letterTemplate,
                        common::UserDialogs& dialogs);
 
