@@ -174,6 +174,7 @@ struct UpperFn final : Unary {
         upperInPlace(buf.data(), buf.size());
         return buf;
     }
+    Ev* upperOf() override { return a.get(); }
 };
 struct LowerFn final : Unary {
     std::string buf;

@@ -41,6 +41,9 @@ struct Ev {
     virtual std::string_view str(const EvalContext& ctx) { return {}; }
     virtual double num(const EvalContext& ctx) { return 0; }
     virtual bool log(const EvalContext& ctx) { return false; }
+    // For UPPER(x): x, so that a key can be upper-cased where it is stored
+    // rather than in a buffer of its own first.
+    virtual Ev* upperOf() { return nullptr; }
 };
 using EvPtr = std::unique_ptr<Ev>;
 

@@ -1038,6 +1038,7 @@ struct Expression::Impl {
     std::string canonical;  // worked out once: tags and filters are matched by it on every move
     std::unique_ptr<ExprNode> root;
     EvPtr ev;
+    Ev* upperArg = nullptr;  // x when the expression is UPPER(x)
     ValueType type = ValueType::Character;
     int keyLength = 0;
 };
@@ -1051,6 +1052,7 @@ std::unique_ptr<Expression> Expression::compile(std::string_view text, const Sch
     Parser parser(text, schema);
     impl->root = parser.parseAll();
     impl->ev = compileTree(*impl->root, &schema, true);
+    impl->upperArg = impl->ev->upperOf();
     impl->canonical = impl->root->canonical();
     impl->type = impl->root->type;
     switch (impl->type) {
@@ -1079,11 +1081,16 @@ void Expression::evaluateKey(const EvalContext& ctx, std::string& out) const {
     Ev& ev = *impl_->ev;
     switch (impl_->type) {
         case ValueType::Character: {
-            const std::string_view s = ev.str(ctx);
+            // UPPER(x), the most common key, is upper-cased in place in the
+            // key rather than copied twice (case folding is byte by byte, so
+            // folding the part kept gives the same key).
+            const std::string_view s = impl_->upperArg ? impl_->upperArg->str(ctx) : ev.str(ctx);
             const std::size_t w = static_cast<std::size_t>(impl_->keyLength);
             const std::size_t n = std::min(s.size(), w);
+            const std::size_t at = out.size();
             out.append(s.data(), n);
             out.append(w - n, ' ');
+            if (impl_->upperArg) upperInPlace(out.data() + at, n);
             break;
         }
         case ValueType::Logical:

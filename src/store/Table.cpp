@@ -1272,14 +1272,19 @@ void Table::Impl::buildTagsInto(IndexFile& file, const std::vector<TagDef>& defs
     // the table is not a step of its own.
     std::string buffers[2];
     for (auto& b : buffers) b.assign(static_cast<std::size_t>(std::min(chunk, std::max<std::uint32_t>(n, 1))) * len, '\0');
+    // Tag by tag over the chunk: one key buffer and one expression at a
+    // time keep the writes sequential and the calls predictable.
     auto evaluate = [&](const std::string& records, const std::vector<std::size_t>& tags, std::uint32_t first,
                         std::uint32_t count) {
-        for (std::uint32_t k = 0; k < count; ++k) {
-            const std::uint32_t r = first + k;
-            const EvalContext ctx = context(records.data() + static_cast<std::size_t>(k) * len, r);
-            for (std::size_t i : tags) {
-                if (fors[i] && !fors[i]->evaluateLogical(ctx)) continue;
-                exprs[i]->evaluateKey(ctx, keys->keys(i));
+        for (std::size_t i : tags) {
+            const Expression& key = *exprs[i];
+            const Expression* cond = fors[i].get();
+            std::string& out = keys->keys(i);
+            for (std::uint32_t k = 0; k < count; ++k) {
+                const std::uint32_t r = first + k;
+                const EvalContext ctx = context(records.data() + static_cast<std::size_t>(k) * len, r);
+                if (cond && !cond->evaluateLogical(ctx)) continue;
+                key.evaluateKey(ctx, out);
                 keys->added(i, r);
             }
         }

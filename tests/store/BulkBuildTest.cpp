@@ -260,6 +260,49 @@ TEST(BulkBuild, LongKeysSharingPrefixesComeOutInByteOrder) {
     }
 }
 
+// Keys sorted in memory that arrived in record order are ordered one byte at
+// a time, others by comparison: keys of any byte value sharing prefixes of
+// any length come out by their bytes, then record number, either way.
+TEST(BulkBuild, KeysInRecordOrderOrShuffledComeOutInByteThenRecordOrder) {
+    constexpr int kl = 24;
+    constexpr std::uint32_t n = 30000;
+    std::mt19937 rng(41);
+    const std::array<std::string, 4> stems = {"", "SMITH", "SMITHSONIAN ANDERS", "\xC9\xC9\xC9"};
+    std::vector<std::string> keyOf(n + 1);
+    for (std::uint32_t r = 1; r <= n; ++r) {
+        std::string k = stems[rng() % stems.size()];
+        const std::size_t end = k.size() + rng() % (kl - k.size() + 1);
+        while (k.size() < end) k.push_back(rng() % 4 ? "AB\xE9 "[rng() % 4] : static_cast<char>(rng() % 256));
+        k.resize(kl, ' ');
+        keyOf[r] = k;
+    }
+    IndexTagInfo info;
+    info.name = "MIXED";
+    info.expression = "MIXED";
+    info.keyLength = kl;
+    TempDir dir;
+    for (const bool shuffled : {false, true}) {
+        TagBuild b{info, {}, {}};
+        for (std::uint32_t r = 1; r <= n; ++r) b.recnos.push_back(r);
+        if (shuffled) std::shuffle(b.recnos.begin(), b.recnos.end(), rng);
+        for (const auto r : b.recnos) b.keys += keyOf[r];
+        std::vector<std::pair<std::string, std::uint32_t>> expected;
+        for (const auto r : b.recnos) expected.emplace_back(keyOf[r], r);
+        std::sort(expected.begin(), expected.end());  // std::string compares bytes as unsigned
+        auto f = IndexFile::create(dir.file(shuffled ? "s.cdx" : "o.cdx"), IndexFile::Kind::Compound);
+        std::vector<TagBuild> builds;
+        builds.push_back(std::move(b));
+        f->buildTags(std::move(builds));
+        std::size_t i = 0, wrong = 0;
+        f->forEach(0, [&](std::string_view key, std::uint32_t recno) {
+            if (i < expected.size() && (key != expected[i].first || recno != expected[i].second)) ++wrong;
+            ++i;
+        });
+        EXPECT_EQ(i, expected.size());
+        EXPECT_EQ(wrong, 0u) << (shuffled ? "shuffled" : "in record order");
+    }
+}
+
 // A cancel in the gathering (before and after runs were spilled), in the
 // merge, while tags are written or moved into place, or at the very end
 // leaves the table with its old index, no scratch file and no open file.

@@ -353,6 +353,12 @@ TEST_F(ExprTest, KeysArePaddedCutAndSortable) {
     // A memo longer than the key is cut.
     memoText = std::string(400, 'm');
     EXPECT_EQ(key("MEMO"), std::string(254, 'm'));
+    // UPPER(x) is folded in the key itself: only the part kept, padded, and
+    // the same bytes as the UPPER() value.
+    EXPECT_EQ(key("UPPER(MEMO)"), std::string(254, 'M'));
+    set("LNAME", "m\xFCller-j\xF6");
+    EXPECT_EQ(key("UPPER(TRIM(LNAME))"), "M\xDCLLER-J\xD6 ");
+    EXPECT_EQ(key("UPPER(LNAME)"), str("UPPER(LNAME)"));
 
     const std::vector<double> ordered = {-std::numeric_limits<double>::infinity(), -1e300, -12.5, -1, -0.001, 0,
                                          1e-300, 0.5, 1, 2, 12.5, 1e300};
