@@ -1,5 +1,6 @@
 #include "designer/LabelDesignEditor.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/ProfileFile.h"
@@ -7,6 +8,7 @@
 #include "designer/DesignHistory.h"
 #include "designer/DesignerDefaults.h"
 #include "designer/LabelArt.h"
+#include "designobjects/IntelligentMail.h"
 #include "designobjects/PostalBarcodes.h"
 #include "designobjects/TKGraphicControl.h"
 
@@ -52,6 +54,13 @@ QString LabelDesignEditor::postNetRemovedWarning() {
 QString LabelDesignEditor::imbTooNarrowMessage() {
     return QStringLiteral(
         "This label is not wide enough for an \rIntelligent Mail barcode. At least 2.93 inches are needed");
+}
+
+QString LabelDesignEditor::imbNoLongerFitsWarning() {
+    return QStringLiteral(
+        "Warning: This label is not wide enough for the \rIntelligent Mail barcode in its design. At least 2.93 "
+        "inches are needed. The barcode stays in the design, but its bars will not all fit on the label: choose a "
+        "wider layout or remove the barcode");
 }
 
 QString LabelDesignEditor::noteBeforeDefaultFont() { return designer::noteBeforeDefaultFont(); }
@@ -205,6 +214,14 @@ void LabelDesignEditor::changeLayout(const LabelStock& stock) {
             surface_.deleteObject(o);
             break;
         }
+    }
+    // An Intelligent Mail barcode is the user's own addition (with its
+    // tracking fields): it is kept, but the user learns it no longer fits.
+    if (!wideEnoughForImb()) {
+        const auto& objects = surface_.objects();
+        if (std::any_of(objects.begin(), objects.end(),
+                        [](auto* o) { return qobject_cast<designobjects::TKIMBarCode*>(o) != nullptr; }))
+            dialogs_.showInfo(imbNoLongerFitsWarning());
     }
     showSave();
     if (history_) history_->noteChange();

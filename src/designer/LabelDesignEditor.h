@@ -117,6 +117,8 @@ public:
     static QString postNetTooNarrowMessage();
     static QString postNetRemovedWarning();
     static QString imbTooNarrowMessage();
+    // A layout change left an Intelligent Mail barcode on a label too narrow for it.
+    static QString imbNoLongerFitsWarning();
 
 signals:
     // "Save" became visible.

@@ -1,5 +1,7 @@
 #include "envelopes/EnvelopeJob.h"
 
+#include <algorithm>
+
 #include <exception>
 
 #include "common/UserDialogs.h"
@@ -91,6 +93,10 @@ EnvelopeJobResult runEnvelopeJob(designobjects::DesignSurface& surface, Envelope
     }
     surface.setPrinting(false);
     canvas.setStatusHandler({});
+    // A page reaches the device when something is drawn on it (a blank one
+    // before a drawn one too): envelopes at the end that draw nothing, say a
+    // barcode alone with a ZIP that is not well formed, are never printed.
+    if (!result.cancelled && !canvas.aborted()) result.envelopes = std::min(result.envelopes, canvas.pagesEmitted());
     if (result.cancelled || canvas.aborted())
         result.finalStatus = settings.preview ? QStringLiteral("\rEnvelope Preview Canceled!")
                                               : QStringLiteral("\rEnvelope Print Canceled!");

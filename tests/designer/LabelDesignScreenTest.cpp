@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include "designer/ui/TLabelDesignScreen.h"
 #include "designobjects/MultiLineLabels.h"
+#include "designobjects/IntelligentMail.h"
 #include "designobjects/PostalBarcodes.h"
 #include "designobjects/RecordSource.h"
 #include "designobjects/TKBaseLabel.h"
@@ -433,6 +434,34 @@ TEST_F(LabelDesignScreenTest, BarcodeToolsNeedAWideEnoughLabel) {
             << c.width;
         if (!c.imb) EXPECT_TRUE(dialogs.infos().contains(designer::LabelDesignEditor::imbTooNarrowMessage()));
     }
+}
+
+TEST_F(LabelDesignScreenTest, NarrowerLayoutWarnsOfAnIntelligentMailBarcodeThatNoLongerFits) {
+    screen->openDesign(false);
+    LabelStock wide = defaultStock();
+    wide.widthInches = 4.0;
+    screen->editor().changeLayout(wide);
+    auto* imb = new designobjects::TKIMBarCode;
+    surface().addObject(imb, QRect(10, 10, 282, 14));
+    // Width of the new layout, then whether the user is warned; the barcode stays either way.
+    const struct {
+        double width;
+        bool warned;
+    } cases[] = {{3.5, false}, {2.93, false}, {2.925, true}, {2.625, true}};
+    for (const auto& c : cases) {
+        dialogs.shown.clear();
+        LabelStock stock = defaultStock();
+        stock.widthInches = c.width;
+        screen->editor().changeLayout(stock);
+        EXPECT_EQ(dialogs.infos().contains(designer::LabelDesignEditor::imbNoLongerFitsWarning()), c.warned) << c.width;
+        const auto& objs = surface().objects();
+        EXPECT_EQ(std::count(objs.begin(), objs.end(), imb), 1) << c.width;
+    }
+    // Without a barcode in the design a narrow layout says nothing of it.
+    surface().deleteObject(imb);
+    dialogs.shown.clear();
+    screen->editor().changeLayout(defaultStock());
+    EXPECT_FALSE(dialogs.infos().contains(designer::LabelDesignEditor::imbNoLongerFitsWarning()));
 }
 
 TEST_F(LabelDesignScreenTest, DescriptionShowsSaveAndKeepsFiftyCharacters) {

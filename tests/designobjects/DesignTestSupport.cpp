@@ -47,21 +47,6 @@ void TKTestThing::registerClass() {
                                              [] { return new TKTestThing; }, std::move(props));
 }
 
-namespace {
-std::vector<std::pair<int, int>> runsAlong(int n, const std::function<bool(int)>& dark) {
-    std::vector<std::pair<int, int>> runs;
-    int start = -1;
-    for (int i = 0; i <= n; ++i) {
-        const bool d = i < n && dark(i);
-        if (d && start < 0) start = i;
-        if (!d && start >= 0) {
-            runs.emplace_back(start, i - start);
-            start = -1;
-        }
-    }
-    return runs;
-}
-}  // namespace
 
 int darkPixelsPrinted(DesignSurface& s, int fromRow) {
     printing::PageRecorder rec;
@@ -79,14 +64,6 @@ int darkPixelsPrinted(DesignSurface& s, int fromRow) {
         for (int x = 0; x < img.width(); ++x)
             if (isDark(img, x, y)) ++dark;
     return dark;
-}
-
-std::vector<std::pair<int, int>> darkRuns(const QImage& img, int y) {
-    return runsAlong(img.width(), [&](int x) { return isDark(img, x, y); });
-}
-
-std::vector<std::pair<int, int>> darkRunsDown(const QImage& img, int x) {
-    return runsAlong(img.height(), [&](int y) { return isDark(img, x, y); });
 }
 
 ScriptedSurface::ScriptedSurface(QSize size) {

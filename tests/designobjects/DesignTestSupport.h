@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "BarRaster.h"
 #include "ScriptedDesignDialogs.h"
 #include "designobjects/DesignRegistry.h"
 #include "designobjects/DesignSurface.h"
@@ -46,11 +47,9 @@ inline QByteArray sstr(const char* s) {
 
 inline QByteArray hex(const char* h) { return QByteArray::fromHex(h); }
 
-inline bool isDark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; }
-// Dark runs (start, length) along row y of a rasterised page.
-std::vector<std::pair<int, int>> darkRuns(const QImage& img, int y);
-// The same down column x.
-std::vector<std::pair<int, int>> darkRunsDown(const QImage& img, int x);
+using bartest::darkRuns;
+using bartest::darkRunsDown;
+using bartest::isDark;
 
 // Dark pixels of everything `s` prints, rasterised at 96 pixels per inch on a
 // 400 x 200 page, counted from row `fromRow` down.

@@ -26,19 +26,8 @@ using brindle::printing::PageRecorder;
 
 namespace {
 
-// The four examples of the published USPS Intelligent Mail barcode standard:
-// one tracking code with no routing code, a ZIP, a ZIP+4 and a ZIP+4 with
-// delivery point.
-const struct Example {
-    const char* routing;
-    const char* bars;
-} kUspsExamples[] = {
-    {"", "ATTFATTDTTADTAATTDTDTATTDAFDDFADFDFTFFFFFTATFAAAATDFFTDAADFTFDTDT"},
-    {"01234", "DTTAFADDTTFTDTFTFDTDDADADAFADFATDDFTAAAFDTTADFAAATDFDTDFADDDTDFFT"},
-    {"012345678", "ADFTTAFDTTTTFATTADTAAATFTFTATDAAAFDDADATATDTDTTDFDTDATADADTDFFTFA"},
-    {"01234567891", "AADTFFDFTDADTAADAATFDTDDAAADDTDTTDAFADADDDTFFFDDTTTADFAAADFTDAADA"},
-};
-const QString kExampleTracking = QStringLiteral("01234567094987654321");  // 01 234 567094 987654321
+const auto& kUspsExamples = brindle::bartest::kUspsImbExamples;
+const QString kExampleTracking = QString::fromLatin1(brindle::bartest::kUspsImbTracking);
 
 TEST(ImbEncodeTest, UspsExamplesAndRefusals) {
     for (const auto& e : kUspsExamples)
@@ -119,22 +108,8 @@ protected:
         s.setClipFilePath(QString());
         s.setSize(384, 192);
     }
-    std::vector<QRectF> print(double dpi) {
-        PageRecorder rec(dpi);
-        s.printObjects(rec, 0.5, 0.25);
-        rec.end();
-        std::vector<QRectF> boxes;
-        for (const auto& page : rec.document().pages)
-            for (const auto& op : page.ops)
-                if (op.kind == OpKind::Fill) boxes.push_back(op.box);
-        return boxes;
-    }
-    // The states read back from the printed boxes, relative to the design's top at y.
-    static QString decode(const std::vector<QRectF>& boxes, double y) {
-        QString out;
-        for (const auto& b : boxes) out += imb::stateOf(b.top() - y, b.bottom() - y);
-        return out;
-    }
+    std::vector<QRectF> print(double dpi) { return brindle::bartest::printedFills(s, dpi, 0.5, 0.25); }
+    static QString decode(const std::vector<QRectF>& boxes, double y) { return brindle::bartest::imbStates(boxes, y); }
     DesignSurface s{DesignSurface::DataSurface};
 };
 
@@ -316,25 +291,14 @@ TEST(ImbRenderTest, LabelPrintedByBrindleDbDecodesToTheUspsExample) {
     }
     const QString pdf = dir.filePath("out.pdf");
     ASSERT_EQ(renderDesign(design, db, pdf).toStdString(), "");
-    int code = -1;
-    runProgram("pdftoppm", {"-r", "1000", "-gray", "-x", "900", "-y", "450", "-W", "3200", "-H", "250", "-singlefile",
-                            pdf, dir.filePath("bars")},
-               &code);
-    ASSERT_EQ(code, 0);
-    const QImage img(dir.filePath("bars.pgm"));
+    const QImage img = brindle::bartest::rasterisePdf(pdf, 1000, QRect(900, 450, 3200, 250), dir.filePath("bars"));
     ASSERT_FALSE(img.isNull());
     // Every bar crosses the tracker's middle (paper y 0.5725 in); each bar's
-    // column gives its top and bottom, read back as a state.
-    const auto bars = darkRuns(img, 122);
+    // column gives its top and bottom (the tracker's top is paper y 0.5 in,
+    // row 50), read back as a state.
+    const auto [states, bars] = brindle::bartest::readImb(img, 122, 50, 1000.0);
     ASSERT_EQ(bars.size(), 65u);
-    QString states;
-    for (const auto& [x, w] : bars) {
-        EXPECT_NEAR(w, 20, 1) << x;  // 0.020 in
-        const auto runs = darkRunsDown(img, x + w / 2);
-        ASSERT_EQ(runs.size(), 1u);
-        const double top = (runs[0].first + 450) / 1000.0 - 0.5, bottom = top + runs[0].second / 1000.0;
-        states += imb::stateOf(top, bottom);
-    }
+    for (const auto& [x, w] : bars) EXPECT_NEAR(w, 20, 1) << x;  // 0.020 in
     EXPECT_EQ(states, QString::fromLatin1(kUspsExamples[3].bars));
     EXPECT_NEAR(bars.front().first + 900, 1000, 3);
     EXPECT_NEAR((bars.back().first - bars.front().first) / 64.0, 1000 / 22.0, 0.2);  // pitch

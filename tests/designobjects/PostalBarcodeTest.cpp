@@ -143,16 +143,7 @@ protected:
         s.setSize(384, 192);
     }
     // Prints the surface with the design at (left 0.25, top 0.5) inch and returns the fills.
-    std::vector<QRectF> print(double dpi) {
-        PageRecorder rec(dpi);
-        s.printObjects(rec, 0.5, 0.25);
-        rec.end();
-        std::vector<QRectF> boxes;
-        for (const auto& page : rec.document().pages)
-            for (const auto& op : page.ops)
-                if (op.kind == OpKind::Fill) boxes.push_back(op.box);
-        return boxes;
-    }
+    std::vector<QRectF> print(double dpi) { return brindle::bartest::printedFills(s, dpi, 0.5, 0.25); }
     DesignSurface s{DesignSurface::DataSurface};
 };
 
@@ -403,11 +394,7 @@ TEST(PostalRenderTest, PdfBarsMeasureRightAt1000Dpi) {
     p.start(BRINDLE_DB_EXE, {"render", design, "--db", db, "--out", pdf});
     ASSERT_TRUE(p.waitForFinished(60000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    QProcess raster;
-    raster.start("pdftoppm", {"-r", "1000", "-gray", "-x", "900", "-y", "450", "-W", "3100", "-H", "250",
-                              "-singlefile", pdf, dir.filePath("bars")});
-    ASSERT_TRUE(raster.waitForFinished(60000));
-    const QImage img(dir.filePath("bars.pgm"));
+    const QImage img = brindle::bartest::rasterisePdf(pdf, 1000, QRect(900, 450, 3100, 250), dir.filePath("bars"));
     ASSERT_FALSE(img.isNull());
     // Through the half bars (paper y 0.600 in) every bar shows; higher up (0.530) only the full ones.
     const auto all = brindle::designobjects::test::darkRuns(img, 150);

@@ -1,5 +1,6 @@
 // brindle-db envelopes end to end: the PDF it writes, read back with
-// poppler's tools (page size, where the words are, how many pages).
+// poppler's tools (page size, where the words are, how many pages, the
+// Intelligent Mail barcode's bars at 1000 dpi).
 #include <QProcess>
 #include <QStandardPaths>
 #include <QRegularExpression>
@@ -9,6 +10,8 @@
 #include "address/AddressTestSupport.h"
 #include "common/ScriptedDialogs.h"
 #include "common/SystemTables.h"
+#include "designobjects/BarRaster.h"
+#include "designobjects/IntelligentMail.h"
 #include "envelopes/EnvelopeSetup.h"
 #include "store/Table.h"
 
@@ -114,4 +117,54 @@ TEST(EnvelopesCommand, PrintsEachRecordAtTheFeedOffsetToPdf) {
     QFile f(pdf);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), before);
+}
+
+TEST(EnvelopesCommand, IntelligentMailBarcodeDecodesFromThePrintedPage) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) GTEST_SKIP() << "poppler-utils missing";
+    addrtest::ProgramHome home;
+    const QString db = home.data(QStringLiteral("ADD0001.DBF"));
+    // Around the record with the example's routing code, two whose ZIP is
+    // not well formed: their envelopes carry no bars.
+    addrtest::makeFile(db, {{{"LNAME", "José"}, {"STREET", "12 Oak Ave"}, {"ZIP", "1234"}},
+                            {{"LNAME", "Müller"}, {"STREET", "491 MAIN ST"}, {"ZIP", "01234-5678"}},
+                            {{"LNAME", "Ødegård"}, {"STREET", "7 Elm St"}, {"ZIP", "ABCDE"}}});
+    // The USPS example's tracking code on a #10 envelope, one inch in and
+    // half an inch down; ZIP+4 with delivery point 91 from the street.
+    const QString design = home.path(QStringLiteral("sysdata/BIN00001.E"));
+    {
+        designobjects::DesignSurface surface(designobjects::DesignSurface::EnvelopeSurface);
+        surface.setClipFilePath(QString());
+        surface.setSize(912, 396);
+        auto* imb = new designobjects::TKIMBarCode;
+        imb->setTracking({"01", "234", "567094"});
+        imb->setStartingSerial(987654321);
+        imb->setZipCodeField(QStringLiteral("ZIP"));
+        imb->setAddressField(QStringLiteral("STREET"));
+        surface.addObject(imb, QRect(96, 48, 282, 14));
+        ASSERT_TRUE(surface.saveToFile(design)) << surface.lastError().toStdString();
+    }
+    const QString pdf = home.path(QStringLiteral("imb.pdf"));
+    const CliRun r = run(home, {db, QStringLiteral("--design"), design, QStringLiteral("--size"), QStringLiteral("20"),
+                                QStringLiteral("--paper"), QStringLiteral("envelope"), QStringLiteral("--orientation"),
+                                QStringLiteral("landscape"), QStringLiteral("--out"), pdf});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    // The blank envelope before the barcode keeps its page, so the stack
+    // stays in step; the one at the end sends nothing and is not counted.
+    EXPECT_TRUE(r.out.contains(QStringLiteral("2 envelopes"))) << r.out.toStdString();
+    EXPECT_TRUE(tool(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b"))));
+
+    // The window from (0.9 in, 0.45 in): the tracker's top is row 50 and
+    // its middle (0.5725 in) row 122, which every bar crosses.
+    const auto page = [&](int n) {
+        return bartest::rasterisePdf(pdf, 1000, QRect(900, 450, 3200, 250), home.path(QStringLiteral("page%1").arg(n)), n);
+    };
+    const QImage blank = page(1), bars = page(2);
+    ASSERT_FALSE(blank.isNull());
+    EXPECT_TRUE(bartest::darkRuns(blank, 122).empty());
+    ASSERT_FALSE(bars.isNull());
+    const bartest::RasterImb read = bartest::readImb(bars, 122, 50, 1000.0);
+    ASSERT_EQ(read.bars.size(), 65u);
+    EXPECT_EQ(read.states, QString::fromLatin1(bartest::kUspsImbExamples[3].bars));
+    EXPECT_NEAR(read.bars.front().first + 900, 1000, 3);  // one inch from the envelope's edge
+    EXPECT_NEAR((read.bars.back().first - read.bars.front().first) / 64.0, 1000 / 22.0, 0.2);  // pitch
 }

@@ -1,8 +1,14 @@
 // The envelope designer offscreen: zoom stops, the overlays (on screen,
 // never printed), New and Modify from "Print Envelope" storing the design
-// before the row, Cancel and the close box.
+// before the row, Cancel and the close box, the panel's keys, Default Font,
+// Quick Tips and the record buttons.
 #include <QApplication>
 #include <QFile>
+#include <QFontDialog>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +20,10 @@
 #include "EnvelopeTestSupport.h"
 #include "address/AddressTestSupport.h"
 #include "common/ScriptedDialogs.h"
+#include "common/ProfileFile.h"
+#include "designer/AddressRecordSource.h"
 #include "designer/DesignHistory.h"
+#include "designer/DesignerDefaults.h"
 #include "designobjects/PostalBarcodes.h"
 #include "envelopes/EnvelopeDesignRules.h"
 #include "envelopes/ui/TBREnvelopes.h"
@@ -248,4 +257,142 @@ TEST(EnvelopeDesigner, CloseBoxAnsweredYesSavesAndLayoutClampsWithUndo) {
     back.setClipFilePath(QString());
     ASSERT_TRUE(back.loadFromFile(w.sysdata + QStringLiteral("/BIN00001.E")).ok);
     EXPECT_EQ(back.objects().size(), 2u);
+}
+
+TEST(EnvelopeDesigner, PanelKeysZoomUndoAndScroll) {
+    common::ScriptedDialogs dialogs;
+    TEnvelopeDesignScreen d(20, QString(), dialogs, QString());
+    d.resize(700, 420);
+    d.show();
+    // Keypad plus and minus zoom on release; the main keyboard's minus and
+    // a press do nothing.
+    const struct {
+        QEvent::Type type;
+        int key;
+        Qt::KeyboardModifiers mods;
+        const char* zoom;
+    } keys[] = {{QEvent::KeyRelease, Qt::Key_Plus, Qt::KeypadModifier, "110%"},
+                {QEvent::KeyRelease, Qt::Key_Plus, Qt::KeypadModifier, "120%"},
+                {QEvent::KeyRelease, Qt::Key_Minus, Qt::NoModifier, "120%"},
+                {QEvent::KeyPress, Qt::Key_Minus, Qt::KeypadModifier, "120%"},
+                {QEvent::KeyRelease, Qt::Key_Minus, Qt::KeypadModifier, "110%"}};
+    for (const auto& k : keys) {
+        QKeyEvent e(k.type, k.key, k.mods);
+        QApplication::sendEvent(&d.panel(), &e);
+        EXPECT_EQ(d.zoomLabel()->text(), QString::fromLatin1(k.zoom));
+    }
+    EXPECT_EQ(d.panel().size(), d.surface().size());  // the panel follows the zoom
+
+    // Ctrl+Z and Ctrl+Y on the panel undo and redo the last object.
+    draw(d, EnvelopeTool::Rectangle, QRect(40, 40, 100, 60));
+    ASSERT_EQ(d.surface().objects().size(), 1u);
+    const auto ctrl = [&](int key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::ControlModifier);
+        QApplication::sendEvent(&d.panel(), &e);
+        return d.surface().objects().size();
+    };
+    EXPECT_EQ(ctrl(Qt::Key_Z), 0u);
+    EXPECT_EQ(ctrl(Qt::Key_Y), 1u);
+
+    // Page Down, End and Home scroll the design when it is taller than the area.
+    for (int i = 0; i < 4; ++i) d.zoomUpButton()->click();
+    d.resize(700, 330);
+    QApplication::processEvents();
+    auto* area = d.findChild<QScrollArea*>(QStringLiteral("envelopeArea"));
+    ASSERT_TRUE(area);
+    QScrollBar* v = area->verticalScrollBar();
+    ASSERT_GT(v->maximum(), 0);
+    const auto press = [&](int key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&d.panel(), &e);
+        return v->value();
+    };
+    EXPECT_GT(press(Qt::Key_PageDown), 0);
+    EXPECT_EQ(press(Qt::Key_End), v->maximum());
+    EXPECT_EQ(press(Qt::Key_Home), 0);
+}
+
+TEST(EnvelopeDesigner, DefaultFontNoteFirstThenKeptInTheEnvelopeSection) {
+    addrtest::ProgramHome home;
+    common::ScriptedDialogs dialogs;
+    TEnvelopeDesignScreen d(20, QString(), dialogs, home.settings());
+    d.openDesign();
+    const auto chooseFont = [](bool accept) {
+        QTimer::singleShot(0, [accept] {
+            auto* f = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+            if (!f) return;
+            QFont chosen(QStringLiteral("DejaVu Serif"));
+            chosen.setPointSize(15);
+            chosen.setBold(true);
+            f->setCurrentFont(chosen);
+            accept ? f->accept() : f->reject();
+        });
+    };
+    const QString before = d.defaultFontAction()->text();
+    chooseFont(false);
+    d.defaultFontClick();
+    EXPECT_EQ(d.defaultFontAction()->text(), before);  // cancelled: nothing changes
+    chooseFont(true);
+    d.defaultFontClick();
+    // The note comes before the dialog each time.
+    ASSERT_EQ(dialogs.infos().size(), 2);
+    EXPECT_EQ(dialogs.infos().back(), designer::noteBeforeDefaultFont());
+    EXPECT_TRUE(d.defaultFontAction()->text().contains(QStringLiteral("DejaVu Serif, 15 pt , bold")))
+        << d.defaultFontAction()->text().toStdString();
+    const common::ProfileFile settings(home.settings());
+    EXPECT_EQ(settings.readString(QStringLiteral("Envelope"), QStringLiteral("DefaultFontName"), {}), "DejaVu Serif");
+    EXPECT_FALSE(settings.hasKey(QStringLiteral("Label"), QStringLiteral("DefaultFontName")));
+    // The next envelope designer starts with it.
+    TEnvelopeDesignScreen again(20, QString(), dialogs, home.settings());
+    EXPECT_EQ(again.surface().font().name, "DejaVu Serif");
+    EXPECT_EQ(again.surface().font().pointSize(), 15);
+}
+
+TEST(EnvelopeDesigner, QuickTipsSpeakOfTheEnvelopeAndRecordButtonsMoveTheRecord) {
+    Window w(false);
+    common::ScriptedDialogs dialogs;
+    TEnvelopeDesignScreen d(20, QString(), dialogs, w.open.home.settings());
+    QString tips;
+    QTimer::singleShot(0, [&] {
+        QWidget* m = QApplication::activeModalWidget();
+        if (!m) return;
+        tips = m->windowTitle() + QLatin1Char('\n') + m->findChild<QTextBrowser*>()->toPlainText();
+        m->close();
+    });
+    d.quickTipsClick();
+    EXPECT_TRUE(tips.startsWith(QStringLiteral("Quick Tips\n"))) << tips.toStdString();
+    EXPECT_TRUE(tips.contains(QStringLiteral("drag a rectangle on the envelope")));
+    EXPECT_EQ(tips.count(QStringLiteral("How do I")), designer::designerQuickTips(QStringLiteral("envelope")).size());
+
+    // Without records the buttons are off; with them each moves the record
+    // the design shows.
+    EXPECT_FALSE(d.recordButton(0)->isEnabled());
+    designer::AddressRecordSource records(w.open.file);
+    envtest::writeDesign(w.sysdata + QStringLiteral("/BIN00009.E"));
+    ASSERT_TRUE(d.surface().loadFromFile(w.sysdata + QStringLiteral("/BIN00009.E")).ok);
+    d.setRecordSource(&records);
+    d.openDesign();
+    auto* name = qobject_cast<designobjects::TKPDLabel*>(d.surface().objects().front());
+    ASSERT_TRUE(name);
+    const struct {
+        int button;
+        const char* shown;
+    } steps[] = {{3, "Smith"}, {1, "Müller"}, {1, "Müller"}, {2, "Smith"}, {0, "Müller"}};
+    for (const auto& s : steps) {
+        ASSERT_TRUE(d.recordButton(s.button)->isEnabled());
+        d.recordButton(s.button)->click();
+        EXPECT_EQ(name->caption(), QString::fromUtf8(s.shown)) << s.button;
+    }
+    EXPECT_FALSE(d.editor().saveVisible());  // moving the record is no change
+}
+
+TEST(EnvelopeDesigner, RecordMovedInTheDesignerShowsInPrintEnvelope) {
+    Window w(true);
+    w.open.file.first();
+    w.window->setAddressFile(&w.open.file);
+    const QString before = w.window->recordText(QStringLiteral("Last"));
+    w.window->runDesigner = [](TEnvelopeDesignScreen& d) { d.recordButton(3)->click(); };
+    w.window->modifyButtonClick();
+    EXPECT_NE(w.open.file.field("LNAME"), before);
+    EXPECT_EQ(w.window->recordText(QStringLiteral("Last")), w.open.file.field("LNAME"));
 }

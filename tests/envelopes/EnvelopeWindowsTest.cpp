@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QLabel>
 #include <QPainter>
+#include <QPageSize>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,7 +20,10 @@
 #include "common/ScriptedDialogs.h"
 #include "envelopes/ui/EnvelopeCommands.h"
 #include "envelopes/ui/EnvelopeDialogs.h"
+#include "envelopes/ui/EnvelopePrinter.h"
 #include "envelopes/ui/TBREnvelopes.h"
+#include "printer/CurrentPrinter.h"
+#include "printer/Printers.h"
 #include "printing/ui/TPreviewForm.h"
 #include "store/Table.h"
 
@@ -192,6 +196,31 @@ TEST(PrintEnvelope, MiniatureRecordNavigatorAndPreviewOfTheChosenRecords) {
     }
 }
 
+TEST(PrintEnvelope, PrintsOnTheCurrentPrinterOnTheEnvelopesOwnPaper) {
+    PrintWindow w;
+    printer::CurrentPrinter current(printer::pdfPrinterName());
+    const QString out = w.open.home.path(QStringLiteral("envelope.pdf"));
+    current.setPdfPath(out);
+    w.window->setPrinter(current);
+    w.window->doPrint(false);
+    ASSERT_EQ(w.window->lastJob().envelopes, 1) << w.open.dialogs.infos().join(";").toStdString();
+    // The job asked the current printer for Envelope #10, one-sided, and
+    // the file it wrote has that page exactly (4.125 x 9.5 in, not the
+    // platform's rounded 4.12), turned as the feed says.
+    EXPECT_EQ(QPageSize::id(current.paperSize(), QPageSize::Inch, QPageSize::FuzzyMatch), QPageSize::Envelope10);
+    EXPECT_DOUBLE_EQ(w.window->printer().portraitPaper().width(), 4.125);
+    EXPECT_TRUE(current.oneSided());
+    QFile pdf(out);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    const qsizetype box = bytes.indexOf("/MediaBox [");
+    ASSERT_GE(box, 0);
+    const QList<QByteArray> n = bytes.mid(box + 11, 60).split(']').front().simplified().split(' ');
+    ASSERT_EQ(n.size(), 4);
+    const QSizeF page(n[2].toDouble(), n[3].toDouble());
+    EXPECT_EQ(page, w.window->printer().landscape() ? QSizeF(684, 297) : QSizeF(297, 684));
+}
+
 TEST(PrintEnvelope, MissingDesignIsReportedAndNothingPrints) {
     PrintWindow w;
     QFile::remove(w.open.home.path(QStringLiteral("sysdata/BIN00001.E")));
@@ -214,6 +243,8 @@ TEST(PrintEnvelope, EnvelopesButtonOpensTheWindowOnTheProgramsTables) {
     ASSERT_TRUE(envelopes->isEnabled());
     w.file().last();
     const std::uint32_t before = w.file().recNo();
+    printer::CurrentPrinter& current = printer::CurrentPrinter::instance();
+    const printer::CurrentPrinter::Selection printerBefore = current.selection();
 
     QStringList seen;
     QTimer::singleShot(0, [&] {
@@ -221,6 +252,11 @@ TEST(PrintEnvelope, EnvelopesButtonOpensTheWindowOnTheProgramsTables) {
         if (!s) return;
         seen << s->windowTitle() << QString::number(s->grid()->rowCount()) << s->recordText(QStringLiteral("Last"));
         s->button(QStringLiteral("firstRecord"))->click();  // moves the file; put back on the way out
+        // The window works on the program's current printer; what it sets
+        // there is put back when it closes.
+        if (&s->printer().current() != &current) seen << QStringLiteral("another printer");
+        s->printer().useEnvelopePaper(20);
+        s->printer().setLandscape(!s->printer().landscape());
         s->accept();
     });
     QTimer::singleShot(5000, [] {
@@ -230,4 +266,7 @@ TEST(PrintEnvelope, EnvelopesButtonOpensTheWindowOnTheProgramsTables) {
     EXPECT_EQ(seen, (QStringList{"Print Envelope", "0", w.file().field("LNAME")})) << dialogs.infos().join(";").toStdString();
     EXPECT_EQ(w.file().recNo(), before);
     EXPECT_TRUE(QFile::exists(home.path(QStringLiteral("sysdata/ENVELOPE.DBF"))));
+    EXPECT_EQ(current.name(), printerBefore.name);
+    EXPECT_EQ(current.paperSize(), printerBefore.portraitInches);
+    EXPECT_EQ(current.orientation(), printerBefore.orientation);
 }

@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,7 +10,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
@@ -20,10 +18,10 @@
 
 #include "common/ProfileFile.h"
 #include "common/UserDialogs.h"
-#include "common/ui/Placement.h"
 #include "designer/AddressRecordSource.h"
 #include "designer/DesignHistory.h"
 #include "designer/DesignerDefaults.h"
+#include "designer/ui/DesignScreenFrame.h"
 #include "designer/ui/QuickTipsDialog.h"
 #include "designobjects/ui/TKBasePanel.h"
 #include "help/HelpTopics.h"
@@ -79,24 +77,11 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelStock& stock, const QString& d
     setObjectName(kClassName);
     auto* layout = new QVBoxLayout(this);
 
-    // ---- menu
-    auto* bar = new QMenuBar(this);
-    QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
-    fontAction_ = settings->addAction(QStringLiteral("Default Font"), this, &TLabelDesignScreen::defaultFontClick);
-    layoutAction_ = settings->addAction(QStringLiteral("Layout"), this, &TLabelDesignScreen::layoutClick);
-    layout->setMenuBar(bar);
-
-    // ---- description bar
-    auto* descRow = new QHBoxLayout;
-    descRow->addWidget(new QLabel(QStringLiteral("Description:"), this));
-    description_ = new QLineEdit(this);
-    description_->setObjectName(QStringLiteral("description"));
-    description_->setMaxLength(kDescriptionEditLength);
-    description_->setWhatsThis(QStringLiteral("The name of this label setup in the Print Labels list."));
-    descRow->addWidget(description_, 1);
-    auto* tips = new QPushButton(QStringLiteral("Quick Tips"), this);
-    descRow->addWidget(tips);
-    layout->addLayout(descRow);
+    const DesignerHeader header = addDesignerHeader(
+        this, layout, kDescriptionEditLength, QStringLiteral("The name of this label setup in the Print Labels list."));
+    fontAction_ = header.defaultFont;
+    layoutAction_ = header.layout;
+    description_ = header.description;
 
     // ---- tool bar
     auto* toolRow = new QHBoxLayout;
@@ -108,22 +93,12 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelStock& stock, const QString& d
         toolRow->addWidget(b);
     }
     toolRow->addSpacing(8);
-    zoomDown_ = new QToolButton(this);
-    zoomDown_->setArrowType(Qt::DownArrow);
-    zoomUp_ = new QToolButton(this);
-    zoomUp_->setArrowType(Qt::UpArrow);
-    const QString zoomHint =
-        QStringLiteral("Press plus (+) or minus (-) to \rincrease or decrease the zoom percentage").replace('\r', '\n');
-    for (QToolButton* b : {zoomDown_, zoomUp_}) {
-        b->setToolTip(zoomHint);
-        b->setFocusPolicy(Qt::NoFocus);
-    }
-    zoomLabel_ = new QLabel(QStringLiteral("100%"), this);
-    zoomLabel_->setMinimumWidth(40);
-    zoomLabel_->setToolTip(zoomHint);
-    toolRow->addWidget(zoomDown_);
-    toolRow->addWidget(zoomUp_);
-    toolRow->addWidget(zoomLabel_);
+    frame_ = new DesignScreenFrame(this, QStringLiteral("labelArea"), QSize(420, 200),
+                  DesignScreenFrame::editorHooks(
+                      editor_, [this] { return surface().size(); }, [this](int which) { moveRecord(which); }));
+    toolRow->addWidget(frame_->zoomDownButton());
+    toolRow->addWidget(frame_->zoomUpButton());
+    toolRow->addWidget(frame_->zoomLabel());
     grid_ = makeToggle(this, QStringLiteral("Grid"), QStringLiteral("Show grid"));
     snap_ = makeToggle(this, QStringLiteral("Snap"), QStringLiteral("Snap to Grid"));
     art_ = makeToggle(this, QStringLiteral("Art"), QStringLiteral("Show art"));
@@ -135,21 +110,9 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelStock& stock, const QString& d
     layout->addLayout(toolRow);
 
     // ---- the label on white
-    scroll_ = new QScrollArea(this);
-    scroll_->setObjectName(QStringLiteral("labelArea"));
-    scroll_->setBackgroundRole(QPalette::Base);
-    QPalette pal = scroll_->palette();
-    pal.setColor(QPalette::Base, Qt::white);
-    pal.setColor(QPalette::Window, Qt::white);
-    scroll_->setPalette(pal);
-    sheet_ = new QWidget;
-    sheet_->setAutoFillBackground(true);
-    sheet_->setPalette(pal);
-    panel_ = new designobjects::TKLabelPanel(sheet_);
-    panel_->move(5, 5);
-    scroll_->setWidget(sheet_);
-    scroll_->setMinimumSize(420, 200);
-    layout->addWidget(scroll_, 1);
+    panel_ = new designobjects::TKLabelPanel(frame_->sheet());
+    frame_->setPanel(panel_);
+    layout->addWidget(frame_->scrollArea(), 1);
 
     // ---- buttons
     auto* buttons = new QHBoxLayout;
@@ -160,18 +123,7 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelStock& stock, const QString& d
     buttons->addWidget(save_);
     buttons->addWidget(cancel_);
     buttons->addSpacing(12);
-    const QStyle::StandardPixmap icons[] = {QStyle::SP_MediaSkipBackward, QStyle::SP_MediaSeekBackward,
-                                            QStyle::SP_MediaSeekForward, QStyle::SP_MediaSkipForward};
-    const char* recordHints[] = {"First record", "Previous record", "Next record", "Last record"};
-    for (int i = 0; i < 4; ++i) {
-        records_[i] = new QPushButton(style()->standardIcon(icons[i]), QString(), this);
-        records_[i]->setToolTip(QString::fromLatin1(recordHints[i]));
-        records_[i]->setObjectName(QString::fromLatin1(recordHints[i]));
-        records_[i]->setEnabled(false);
-        records_[i]->setFocusPolicy(Qt::NoFocus);
-        connect(records_[i], &QPushButton::clicked, this, [this, i] { moveRecord(i); });
-        buttons->addWidget(records_[i]);
-    }
+    frame_->addRecordButtons(buttons);
     buttons->addStretch(1);
     buttons->addWidget(makeHelpButton());
     auto* context = new QToolButton(this);
@@ -183,21 +135,10 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelStock& stock, const QString& d
 
     // ---- the logic behind it
     DesignSurface& s = panel_->surface();
-    s.setDialogs(&dialogs_);
-    s.setOwner(this);
-    // The label's edge is drawn so the user sees where it ends.
-    s.setDrawOutline(true);
+    prepareSurface(s, dialogs_, this);
     editor_ = new LabelDesignEditor(s, dialogs_, stock, this);
-    {
-        const common::ProfileFile settingsFile(settingsPath_);
-        editor_->readDefaultFont(settingsFile);
-    }
-    description_->setText(description);
-    editor_->setDescription(description);
+    startEditor(editor_, description_, save_, description, settingsPath_);
 
-    connect(tips, &QPushButton::clicked, this, &TLabelDesignScreen::quickTipsClick);
-    connect(description_, &QLineEdit::textEdited, this, [this](const QString& t) { editor_->setDescription(t); });
-    connect(editor_, &LabelDesignEditor::saveShown, this, [this] { save_->setVisible(true); });
     connect(editor_, &LabelDesignEditor::stockChanged, this, &TLabelDesignScreen::showCaptions);
     connect(save_, &QPushButton::clicked, this, &TLabelDesignScreen::saveButtonClick);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
@@ -210,43 +151,32 @@ TLabelDesignScreen::TLabelDesignScreen(const LabelStock& stock, const QString& d
     });
     // After each new object the selection tool returns.
     connect(&s, &DesignSurface::droppedObject, this, [this] { editor_->chooseTool(DesignSurface::psPointing); });
-    connect(&s, &DesignSurface::sizeChanged, this, &TLabelDesignScreen::fitScrollArea);
-    connect(zoomDown_, &QToolButton::clicked, this, [this] {
-        editor_->zoomOut();
-        showZoom();
-    });
-    connect(zoomUp_, &QToolButton::clicked, this, [this] {
-        editor_->zoomIn();
-        showZoom();
-    });
-    connect(grid_, &QToolButton::toggled, this, [this](bool on) { surface().setShowGrid(on); });
-    connect(snap_, &QToolButton::toggled, this, [this](bool on) { surface().setSnapToGrid(on); });
-    connect(names_, &QToolButton::toggled, this, [this](bool on) {
-        surface().setDisplayDataValues(!on);
-        surface().refreshData();
-        panel_->update();
-    });
+    connect(&s, &DesignSurface::sizeChanged, frame_, &DesignScreenFrame::fit);
+    connectViewToggles(grid_, snap_, names_, surface(), panel_);
     connect(art_, &QToolButton::toggled, this, [this](bool on) {
         editor_->setArtShown(on);
         panel_->update();
     });
     connect(editor_, &LabelDesignEditor::artChanged, this, &TLabelDesignScreen::showArtButton);
-    connect(editor_, &LabelDesignEditor::descriptionRestored, this, [this](const QString& t) {
-        if (description_->text() != t) description_->setText(t);
-    });
     showArtButton();
     art_->setWhatsThis(QStringLiteral("Shows the label stock's printed artwork behind your design, where the stock has any."));
-    panel_->installEventFilter(this);
     tools_->button(DesignSurface::psPointing)->setChecked(true);
     showCaptions();
-    showZoom();
-    fitScrollArea();
+    frame_->showZoom();
     panel_->setFocus();
 }
 
 TLabelDesignScreen::~TLabelDesignScreen() = default;
 
 DesignSurface& TLabelDesignScreen::surface() { return panel_->surface(); }
+
+QToolButton* TLabelDesignScreen::zoomDownButton() const { return frame_->zoomDownButton(); }
+
+QToolButton* TLabelDesignScreen::zoomUpButton() const { return frame_->zoomUpButton(); }
+
+QLabel* TLabelDesignScreen::zoomLabel() const { return frame_->zoomLabel(); }
+
+QPushButton* TLabelDesignScreen::recordButton(int i) const { return frame_->recordButton(i); }
 
 QToolButton* TLabelDesignScreen::toolButton(DesignSurface::PanelState s) const {
     return qobject_cast<QToolButton*>(tools_->button(int(s)));
@@ -255,7 +185,7 @@ QToolButton* TLabelDesignScreen::toolButton(DesignSurface::PanelState s) const {
 void TLabelDesignScreen::setRecordSource(AddressRecordSource* records) {
     recordSource_ = records;
     surface().setRecordSource(records);
-    for (QPushButton* b : records_) b->setEnabled(records && records->isOpen());
+    frame_->enableRecordButtons(records && records->isOpen());
     surface().refreshData();
 }
 
@@ -271,8 +201,7 @@ void TLabelDesignScreen::openDesign(bool newLabel, bool tellUser) {
         panel_->update();
     });
     showArtButton();
-    fitScrollArea();
-    panel_->update();
+    frame_->fit();
 }
 
 void TLabelDesignScreen::setVisible(bool visible) {
@@ -283,12 +212,7 @@ void TLabelDesignScreen::setVisible(bool visible) {
         shown_ = true;
         // Centring needs the size the layout gives the window.
         if (!testAttribute(Qt::WA_Resized)) adjustSize();
-        try {
-            common::ProfileFile settings(settingsPath_);
-            common::restorePlacement(this, kClassName, settings, parentWidget());
-        } catch (const std::exception& ex) {
-            dialogs_.showError(QString::fromUtf8(ex.what()));
-        }
+        restoreDesignerPlacement(this, kClassName, settingsPath_, dialogs_);
     }
     HelpDialog::setVisible(visible);
     // A new label's message once the window is on the screen: a message
@@ -307,36 +231,16 @@ void TLabelDesignScreen::showEvent(QShowEvent* e) {
 }
 
 void TLabelDesignScreen::done(int r) {
-    if (shown_) {
-        try {
-            common::ProfileFile settings(settingsPath_);
-            common::savePlacement(this, kClassName, settings);
-        } catch (const std::exception& ex) {
-            dialogs_.showError(QString::fromUtf8(ex.what()));
-        }
-    }
+    if (shown_) saveDesignerPlacement(this, kClassName, settingsPath_, dialogs_);
     HelpDialog::done(r);
 }
 
 void TLabelDesignScreen::closeEvent(QCloseEvent* e) {
     // The close box with unsaved changes asks first; Cancel still discards.
-    if (editor_->saveVisible() && result() != QDialog::Accepted) {
-        if (dialogs_.askYesNo(QStringLiteral("Save the changes to this label?"),
-                              QStringLiteral("Label Design Screen"))) {
-            e->ignore();
-            saveButtonClick();
-            return;
-        }
-    }
-    HelpDialog::closeEvent(e);
+    if (!saveInsteadOfClosing(this, e, QStringLiteral("label"), dialogs_)) HelpDialog::closeEvent(e);
 }
 
-void TLabelDesignScreen::saveButtonClick() {
-    editor_->setDescription(description_->text());
-    editor_->prepareSave();
-    if (saveAction_ && !saveAction_(*this)) return;
-    accept();
-}
+void TLabelDesignScreen::saveButtonClick() { saveAndClose(this, description_, saveAction_); }
 
 void TLabelDesignScreen::showArtButton() {
     const QSignalBlocker block(art_);
@@ -344,22 +248,10 @@ void TLabelDesignScreen::showArtButton() {
     art_->setChecked(editor_->artShown());
 }
 
-void TLabelDesignScreen::showZoom() {
-    zoomLabel_->setText(editor_->zoomCaption());
-    fitScrollArea();
-}
-
 void TLabelDesignScreen::showCaptions() {
     fontAction_->setText(editor_->defaultFontCaption());
     layoutAction_->setText(editor_->layoutCaption());
-    fitScrollArea();
-}
-
-void TLabelDesignScreen::fitScrollArea() {
-    const QSize s = surface().size();
-    panel_->resize(s);
-    sheet_->resize(s.width() + 10, s.height() + 10);
-    panel_->update();
+    frame_->fit();
 }
 
 void TLabelDesignScreen::moveRecord(int which) {
@@ -373,7 +265,6 @@ void TLabelDesignScreen::moveRecord(int which) {
     }
     if (which == 0) editor_->afterFirstRecord();
     else if (moved) editor_->afterOtherRecord();
-    panel_->update();
 }
 
 void TLabelDesignScreen::layoutClick() {
@@ -385,60 +276,16 @@ void TLabelDesignScreen::layoutClick() {
 }
 
 void TLabelDesignScreen::defaultFontClick() {
-    dialogs_.showInfo(LabelDesignEditor::noteBeforeDefaultFont());
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, surface().font().toQFont(), this, QStringLiteral("Default Font"));
-    if (!ok) return;
-    designobjects::DesignFont f = designobjects::DesignFont::fromQFont(chosen, surface().font().color);
+    const std::optional<designobjects::DesignFont> f = askDefaultFont(this, surface().font(), dialogs_);
+    if (!f) return;
     common::ProfileFile settings(settingsPath_);
-    editor_->setDefaultFont(f, settings);
+    editor_->setDefaultFont(*f, settings);
     showCaptions();
 }
 
 QVector<QPair<QString, QString>> TLabelDesignScreen::quickTips() { return designerQuickTips(QStringLiteral("label")); }
 
 void TLabelDesignScreen::quickTipsClick() { showQuickTips(this, quickTips()); }
-
-bool TLabelDesignScreen::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == panel_ && e->type() == QEvent::KeyRelease) {
-        auto* k = static_cast<QKeyEvent*>(e);
-        if (k->modifiers() & Qt::KeypadModifier) {
-            if (k->key() == Qt::Key_Plus) {
-                editor_->zoomIn();
-                showZoom();
-                return true;
-            }
-            if (k->key() == Qt::Key_Minus) {
-                editor_->zoomOut();
-                showZoom();
-                return true;
-            }
-        }
-    }
-    if (watched == panel_ && e->type() == QEvent::KeyPress) {
-        auto* k = static_cast<QKeyEvent*>(e);
-        // Only while the label has the focus: a text field keeps its own undo.
-        if (DesignHistory* h = editor_->history(); h && k->modifiers() == Qt::ControlModifier) {
-            if (k->key() == Qt::Key_Z) {
-                h->undo();
-                return true;
-            }
-            if (k->key() == Qt::Key_Y) {
-                h->redo();
-                return true;
-            }
-        }
-        QScrollBar* v = scroll_->verticalScrollBar();
-        switch (k->key()) {
-            case Qt::Key_PageUp: v->triggerAction(QAbstractSlider::SliderSingleStepSub); return true;
-            case Qt::Key_PageDown: v->triggerAction(QAbstractSlider::SliderSingleStepAdd); return true;
-            case Qt::Key_Home: v->setValue(v->minimum()); return true;
-            case Qt::Key_End: v->setValue(v->maximum()); return true;
-            default: break;
-        }
-    }
-    return HelpDialog::eventFilter(watched, e);
-}
 
 void TLabelDesignScreen::keyPressEvent(QKeyEvent* e) {
     // Enter in the description does not save; Escape still cancels.

@@ -16,7 +16,6 @@ class QButtonGroup;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollArea;
 class QToolButton;
 
 namespace brindle::designobjects {
@@ -29,6 +28,8 @@ class DesignHistory;
 }
 
 namespace brindle::designer::ui {
+
+class DesignScreenFrame;
 
 class TLabelDesignScreen : public help::HelpDialog {
     Q_OBJECT
@@ -62,9 +63,9 @@ public:
     // ---- controls, for tests
     QLineEdit* descriptionEdit() const { return description_; }
     QToolButton* toolButton(designobjects::DesignSurface::PanelState s) const;
-    QToolButton* zoomDownButton() const { return zoomDown_; }
-    QToolButton* zoomUpButton() const { return zoomUp_; }
-    QLabel* zoomLabel() const { return zoomLabel_; }
+    QToolButton* zoomDownButton() const;
+    QToolButton* zoomUpButton() const;
+    QLabel* zoomLabel() const;
     QPushButton* saveButton() const { return save_; }
     QPushButton* cancelButton() const { return cancel_; }
     QAction* defaultFontAction() const { return fontAction_; }
@@ -73,7 +74,7 @@ public:
     QToolButton* snapButton() const { return snap_; }
     QToolButton* artButton() const { return art_; }
     QToolButton* namesButton() const { return names_; }
-    QPushButton* recordButton(int i) const { return records_[i]; }  // first, previous, next, last
+    QPushButton* recordButton(int i) const;  // first, previous, next, last
 
     void saveButtonClick();
     void layoutClick();
@@ -87,21 +88,18 @@ protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void done(int r) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void openDesign(bool newLabel, bool tellUser);
-    void showZoom();
     void showArtButton();
     void showCaptions();
-    void fitScrollArea();
     void moveRecord(int which);
 
     common::UserDialogs& dialogs_;
     QString settingsPath_;
     designobjects::TKLabelPanel* panel_;
-    LabelDesignEditor* editor_;
+    LabelDesignEditor* editor_ = nullptr;
     AddressRecordSource* recordSource_ = nullptr;
     ChooseLayout chooseLayout_;
     SaveAction saveAction_;
@@ -112,18 +110,13 @@ private:
 
     QLineEdit* description_;
     QButtonGroup* tools_;
-    QToolButton* zoomDown_;
-    QToolButton* zoomUp_;
-    QLabel* zoomLabel_;
     QToolButton* grid_;
     QToolButton* snap_;
     QToolButton* art_;
     QToolButton* names_;
-    QScrollArea* scroll_;
-    QWidget* sheet_;
+    DesignScreenFrame* frame_;
     QPushButton* save_;
     QPushButton* cancel_;
-    QPushButton* records_[4];
     QAction* fontAction_;
     QAction* layoutAction_;
 };

@@ -7,9 +7,10 @@
 
 #include "common/Common.h"
 #include "common/UserDialogs.h"
-#include "printer/PrinterCanvas.h"
+#include "printer/CurrentPrinter.h"
 #include "printer/Printers.h"
 #include "printing/PageCanvas.h"
+#include "printing/PdfCanvas.h"
 
 namespace brindle::envelopes::ui {
 
@@ -37,71 +38,78 @@ QString sourceName(QPrinter::PaperSource s) {
     return QStringLiteral("Automatic");
 }
 
+// The name of a paper in portrait inches: the platform's name for a known
+// size, else its description of the custom size.
+QString paperName(const QSizeF& inches) {
+    const QPageSize::PageSizeId id = QPageSize::id(inches, QPageSize::Inch, QPageSize::FuzzyMatch);
+    return id != QPageSize::Custom ? QPageSize(id).name() : QPageSize(inches, QPageSize::Inch).name();
+}
+
+// A paper asked of the current printer by its exact size: points are exact
+// for the envelope sizes (Envelope #10 is 297 x 684), while the platform's
+// inch table rounds to two decimals.
+void requestExact(printer::CurrentPrinter& printer, const QPageSize& paper) {
+    printer.requestPaper(printer::CurrentPrinter::Custom, paper.size(QPageSize::Point) / 72.0);
+}
+
 }  // namespace
 
-EnvelopePrinter::EnvelopePrinter() { choose(printer::defaultPrinterName()); }
+EnvelopePrinter::EnvelopePrinter(printer::CurrentPrinter& printer) : printer_(printer) {}
 
 EnvelopePrinter::~EnvelopePrinter() = default;
 
-void EnvelopePrinter::choose(const QString& name) {
-    const bool keep = printer_ != nullptr;
-    const QPageLayout layout = keep ? printer_->pageLayout() : QPageLayout();
-    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (printer::isPdfPrinter(name) || !printer::availablePrinters().contains(name)) {
-        name_ = printer::pdfPrinterName();
-        printer_->setOutputFormat(QPrinter::PdfFormat);
-        printer_->setPageSize(QPageSize(QPageSize::Letter));
-    } else {
-        name_ = name;
-        printer_->setPrinterName(name);
-    }
-    if (keep) printer_->setPageOrientation(layout.orientation());
-    printer_->setDocName(QStringLiteral("Brindle"));
-}
+QString EnvelopePrinter::name() const { return printer_.name(); }
 
-bool EnvelopePrinter::isPdf() const { return printer::isPdfPrinter(name_); }
+bool EnvelopePrinter::isPdf() const { return printer_.isPdf(); }
 
 void EnvelopePrinter::load(const EnvelopePrinterPrefs& prefs) {
     const QString wanted = common::printerNameOnly(prefs.printer).trimmed();
-    if (!wanted.isEmpty() && wanted != name_) {
+    if (!wanted.isEmpty() && wanted.compare(name(), Qt::CaseInsensitive) != 0) {
         for (const QString& n : printer::availablePrinters())
-            if (n.compare(wanted, Qt::CaseInsensitive) == 0) choose(n);
+            if (n.compare(wanted, Qt::CaseInsensitive) == 0) {
+                // Selecting starts the printer on Letter portrait; keep the
+                // orientation the window had.
+                const printing::Orientation o = printer_.orientation();
+                printer_.select(n);
+                printer_.setOrientation(o);
+                break;
+            }
     }
     if (!prefs.paper.isEmpty())
         for (const QPageSize& s : supportedSizes())
-            if (s.name().compare(prefs.paper, Qt::CaseInsensitive) == 0) printer_->setPageSize(s);
-    if (!prefs.bin.isEmpty())
-        for (const auto& [source, n] : sourceNames())
-            if (n.compare(prefs.bin, Qt::CaseInsensitive) == 0) printer_->setPaperSource(source);
+            if (s.name().compare(prefs.paper, Qt::CaseInsensitive) == 0) {
+                requestExact(printer_, s);
+                break;
+            }
     source_ = prefs.bin;
     if (prefs.landscape) setLandscape(*prefs.landscape);
 }
 
 EnvelopePrinterPrefs EnvelopePrinter::prefs() const {
     EnvelopePrinterPrefs p;
-    p.printer = name_;
-    p.paper = printer_->pageLayout().pageSize().name();
-    p.bin = sourceName(printer_->paperSource());
+    p.printer = name();
+    p.paper = paperName(printer_.paperSize());
+    p.bin = source_.isEmpty() ? QStringLiteral("Automatic") : source_;
     p.landscape = landscape();
     return p;
 }
 
 PrinterFacts EnvelopePrinter::facts() const {
     PrinterFacts f;
-    f.printer = name_;
-    f.paper = printer_->pageLayout().pageSize().name();
-    f.source = sourceName(printer_->paperSource());
+    f.printer = name();
+    f.paper = paperName(printer_.paperSize());
+    f.source = source_.isEmpty() ? QStringLiteral("Automatic") : source_;
     f.landscape = landscape();
-    const QRectF full = printer_->pageLayout().fullRect(QPageLayout::Point);
-    f.pageWidth = full.width() / 72.0;
-    f.pageHeight = full.height() / 72.0;
+    const QSizeF page = printer_.pageSize();
+    f.pageWidth = page.width();
+    f.pageHeight = page.height();
     return f;
 }
 
-bool EnvelopePrinter::landscape() const { return printer_->pageLayout().orientation() == QPageLayout::Landscape; }
+bool EnvelopePrinter::landscape() const { return printer_.orientation() == printing::Orientation::Landscape; }
 
 void EnvelopePrinter::setLandscape(bool landscape) {
-    printer_->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer_.setOrientation(landscape ? printing::Orientation::Landscape : printing::Orientation::Portrait);
 }
 
 QList<QPageSize> EnvelopePrinter::supportedSizes() const {
@@ -112,57 +120,61 @@ QList<QPageSize> EnvelopePrinter::supportedSizes() const {
             all.push_back(QPageSize(static_cast<QPageSize::PageSizeId>(id)));
         return all;
     }
-    return QPrinterInfo::printerInfo(name_).supportedPageSizes();
+    return QPrinterInfo::printerInfo(name()).supportedPageSizes();
 }
 
 bool EnvelopePrinter::useEnvelopePaper(int code) {
     const std::optional<QPageSize> paper = envelopePaperFor(code, supportedSizes());
     if (!paper) return false;
-    const bool wasLandscape = landscape();
-    printer_->setPageSize(*paper);
-    setLandscape(wasLandscape);
+    requestExact(printer_, *paper);
     return true;
 }
 
 QSizeF EnvelopePrinter::portraitPaper() const {
-    // Points are exact for the envelope sizes (Envelope #10 is 297 x 684);
-    // the platform rounds inches to two decimals.
-    return QSizeF(printer_->pageLayout().pageSize().sizePoints()) / 72.0;
+    // The current printer reports a known paper in the platform's inches,
+    // rounded to two decimals (Envelope #10 as 4.12 in); its points are exact.
+    const QSizeF inches = printer_.paperSize();
+    const QPageSize::PageSizeId id = QPageSize::id(inches, QPageSize::Inch, QPageSize::FuzzyMatch);
+    return id != QPageSize::Custom ? QPageSize(id).size(QPageSize::Point) / 72.0 : inches;
 }
 
-QRectF EnvelopePrinter::printableInches() const {
-    const QPageLayout layout = printer_->pageLayout();
-    const QRectF full = layout.fullRect(QPageLayout::Point);
-    const QMarginsF m = layout.margins(QPageLayout::Point);
-    return QRectF(m.left() / 72.0, m.top() / 72.0, (full.width() - m.left() - m.right()) / 72.0,
-                  (full.height() - m.top() - m.bottom()) / 72.0);
-}
+QRectF EnvelopePrinter::printableInches() const { return printer_.printableRect(); }
 
-double EnvelopePrinter::dpi() const { return isPdf() ? 1200.0 : printer_->resolution(); }
+double EnvelopePrinter::dpi() const {
+    if (isPdf()) return 1200.0;
+    QPrinter queue(QPrinter::HighResolution);
+    queue.setPrinterName(name());
+    return queue.resolution();
+}
 
 bool EnvelopePrinter::setupDialog(QWidget* parent) {
-    QPrintDialog dialog(printer_.get(), parent);
+    // The dialog edits a printer set up as the current one; what the user
+    // confirms goes back to the current printer.
+    QPrinter edited(QPrinter::HighResolution);
+    if (isPdf()) edited.setOutputFormat(QPrinter::PdfFormat);
+    else edited.setPrinterName(name());
+    edited.setPageSize(printing::exactPageSize(portraitPaper()));
+    edited.setPageOrientation(landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintDialog dialog(&edited, parent);
     dialog.setWindowTitle(QStringLiteral("Printer Setup"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile);
     if (dialog.exec() != QDialog::Accepted) return false;
-    name_ = printer_->outputFormat() == QPrinter::PdfFormat || printer_->printerName().isEmpty()
-                ? printer::pdfPrinterName()
-                : printer_->printerName();
+    const QString chosen = edited.outputFormat() == QPrinter::PdfFormat || edited.printerName().isEmpty()
+                               ? printer::pdfPrinterName()
+                               : edited.printerName();
+    if (chosen != name()) printer_.select(chosen);
+    requestExact(printer_, edited.pageLayout().pageSize());
+    setLandscape(edited.pageLayout().orientation() == QPageLayout::Landscape);
+    source_ = sourceName(edited.paperSource());
     return true;
 }
 
 std::unique_ptr<printing::PageCanvas> EnvelopePrinter::openCanvas(common::UserDialogs& dialogs) {
-    QString pdfPath;
-    if (isPdf()) {
-        pdfPath = dialogs.chooseSaveFile(QStringLiteral("Print Envelopes to a PDF File"), common::dataDir(),
-                                         QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf"));
-        if (pdfPath.isEmpty()) return nullptr;
-    }
-    std::unique_ptr<printing::PageCanvas> canvas = printer::openPrinterCanvas(name_, pdfPath);
-    if (!canvas) return nullptr;
-    canvas->setTitle(QStringLiteral("Brindle"));
-    canvas->setPaperSize(portraitPaper());
-    canvas->setOrientation(landscape() ? printing::Orientation::Landscape : printing::Orientation::Portrait);
+    // Envelopes are fed one at a time: never on the back of the last one.
+    printer_.setOneSided(true);
+    printer_.setCopies(1);
+    std::unique_ptr<printing::PageCanvas> canvas = printer_.openJob(dialogs, QStringLiteral("Brindle"));
+    if (canvas) canvas->setPaperSize(portraitPaper());
     return canvas;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
-// The printer envelopes go to: its name, paper, source and orientation as
-// the "Envelope Printer" settings keep them, the envelope paper asked of it,
-// its setup dialog, and the page canvas a job prints on.
+// The envelope side of the program's current printer: the printer, paper,
+// source and orientation as the "Envelope Printer" settings keep them, the
+// envelope paper asked of it, its setup dialog, and the page canvas a job
+// prints on. Every change goes to the current printer, so a job opens its
+// canvas there (CurrentPrinter::openJob) and the gateway's PrinterScope
+// puts the earlier printer back when the window closes.
 #include <QList>
 #include <QPageSize>
 #include <QRectF>
@@ -10,9 +13,11 @@
 #include "envelopes/EnvelopeFeed.h"
 #include "envelopes/ui/EnvelopeDialogs.h"
 
-class QPrinter;
 class QWidget;
 
+namespace brindle::printer {
+class CurrentPrinter;
+}
 namespace brindle::printing {
 class PageCanvas;
 }
@@ -24,8 +29,7 @@ namespace brindle::envelopes::ui {
 
 class EnvelopePrinter {
 public:
-    // The system's default printer with its own paper and orientation.
-    EnvelopePrinter();
+    explicit EnvelopePrinter(printer::CurrentPrinter& printer);
     ~EnvelopePrinter();
 
     // Makes the stored printer (its name up to " ON "), paper and source
@@ -35,7 +39,8 @@ public:
     EnvelopePrinterPrefs prefs() const;
     PrinterFacts facts() const;
 
-    QString name() const { return name_; }
+    QString name() const;
+    printer::CurrentPrinter& current() { return printer_; }
     bool isPdf() const;
     bool landscape() const;
     void setLandscape(bool landscape);
@@ -51,16 +56,14 @@ public:
     // The printer setup dialog; true when the user confirmed it.
     bool setupDialog(QWidget* parent);
     // A canvas for a job on this printer with its paper and orientation
-    // (title "Brindle"); for the PDF printer the user names the file. Null
-    // when no file was named.
+    // (title "Brindle"), one-sided, one copy; for the PDF printer without a
+    // file set the user names the file. Null when no file was named.
     std::unique_ptr<printing::PageCanvas> openCanvas(common::UserDialogs& dialogs);
 
 private:
-    void choose(const QString& name);
-
-    QString name_;
+    printer::CurrentPrinter& printer_;
+    // The paper source kept in the settings; the current printer has none.
     QString source_;
-    std::unique_ptr<QPrinter> printer_;
 };
 
 }  // namespace brindle::envelopes::ui

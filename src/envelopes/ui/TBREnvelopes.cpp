@@ -25,6 +25,7 @@
 #include "envelopes/ui/TEnvelopeDesignScreen.h"
 #include "envelopes/ui/TEnvelopeForm.h"
 #include "help/HelpTopics.h"
+#include "printer/CurrentPrinter.h"
 #include "printing/PageRecorder.h"
 #include "printing/ui/TPreviewForm.h"
 #include "store/Table.h"
@@ -46,7 +47,7 @@ TBREnvelopes::TBREnvelopes(store::Table& table, const QString& sysdata, const QS
       settingsPath_(settingsPath),
       dialogs_(dialogs),
       display_(std::make_unique<designobjects::DesignSurface>(designobjects::DesignSurface::EnvelopeSurface)),
-      printer_(std::make_unique<EnvelopePrinter>()) {
+      printer_(std::make_unique<EnvelopePrinter>(printer::CurrentPrinter::instance())) {
     setWindowTitle(QStringLiteral("Print Envelope"));
     display_->setClipFilePath(QString());
     display_->setRegisteredClasses(designobjects::DesignSurface::classesFor(designobjects::DesignSurface::EnvelopeSurface));
@@ -206,6 +207,11 @@ void TBREnvelopes::setAddressFile(address::AddressFile* file) {
     records_ = file ? std::make_unique<designer::AddressRecordSource>(*file) : nullptr;
     display_->setRecordSource(records_.get());
     showRecord();
+}
+
+void TBREnvelopes::setPrinter(printer::CurrentPrinter& printer) {
+    printer_ = std::make_unique<EnvelopePrinter>(printer);
+    if (activated_) loadPreferences();
 }
 
 QPushButton* TBREnvelopes::button(const QString& name) const {
@@ -368,6 +374,8 @@ void TBREnvelopes::modify(EnvelopeSetup setup, bool isNew) {
         return stored;
     });
     runDesigner(designer);
+    // The designer's record buttons move the address file's record.
+    showRecord();
     fillGrid(list_.currentRecno());
 }
 

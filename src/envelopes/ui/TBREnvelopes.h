@@ -33,6 +33,9 @@ class DesignSurface;
 namespace brindle::printing {
 class PageCanvas;
 }
+namespace brindle::printer {
+class CurrentPrinter;
+}
 
 namespace brindle::envelopes::ui {
 
@@ -58,6 +61,9 @@ public:
     QLabel* miniature() const { return miniature_; }
     QString recordText(const QString& caption) const;
     EnvelopePrinter& printer() { return *printer_; }
+    // The printer the window sets up and prints on: the program's current
+    // printer unless another is given (tests).
+    void setPrinter(printer::CurrentPrinter& printer);
 
     // The steps a job asks the user about, replaceable for tests: the
     // pre-print dialog (false: Cancel), the canvas a print goes to, and the

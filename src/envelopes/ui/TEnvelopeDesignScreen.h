@@ -18,13 +18,15 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollArea;
 class QToolButton;
 
 namespace brindle::designer {
 class AddressRecordSource;
 class DesignHistory;
 }  // namespace brindle::designer
+namespace brindle::designer::ui {
+class DesignScreenFrame;
+}
 
 namespace brindle::envelopes::ui {
 
@@ -74,9 +76,10 @@ public:
     QToolButton* namesButton() const { return names_; }
     QToolButton* marginsButton() const { return margins_; }
     QToolButton* templateButton() const { return usps_; }
-    QToolButton* zoomDownButton() const { return zoomDown_; }
-    QToolButton* zoomUpButton() const { return zoomUp_; }
-    QLabel* zoomLabel() const { return zoomLabel_; }
+    QToolButton* zoomDownButton() const;
+    QToolButton* zoomUpButton() const;
+    QLabel* zoomLabel() const;
+    QPushButton* recordButton(int i) const;  // first, previous, next, last
     QPushButton* saveButton() const { return save_; }
     QPushButton* cancelButton() const { return cancel_; }
     QAction* defaultFontAction() const { return fontAction_; }
@@ -91,19 +94,16 @@ protected:
     void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* e) override;
     void done(int r) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    void showZoom();
     void showCaptions();
-    void fitScrollArea();
     void moveRecord(int which);
 
     common::UserDialogs& dialogs_;
     QString settingsPath_;
     TEnvelopePanel* panel_;
-    EnvelopeDesignEditor* editor_;
+    EnvelopeDesignEditor* editor_ = nullptr;
     designer::AddressRecordSource* records_ = nullptr;
     ChooseSize chooseSize_;
     SaveAction saveAction_;
@@ -116,14 +116,9 @@ private:
     QToolButton* names_;
     QToolButton* margins_;
     QToolButton* usps_;
-    QToolButton* zoomDown_;
-    QToolButton* zoomUp_;
-    QLabel* zoomLabel_;
-    QScrollArea* scroll_;
-    QWidget* sheet_;
+    designer::ui::DesignScreenFrame* frame_;
     QPushButton* save_;
     QPushButton* cancel_;
-    QPushButton* recordButtons_[4];
     QAction* fontAction_;
     QAction* layoutAction_;
 };
