@@ -73,9 +73,30 @@ void CurrentPrinter::setOrientation(Orientation o) {
     m_printer->setPageOrientation(o == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
-QSizeF CurrentPrinter::paperSize() const { return m_printer->pageLayout().pageSize().size(QPageSize::Inch); }
+QSizeF CurrentPrinter::paperSize() const { return exactInches(m_printer->pageLayout().pageSize()); }
 
-QSizeF CurrentPrinter::pageSize() const { return m_printer->pageLayout().fullRect(QPageLayout::Inch).size(); }
+QSizeF exactInches(const QPageSize& size) {
+    const QSizeF d = size.definitionSize();
+    // Qt's table of named papers gives inch sizes to two places (Envelope #10:
+    // 4.12 in) but whole points exactly (297 pt = 4.125 in); papers in inches
+    // come in eighths, which are whole points.
+    if (size.id() != QPageSize::Custom && size.definitionUnits() == QPageSize::Inch)
+        return QSizeF(size.sizePoints()) / 72.0;
+    switch (size.definitionUnits()) {
+        case QPageSize::Inch: return d;
+        case QPageSize::Millimeter: return d / 25.4;
+        case QPageSize::Point: return d / 72.0;
+        case QPageSize::Pica: return d / 6.0;
+        case QPageSize::Didot: return d * (0.376065 / 25.4);
+        case QPageSize::Cicero: return d * (4.51278 / 25.4);
+    }
+    return size.size(QPageSize::Inch);
+}
+
+QSizeF CurrentPrinter::pageSize() const {
+    const QSizeF paper = paperSize();
+    return m_printer->pageLayout().orientation() == QPageLayout::Landscape ? paper.transposed() : paper;
+}
 
 QRectF CurrentPrinter::printableRect() const {
     if (isPdf()) return QRectF(QPointF(0, 0), pageSize());

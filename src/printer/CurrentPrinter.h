@@ -17,6 +17,7 @@
 
 #include "printing/PageCanvas.h"
 
+class QPageSize;
 class QPrinter;
 
 namespace brindle::common {
@@ -24,6 +25,10 @@ class UserDialogs;
 }
 
 namespace brindle::printer {
+
+// A paper's size in inches as the paper was defined (QPageSize rounds inches
+// to two places, which makes Envelope #10 4.12 in wide).
+QSizeF exactInches(const QPageSize& size);
 
 class CurrentPrinter {
 public:

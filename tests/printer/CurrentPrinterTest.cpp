@@ -3,6 +3,7 @@
 // earlier printer selected again when a printing window closes.
 #include <gtest/gtest.h>
 
+#include <QPageSize>
 #include <QPrinter>
 #include <QTemporaryDir>
 
@@ -30,20 +31,25 @@ TEST(CurrentPrinter, PaperAndOrientationReadBack) {
     const Case cases[] = {
         {CurrentPrinter::Letter, {}, Orientation::Portrait, {8.5, 11}},
         {CurrentPrinter::Letter, {}, Orientation::Landscape, {11, 8.5}},
-        {CurrentPrinter::A4, {}, Orientation::Portrait, {8.27, 11.69}},
-        {CurrentPrinter::A5, {}, Orientation::Portrait, {5.83, 8.27}},
+        {CurrentPrinter::A4, {}, Orientation::Portrait, {210 / 25.4, 297 / 25.4}},
+        {CurrentPrinter::A5, {}, Orientation::Portrait, {148 / 25.4, 210 / 25.4}},
         {CurrentPrinter::Custom, {4.0, 1.125}, Orientation::Portrait, {4.0, 1.125}},
         {CurrentPrinter::Custom, {8.5, 11.0}, Orientation::Landscape, {11.0, 8.5}},
     };
     for (const Case& c : cases) {
         EXPECT_TRUE(p.requestPaper(c.code, c.custom));
         p.setOrientation(c.o);
-        EXPECT_NEAR(p.pageSize().width(), c.page.width(), 0.01) << c.code;
-        EXPECT_NEAR(p.pageSize().height(), c.page.height(), 0.01) << c.code;
+        // Exact: label positions are worked out from these sizes.
+        EXPECT_NEAR(p.pageSize().width(), c.page.width(), 1e-9) << c.code;
+        EXPECT_NEAR(p.pageSize().height(), c.page.height(), 1e-9) << c.code;
         // Positions from the paper's edge: the PDF printer prints everywhere.
         EXPECT_EQ(p.printableRect().topLeft(), QPointF(0, 0));
     }
     EXPECT_FALSE(p.requestPaper(CurrentPrinter::Custom, QSizeF(0, 3)));
+    // Named papers of Qt's table read back exactly too (Envelope #10 is 4.125 in, not 4.12).
+    EXPECT_EQ(exactInches(QPageSize(QPageSize::Envelope10)), QSizeF(4.125, 9.5));
+    EXPECT_EQ(exactInches(QPageSize(QPageSize::EnvelopeMonarch)), QSizeF(3.875, 7.5));
+    EXPECT_NEAR(exactInches(QPageSize(QPageSize::A4)).width(), 210 / 25.4, 1e-12);
 }
 
 // The job's canvas carries paper, orientation and copies; the PDF printer
