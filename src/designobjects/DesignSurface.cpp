@@ -539,7 +539,12 @@ void DesignSurface::followUpCreation(PanelState tool, TKGraphicControl* o) {
         refreshData();
         break;
     case psIMBarCode:
-        if (auto* b = qobject_cast<TKIMBarCode*>(o)) b->applyDefaults();
+        if (auto* b = qobject_cast<TKIMBarCode*>(o)) {
+            b->applyDefaults();
+            // Without a mailer ID the barcode prints nothing: ask for one at once
+            // rather than leave a design that looks finished but is not.
+            if (imb::serialLength(b->tracking().mailerId) == 0) b->editSettings();
+        }
         refreshData();
         break;
     default:

@@ -226,6 +226,9 @@ TEST(ImbSettingsTest, DialogAnswersThatDoNotFitChangeNothingAndAcceptedOnesBecom
     ss.s.setPanelState(DesignSurface::psIMBarCode);
     auto* o = qobject_cast<TKIMBarCode*>(ss.s.createObjectInRect(QRect(0, 0, 282, 14)));
     ASSERT_NE(o, nullptr);
+    // No mailer ID among the defaults yet: placing the barcode asks for one (cancelled here).
+    EXPECT_EQ(ss.dialogs.asked.count("Intelligent Mail Barcode"), 1);
+    EXPECT_EQ(o->tracking().mailerId, "");
     EXPECT_EQ(o->zipCodeField(), "ZIP");
     EXPECT_EQ(o->addressField(), "STREET");
     ss.dialogs.imb = ImbSettings{"01", "234", "96709", 0, {}, 1};  // a mailer ID of five digits
@@ -242,9 +245,11 @@ TEST(ImbSettingsTest, DialogAnswersThatDoNotFitChangeNothingAndAcceptedOnesBecom
                   .readString("Intelligent Mail", "MailerId"),
               "567094");
     // The next object from the tool starts with the accepted fields.
+    const auto askedBefore = ss.dialogs.asked.size();
     auto* next = qobject_cast<TKIMBarCode*>(ss.s.createObjectInRect(QRect(0, 40, 282, 14)));
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(next->tracking(), (imb::Tracking{"01", "234", "567094"}));
+    EXPECT_EQ(ss.dialogs.asked.size(), askedBefore);  // complete defaults: no question
 }
 
 TEST(ImbSettingsTest, DialogRefusesOkWhileAFieldDoesNotFit) {
