@@ -2,7 +2,7 @@
 // Lays a rich-text document out once on its page and breaks it into pages,
 // then draws any page onto a page canvas (printer, PDF, recorder, preview).
 //
-// The document is laid out at 7200 dpi with design metrics and unhinted
+// The document is laid out at 720 dpi with design metrics and unhinted
 // fonts, the text width being the paper minus the left and right margins;
 // each page holds whole lines up to the text height, and a paragraph that
 // starts a new page (page break) always begins one. A page is drawn line by
@@ -19,8 +19,11 @@
 #include "printing/PageCanvas.h"
 #include "richtext/PageSetup.h"
 
+#include <QGlyphRun>
 #include <QPointF>
+#include <QRawFont>
 #include <QRectF>
+#include <QTextOption>
 
 #include <utility>
 #include <vector>
@@ -77,10 +80,21 @@ private:
 
     void drawLine(printing::PageCanvas& canvas, const Line& line, double pageTop, QPointF origin) const;
     double ascentOf(const printing::FontSpec& spec) const;
+    // Glyphs of the layout scaled to the page canvas's reference size.
+    QList<QGlyphRun> toReferenceSize(QList<QGlyphRun> runs) const;
+    QRawFont referenceFont(const QRawFont& layoutFont) const;
 
     const RichDocument& m_document;
     std::vector<Page> m_pages;
     mutable std::vector<std::pair<printing::FontSpec, double>> m_ascents;
+    mutable std::vector<std::pair<QRawFont, QRawFont>> m_referenceFonts;
+    // Paragraphs laid out again for their tab stops, with the stops of their
+    // first line and of the others.
+    struct RelaidBlock {
+        int block = 0;
+        QList<QTextOption::Tab> first, next;
+    };
+    std::vector<RelaidBlock> m_relaid;
 };
 
 }  // namespace brindle::richtext

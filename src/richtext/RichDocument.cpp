@@ -21,8 +21,8 @@ namespace brindle::richtext {
 
 namespace {
 
-// The device every document is laid out on: 7200 dots per inch, where a
-// point is 100 pixels (as the page canvas measures text).
+// The device every document is laid out on: 720 dots per inch, where a
+// point is 10 pixels (TextFormats.h).
 QPaintDevice* layoutDevice() {
     static QImage image = [] {
         QImage i(1, 1, QImage::Format_ARGB32_Premultiplied);

@@ -3,7 +3,7 @@
 // read from and written to RTF. This is what a letter template is, and what
 // the letter designer, the merge, the preview and printing work on.
 //
-// The QTextDocument is laid out on a 7200-dpi device (TextFormats.h) with
+// The QTextDocument is laid out on a 720-dpi device (TextFormats.h) with
 // design metrics and unhinted fonts, so its line breaks do not depend on the
 // screen; a view that shows it at screen resolution works on a clone or
 // scales its painter.

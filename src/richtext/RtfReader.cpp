@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
 #include <vector>
 
@@ -53,10 +54,12 @@ struct Group {
     ParaState para;
     Dest dest = Dest::Text;
     int uc = 1;
-    int style = -1;  // in the style sheet: the paragraph style this group defines (\sN)
+    int style = -1;      // in the style sheet: the paragraph style this group defines (\sN)
+    int charStyle = -1;  // in the style sheet: the character style this group defines (\csN)
 };
 
-// A paragraph style of the style sheet: the formats \sN gives a paragraph.
+// A style of the style sheet: the formats \sN gives a paragraph, or \csN
+// gives text.
 struct StyleEntry {
     CharState ch;
     ParaState para;
@@ -172,6 +175,7 @@ private:
     int m_defaultFont = 0;
     QHash<int, FontEntry> m_fonts;
     QHash<int, StyleEntry> m_styles;
+    QHash<int, StyleEntry> m_charStyles;
     int m_fontBeingRead = -1;
     QByteArray m_fontNameBytes;
     std::vector<QColor> m_colours;  // invalid = automatic
@@ -310,8 +314,13 @@ void Reader::popGroup() {
     }
     const Dest leaving = top().dest;
     if (leaving == Dest::FontTable) finishFontName();
-    if (leaving == Dest::StyleSheet && top().style >= 0 && m_groups[m_groups.size() - 2].style != top().style &&
-        (m_styles.size() < kMaxFonts || m_styles.contains(top().style))) {
+    if (leaving == Dest::StyleSheet && top().charStyle >= 0 &&
+        m_groups[m_groups.size() - 2].charStyle != top().charStyle &&
+        (m_charStyles.size() < kMaxFonts || m_charStyles.contains(top().charStyle))) {
+        m_charStyles[top().charStyle].ch = top().ch;
+    } else if (leaving == Dest::StyleSheet && top().charStyle < 0 && top().style >= 0 &&
+               m_groups[m_groups.size() - 2].style != top().style &&
+               (m_styles.size() < kMaxFonts || m_styles.contains(top().style))) {
         StyleEntry& s = m_styles[top().style];
         s.ch = top().ch;
         s.para = top().para;
@@ -660,6 +669,11 @@ void Reader::controlSymbol(char c) {
         for (const QByteArray& k : known) {
             if (m_in.mid(m_pos, k.size()) == k) keep = true;
         }
+        // Character styles of the style sheet are read too: some writers
+        // give text its formats only through them.
+        if (top().dest == Dest::StyleSheet && m_in.mid(m_pos, 3) == "\\cs" &&
+            (m_pos + 3 >= m_in.size() || !std::isalpha(static_cast<unsigned char>(m_in.at(m_pos + 3)))))
+            keep = true;
         m_pos = save;
         if (!keep) {
             flushText();
@@ -703,6 +717,7 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
 
     if (w == "stylesheet") { flushText(); g.dest = Dest::StyleSheet; return; }
     if (g.dest == Dest::StyleSheet && w == "s") { g.style = std::max(0, param); return; }
+    if (g.dest == Dest::StyleSheet && w == "cs") { g.charStyle = std::max(0, param); return; }
     if (w == "fonttbl") { flushText(); g.dest = Dest::FontTable; m_fontBeingRead = -1; return; }
     if (w == "colortbl") { flushText(); g.dest = Dest::ColourTable; m_colours.clear(); m_red = m_green = m_blue = -1; return; }
     if (w == "pict") {
@@ -823,6 +838,28 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
             pa = it->para;
             pa.intbl = intbl;
             setChar([&] { ch = it->ch; });
+        }
+        return;
+    }
+    if (w == "cs" && g.dest == Dest::Text) {
+        // A character style: the formats its entry states, over the text's
+        // own (a style that states no size keeps the text's size, whether or
+        // not it is marked \additive), refined by the words after \cs.
+        if (const auto it = m_charStyles.constFind(std::max(0, param)); it != m_charStyles.constEnd()) {
+            const CharState& s = it->ch;
+            setChar([&] {
+                const CharState none;
+                if (s.font != none.font) ch.font = s.font;
+                if (s.halfPoints != none.halfPoints) ch.halfPoints = s.halfPoints;
+                ch.bold = ch.bold || s.bold;
+                ch.italic = ch.italic || s.italic;
+                ch.underline = ch.underline || s.underline;
+                ch.strike = ch.strike || s.strike;
+                ch.hidden = ch.hidden || s.hidden;
+                if (s.fg != none.fg) ch.fg = s.fg;
+                if (s.bg != none.bg) ch.bg = s.bg;
+                if (s.valign != none.valign) ch.valign = s.valign;
+            });
         }
         return;
     }

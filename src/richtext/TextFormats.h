@@ -1,8 +1,12 @@
 #pragma once
 // How RTF formatting is held in a QTextDocument. The document is kept in
-// layout units of a 7200-dpi device (five units to the twip), the resolution
-// at which pages are laid out and at which the page canvas measures text, so
-// that indents and spacing need no conversion when a page is laid out.
+// layout units of a 720-dpi device (two twips to the unit), the resolution at
+// which pages are laid out. Design metrics make advances scale exactly with
+// the resolution, and at 720 dpi the glyphs of body text are small enough
+// for the font engine to keep their metrics, so laying out does not load
+// every glyph's outline again (at the page canvas's 7200-dpi
+// reference size no glyph is kept). The paginator hands the canvas its
+// glyphs scaled to the reference size.
 // Values Qt holds in 96-dpi pixels (below) are converted; tab stops and
 // line spacing are also kept as RTF wrote them in properties of their own,
 // which the writer uses.
@@ -10,8 +14,8 @@
 
 namespace brindle::richtext {
 
-inline constexpr double kLayoutDpi = 7200.0;
-inline constexpr double kUnitsPerTwip = kLayoutDpi / 1440.0;  // 5
+inline constexpr double kLayoutDpi = 720.0;
+inline constexpr double kUnitsPerTwip = kLayoutDpi / 1440.0;  // 0.5
 
 // Qt measures tab stops, paragraph spacing before and after, and fixed or
 // minimum line heights in 96-dpi pixels whatever the device (it scales them

@@ -263,7 +263,9 @@ TEST(RtfRead, DamagedFilesGiveWhatWasReadAndAWarning) {
     for (qsizetype n = 0; n < good.size(); n += 7) {
         RichDocument d;
         const QStringList w = d.load(good.left(n));
-        if (n > 5 && n < good.size() - 1) EXPECT_FALSE(w.isEmpty()) << n;
+        if (n > 5 && n < good.size() - 1) {
+            EXPECT_FALSE(w.isEmpty()) << n;
+        }
     }
     RichDocument cut;
     const QStringList w = cut.load(good.left(good.indexOf("left\\tab")));

@@ -1,5 +1,5 @@
 #pragma once
-// The editing area over a RichDocument. The document is laid out at 7200 dpi
+// The editing area over a RichDocument. The document is laid out at 720 dpi
 // (so lines break as they print); the view shows it scaled to the screen on
 // a white page, and edits go straight into the document and its undo stack.
 //
