@@ -224,6 +224,16 @@ void RichDocument::insertPageBreak(QTextCursor& cursor) {
     cursor.endEditBlock();
 }
 
+void RichDocument::insertParagraph(QTextCursor& cursor) {
+    cursor.beginEditBlock();
+    if (cursor.hasSelection()) cursor.removeSelectedText();
+    QTextBlockFormat b = cursor.blockFormat();
+    b.setPageBreakPolicy(b.pageBreakPolicy() & ~QTextFormat::PageBreak_AlwaysBefore);
+    const QTextCharFormat c = cursor.charFormat();
+    cursor.insertBlock(b, c);
+    cursor.endEditBlock();
+}
+
 void RichDocument::setInsertionFont(QTextCursor& cursor, const QString& face, double sizePt, bool bold, bool italic) {
     QTextCharFormat f;
     f.setFontFamilies({face});

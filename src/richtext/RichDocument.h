@@ -83,6 +83,9 @@ public:
     QStringList insertRtf(QTextCursor& cursor, const QByteArray& bytes);
     // A paragraph that starts a new page, at the cursor.
     void insertPageBreak(QTextCursor& cursor);
+    // A new paragraph at the cursor (the Return key): it takes the paragraph's
+    // format but not its page break, which stays with the paragraph before.
+    static void insertParagraph(QTextCursor& cursor);
     // The font that typing at the cursor uses.
     void setInsertionFont(QTextCursor& cursor, const QString& face, double sizePt, bool bold, bool italic);
 

@@ -220,6 +220,19 @@ TEST_F(DesignerTest, ParagraphDialogWordWrapPageBreakAndUndo) {
     EXPECT_EQ(d.document().document()->blockCount(), 2);
     d.action("redo")->trigger();
     EXPECT_EQ(d.document().document()->blockCount(), 3);
+    // Return typed after the break gives an ordinary paragraph: one page break, not one per line.
+    const QTextBlock broken = d.document().document()->begin().next();
+    c.setPosition(broken.position() + broken.length() - 1);
+    d.editor()->setTextCursor(c);
+    for (int i = 0; i < 2; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(d.editor()->viewport(), &press);
+    }
+    int breaks = 0;
+    for (QTextBlock b = d.document().document()->begin(); b.isValid(); b = b.next())
+        if (b.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) ++breaks;
+    EXPECT_EQ(breaks, 1);
+    EXPECT_EQ(d.document().document()->blockCount(), 5);
 }
 
 TEST_F(DesignerTest, DefaultFontIsSavedAtOnceAndCloseBoxKeepsCancelDiscards) {

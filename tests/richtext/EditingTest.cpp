@@ -115,6 +115,17 @@ TEST(Editing, InsertRtfAndPageBreakAtTheCursor) {
     back.load(d.toRtf());
     Paginator backPages(back);
     EXPECT_EQ(backPages.pageCount(), 2);
+    // Return after the break starts an ordinary paragraph, not yet another page.
+    QTextCursor next = d.find("ships", 0);
+    next.setPosition(next.selectionEnd());
+    RichDocument::insertParagraph(next);
+    RichDocument::insertParagraph(next);
+    pages.relayout();
+    EXPECT_EQ(pages.pageCount(), 2);
+    EXPECT_EQ(next.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore, 0);
+    EXPECT_EQ(pages.pageStart(1), d.find("ships", 0).selectionStart());
+    d.undo();
+    d.undo();
     d.undo();
     pages.relayout();
     EXPECT_EQ(pages.pageCount(), 1);

@@ -59,7 +59,14 @@ protected:
         if (event == QKeySequence::Paste) editor_.paste();
         else if (event == QKeySequence::Copy) editor_.copy();
         else if (event == QKeySequence::Cut) editor_.cut();
-        else QGraphicsTextItem::keyPressEvent(event);
+        else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                 !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
+            // Qt's own Return copies the paragraph's page break into the new paragraph.
+            QTextCursor c = textCursor();
+            RichDocument::insertParagraph(c);
+            setTextCursor(c);
+            editor_.ensureCursorVisible();
+        } else QGraphicsTextItem::keyPressEvent(event);
         emit editor_.cursorChanged();
     }
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override {
