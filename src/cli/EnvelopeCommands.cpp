@@ -8,6 +8,7 @@
 
 #include "Arguments.h"
 #include "Commands.h"
+#include "DesignPrintSupport.h"
 #include "ProgressBar.h"
 #include "address/BrowseModel.h"
 #include "address/FieldCatalogue.h"
@@ -93,30 +94,6 @@ int pick(const Arguments& args, const char* option, std::initializer_list<const 
     throw UsageError(std::string(option) + " takes one of " + list);
 }
 
-bool sameFile(const QString& a, const QString& b) {
-    const QFileInfo fa(a), fb(b);
-    if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
-    const QString da = QFileInfo(fa.absolutePath()).canonicalFilePath(),
-                  db = QFileInfo(fb.absolutePath()).canonicalFilePath();
-    return da == db && fa.fileName().compare(fb.fileName(), Qt::CaseInsensitive) == 0;
-}
-
-void setFilter(Table& t, const std::string& userFilter) {
-    std::string expr;
-    if (!userFilter.empty()) {
-        const store::EncodedText encoded = t.codec().fromUtf8(userFilter);
-        if (!encoded.lossless())
-            throw store::StoreError("invalid filter \"" + userFilter + "\": \"" +
-                                    store::codePointToUtf8(encoded.lost.front().codePoint) +
-                                    "\" cannot be stored in the table's code page (" + t.codec().name() + ")");
-        expr = encoded.text;
-        std::string error;
-        if (!t.testExpression(expr, &error)) throw store::StoreError("invalid filter \"" + userFilter + "\": " + error);
-    }
-    if (t.fieldIndex("ISDEL") >= 0) expr = expr.empty() ? std::string("!ISDEL") : "(" + expr + ") .AND. !ISDEL";
-    t.setFilter(expr);
-}
-
 }  // namespace
 
 int cmdEnvelopes(const std::vector<std::string>& words) {
@@ -175,12 +152,7 @@ int cmdEnvelopes(const std::vector<std::string>& words) {
     }
 
     // The PDF replaces what --out names: never the table, its memo or index, or the design.
-    {
-        const QFileInfo in(QString::fromStdString(input));
-        const QString base = in.absoluteFilePath().left(in.absoluteFilePath().size() - in.suffix().size());
-        for (const QString& i : {in.absoluteFilePath(), base + QStringLiteral("cdx"), base + QStringLiteral("fpt"), designPath})
-            if (sameFile(out, i)) throw std::runtime_error("--out " + args.value("--out") + " would overwrite " + utf8(i));
-    }
+    refuseToOverwrite(out, args.value("--out"), input, {designPath});
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
@@ -205,7 +177,7 @@ int cmdEnvelopes(const std::vector<std::string>& words) {
     const auto loaded = surface.loadFromFile(designPath);
     if (!loaded.ok) throw std::runtime_error(utf8(designPath) + ": " + utf8(loaded.error) + "; nothing was printed");
 
-    setFilter(*table, args.value("--filter"));
+    setAddressFilter(*table, args.value("--filter"));
     std::uint64_t record = 0;
     if (args.has("--record")) {
         record = args.number("--record", 1);

@@ -10,6 +10,7 @@
 
 #include "Arguments.h"
 #include "Commands.h"
+#include "DesignPrintSupport.h"
 #include "ProgressBar.h"
 #include "address/BrowseModel.h"
 #include "address/FieldCatalogue.h"
@@ -149,27 +150,6 @@ std::array<bool, labels::kMaxPositions> parsePositions(const std::string& list, 
     return flags;
 }
 
-void setFilter(Table& t, const std::string& userFilter) {
-    std::string expr;
-    if (!userFilter.empty()) {
-        const store::EncodedText encoded = t.codec().fromUtf8(userFilter);
-        if (!encoded.lossless())
-            throw store::StoreError("invalid filter \"" + userFilter + "\": \"" +
-                                    store::codePointToUtf8(encoded.lost.front().codePoint) +
-                                    "\" cannot be stored in the table's code page (" + t.codec().name() + ")");
-        expr = encoded.text;
-        std::string error;
-        if (!t.testExpression(expr, &error))
-            throw store::StoreError("invalid filter \"" + userFilter + "\": " + error);
-    }
-    if (t.fieldIndex("ISDEL") >= 0) expr = expr.empty() ? std::string("!ISDEL") : "(" + expr + ") .AND. !ISDEL";
-    try {
-        t.setFilter(expr);
-    } catch (const store::ExprError& e) {
-        throw store::StoreError("invalid filter \"" + userFilter + "\": " + e.what());
-    }
-}
-
 void setOrder(Table& t, const std::string& tag) {
     if (tag.empty()) return;
     const int order = t.tagArea(tag);
@@ -208,14 +188,6 @@ QPointF parseOffset(const std::string& text) {
     return QPointF(x, y);
 }
 
-// Whether two paths are one file (when both exist) or differ only in case.
-bool sameFile(const QString& a, const QString& b) {
-    const QFileInfo fa(a), fb(b);
-    if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
-    const QString da = QFileInfo(fa.absolutePath()).canonicalFilePath(), db = QFileInfo(fb.absolutePath()).canonicalFilePath();
-    return da == db && fa.fileName().compare(fb.fileName(), Qt::CaseInsensitive) == 0;
-}
-
 }  // namespace
 
 int cmdLabels(const std::vector<std::string>& words) {
@@ -235,14 +207,8 @@ int cmdLabels(const std::vector<std::string>& words) {
     if (presort && args.has("--order")) throw UsageError("--presort prints in ZIP order; leave out --order");
 
     // The PDF replaces what --out names: never the table, its memo or index, or the design.
-    {
-        const QFileInfo in(QString::fromStdString(input));
-        const QString base = in.absoluteFilePath().left(in.absoluteFilePath().size() - in.suffix().size());
-        QStringList inputs{in.absoluteFilePath(), base + QStringLiteral("cdx"), base + QStringLiteral("fpt")};
-        if (args.has("--design")) inputs << QString::fromStdString(args.value("--design"));
-        for (const QString& i : inputs)
-            if (sameFile(out, i)) throw std::runtime_error("--out " + args.value("--out") + " would overwrite " + utf8(i));
-    }
+    refuseToOverwrite(out, args.value("--out"), input,
+                      args.has("--design") ? QStringList{QString::fromStdString(args.value("--design"))} : QStringList{});
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
@@ -293,7 +259,7 @@ int cmdLabels(const std::vector<std::string>& words) {
         surface.setPanelState(designobjects::DesignSurface::psPointing);
     }
 
-    setFilter(*table, args.value("--filter"));
+    setAddressFilter(*table, args.value("--filter"));
     setOrder(*table, args.value("--order"));
 
     labels::LabelJob job;

@@ -13,6 +13,7 @@
 #include "ProgressBar.h"
 #include "common/Common.h"
 #include "common/UserDialogs.h"
+#include "DesignPrintSupport.h"
 #include "cli/ShellDialogs.h"
 #include "letters/LetterPrintJob.h"
 #include "printing/PdfCanvas.h"
@@ -95,12 +96,6 @@ std::string tableFilter(store::Table& t, const std::string& userFilter) {
     return encoded.text;
 }
 
-bool sameFile(const QString& a, const QString& b) {
-    const QFileInfo fa(a), fb(b);
-    if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
-    return fa.absoluteFilePath().compare(fb.absoluteFilePath(), Qt::CaseInsensitive) == 0;
-}
-
 }  // namespace
 
 int cmdLetters(const std::vector<std::string>& words) {
@@ -115,15 +110,9 @@ int cmdLetters(const std::vector<std::string>& words) {
     if (copies < 1 || copies > 999) throw UsageError("--copies must lie between 1 and 999");
     const std::string input = args.positional()[0];
     const QString out = QString::fromStdString(args.value("--out"));
-    {
-        const QFileInfo in(QString::fromStdString(input));
-        const QString base = in.absoluteFilePath().left(in.absoluteFilePath().size() - in.suffix().size());
-        QStringList inputs{in.absoluteFilePath(), base + QStringLiteral("cdx"), base + QStringLiteral("fpt")};
-        if (args.has("--template-file")) inputs << QString::fromStdString(args.value("--template-file"));
-        for (const QString& i : inputs)
-            if (sameFile(out, i))
-                throw std::runtime_error("--out " + args.value("--out") + " would overwrite " + i.toStdString());
-    }
+    refuseToOverwrite(out, args.value("--out"), input,
+                      args.has("--template-file") ? QStringList{QString::fromStdString(args.value("--template-file"))}
+                                                  : QStringList{});
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;

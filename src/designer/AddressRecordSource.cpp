@@ -34,4 +34,13 @@ bool AddressRecordSource::prior() { return file_.isOpen() && file_.prior(); }
 bool AddressRecordSource::next() { return file_.isOpen() && file_.next(); }
 bool AddressRecordSource::last() { return file_.isOpen() && file_.last(); }
 
+bool AddressRecordSource::move(int button) {
+    switch (button) {
+        case 0: return first();
+        case 1: return prior();
+        case 2: return next();
+        default: return last();
+    }
+}
+
 }  // namespace brindle::designer

@@ -24,6 +24,9 @@ public:
     bool prior();
     bool next();
     bool last();
+    // The record buttons in their row's order: 0 first, 1 prior, 2 next,
+    // anything else last.
+    bool move(int button);
 
 private:
     address::AddressFile& file_;

@@ -7,13 +7,11 @@
 // only when neither a file in sysdata/ (ignoring case) nor any row uses it;
 // a stored BINARY is opened or removed only when it is a bare name of a
 // regular file inside sysdata/ (designer/DesignFileNames, shared with labels).
-#include <QSet>
 #include <QString>
-#include <QVector>
-#include <functional>
 #include <memory>
 #include <optional>
 
+#include "designer/DesignedSetupList.h"
 #include "envelopes/EnvelopeSetup.h"
 
 namespace brindle::store {
@@ -40,7 +38,7 @@ struct EnvelopeButtons {
 };
 EnvelopeButtons setEnvelopeButtons(bool hasRow);
 
-class EnvelopeSetupList {
+class EnvelopeSetupList : public designer::DesignedSetupList {
 public:
     // ENVELOPE.DBF in sysdata/ (created when missing), rows not deleted, in
     // description order, on the first row. Null, the user told, on failure.
@@ -48,19 +46,9 @@ public:
 
     EnvelopeSetupList(store::Table& table, QString sysdata, common::UserDialogs& dialogs);
 
-    struct Row {
-        std::uint32_t recno = 0;
-        QString description;
-    };
-    QVector<Row> rows();
-    bool hasRow() const;
-    bool select(std::uint32_t recno);
-    std::uint32_t currentRecno() const;
     // The current row; the fallback ("Envelope #10") when there is none.
     EnvelopeSetup current() const;
     EnvelopeButtons buttons() const { return setEnvelopeButtons(hasRow()); }
-    // The first row whose description is exactly this (for commands run from the shell).
-    std::optional<std::uint32_t> findDescription(const QString& description);
 
     // "Delete "<DESCRIPT>"?" (caption "DELETE"); on Yes the row goes, then
     // its design file unless another row names the same file.
@@ -79,19 +67,7 @@ public:
     // Stores a setup back from the designer: the design is saved first
     // through `saveDesign` (given its full path), and the row (a new one for
     // a new setup) is posted only when that worked.
-    using SaveDesign = std::function<bool(const QString& path)>;
     bool commitSetup(const EnvelopeSetup& setup, bool isNew, const SaveDesign& saveDesign);
-
-    QString sysdataPath(const QString& name) const;
-    const QString& sysdata() const { return sysdata_; }
-
-private:
-    bool ensureDesignName(EnvelopeSetup& setup);
-    bool namedByAnotherRow(const QString& binary, std::uint32_t except);
-
-    store::Table& table_;
-    QString sysdata_;
-    common::UserDialogs& dialogs_;
 };
 
 }  // namespace brindle::envelopes

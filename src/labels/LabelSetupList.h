@@ -3,11 +3,10 @@
 // rows of LABEL.DBF, the current setup's details, which buttons work, and
 // Delete, Clone and the saving of a setup coming back from the designer.
 #include <QString>
-#include <QVector>
-#include <functional>
 #include <memory>
 #include <optional>
 
+#include "designer/DesignedSetupList.h"
 #include "labels/LabelSetup.h"
 
 namespace brindle::store {
@@ -32,7 +31,7 @@ struct LabelButtons {
 // Everything but "New", "Ok" and "Help" needs a current row.
 LabelButtons setLabelButtons(bool hasCurrentRow);
 
-class LabelSetupList {
+class LabelSetupList : public designer::DesignedSetupList {
 public:
     // Opens LABEL.DBF in `sysdata` (created when missing), shows only rows that
     // are not deleted, in description order, on the first row. Null, with the
@@ -41,15 +40,6 @@ public:
 
     LabelSetupList(store::Table& table, QString sysdata, common::UserDialogs& dialogs);
 
-    struct Row {
-        std::uint32_t recno = 0;
-        QString description;
-    };
-    // The visible rows in list order; the current row is kept.
-    QVector<Row> rows();
-    bool hasRow() const;
-    bool select(std::uint32_t recno);
-    std::uint32_t currentRecno() const;
     // The current row (the fallback setup when there is none).
     LabelSetup current() const;
     LabelButtons buttons() const { return setLabelButtons(hasRow()); }
@@ -72,19 +62,7 @@ public:
     // setup, the current row otherwise. The design is saved first through
     // `saveDesign` (given the full path); the row is posted only when that
     // succeeded, otherwise the append or edit is cancelled and the user told.
-    using SaveDesign = std::function<bool(const QString& path)>;
     bool commitSetup(const LabelSetup& setup, bool isNew, const SaveDesign& saveDesign);
-
-    // The full path of a file in sysdata.
-    QString sysdataPath(const QString& name) const;
-    const QString& sysdata() const { return sysdata_; }
-
-private:
-    bool ensureDesignName(LabelSetup& setup);
-
-    store::Table& table_;
-    QString sysdata_;
-    common::UserDialogs& dialogs_;
 };
 
 }  // namespace brindle::labels

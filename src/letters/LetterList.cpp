@@ -32,41 +32,12 @@ LetterButtons letterButtons(bool hasRow) {
 }
 
 std::unique_ptr<store::Table> LetterList::openLetterTable(common::UserDialogs& dialogs) {
-    std::unique_ptr<store::Table> table = common::openLetterTable(dialogs);
-    if (!table) return nullptr;
-    try {
-        table->setFilter("not DELETED()");
-        if (const int order = table->tagArea("DESCRIPT"); order > 0) table->setOrder(order);
-        table->first();
-    } catch (const std::exception& e) {
-        dialogs.showError(what(e));
-        return nullptr;
-    }
-    return table;
+    return listByDescription(common::openLetterTable(dialogs), dialogs, false);
 }
 
-LetterList::LetterList(store::Table& table, common::UserDialogs& dialogs) : table_(table), dialogs_(dialogs) {}
-
-QVector<LetterList::Row> LetterList::rows() {
-    QVector<Row> out;
-    const bool had = hasRow();
-    const std::uint32_t here = table_.recNo();
-    for (bool ok = table_.first(); ok && !table_.eof(); ok = table_.next())
-        out.push_back({table_.recNo(), QString::fromStdString(table_.getText("DESCRIPT"))});
-    if (had) table_.go(here);
-    else table_.first();
-    return out;
-}
-
-bool LetterList::hasRow() const { return table_.isOpen() && table_.hasRecord() && !table_.eof() && !table_.deleted(); }
-
-bool LetterList::select(std::uint32_t recno) { return table_.go(recno) && hasRow(); }
-
-std::uint32_t LetterList::currentRecno() const { return hasRow() ? table_.recNo() : 0; }
-
-QString LetterList::currentDescription() const {
-    return hasRow() ? QString::fromStdString(table_.getText("DESCRIPT")) : QString();
-}
+// A deleted current row counts as none: a question can let the window run
+// while another window deletes it.
+LetterList::LetterList(store::Table& table, common::UserDialogs& dialogs) : DescriptionList(table, dialogs, true) {}
 
 QByteArray LetterList::currentTemplate() const {
     if (!hasRow()) return {};
@@ -121,8 +92,7 @@ bool LetterList::store(const QString& description, const richtext::RichDocument&
 bool LetterList::deleteCurrent() {
     if (!hasRow()) return false;
     const std::uint32_t row = table_.recNo();
-    if (!dialogs_.askYesNo(QStringLiteral("Delete \"%1\"?").arg(currentDescription()), QStringLiteral("DELETE")))
-        return false;
+    if (!confirm(QStringLiteral("Delete"), currentDescription())) return false;
     try {
         // The question lets the window run; make sure the row asked about is the one deleted.
         if (!table_.go(row)) return false;
@@ -139,7 +109,7 @@ bool LetterList::cloneCurrent() {
     if (!hasRow()) return false;
     const QString description = currentDescription();
     const std::uint32_t row = table_.recNo();
-    if (!dialogs_.askYesNo(QStringLiteral("Clone \"%1\"?").arg(description), QStringLiteral("CLONE"))) return false;
+    if (!confirm(QStringLiteral("Clone"), description)) return false;
     QByteArray memo;
     try {
         table_.go(row);

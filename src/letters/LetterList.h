@@ -6,9 +6,10 @@
 // memory.
 #include <QByteArray>
 #include <QString>
-#include <QVector>
 #include <cstdint>
 #include <memory>
+
+#include "address/DescriptionList.h"
 
 namespace brindle::store {
 class Table;
@@ -42,7 +43,7 @@ struct LetterButtons {
 };
 LetterButtons letterButtons(bool hasRow);
 
-class LetterList {
+class LetterList : public address::DescriptionList {
 public:
     // LETTER.DBF in sysdata/ (created when missing, its tag built when the
     // index file is missing), showing rows not deleted in description order,
@@ -51,17 +52,8 @@ public:
 
     LetterList(store::Table& table, common::UserDialogs& dialogs);
 
-    struct Row {
-        std::uint32_t recno = 0;
-        QString description;
-    };
-    QVector<Row> rows();
-    bool hasRow() const;
-    bool select(std::uint32_t recno);
-    std::uint32_t currentRecno() const;
     LetterButtons buttons() const { return letterButtons(hasRow()); }
 
-    QString currentDescription() const;
     // The current row's memo as stored.
     QByteArray currentTemplate() const;
     // Loads the current template into `document` (empty or non-RTF memos as
@@ -83,9 +75,6 @@ public:
 
 private:
     bool writeRow(bool append, const QString& description, const QByteArray& memo);
-
-    store::Table& table_;
-    common::UserDialogs& dialogs_;
 };
 
 }  // namespace brindle::letters

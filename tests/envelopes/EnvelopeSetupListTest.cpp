@@ -155,7 +155,9 @@ TEST(EnvelopeSetupList, SetupIsPostedOnlyAfterItsDesignWasSaved) {
     EXPECT_FALSE(t.list->commitSetup(s, true, [](const QString&) { return false; }));
     EXPECT_TRUE(t.list->rows().isEmpty());
     ASSERT_FALSE(t.dialogs.infos().isEmpty());
-    EXPECT_TRUE(t.dialogs.infos().back().contains(QStringLiteral("was not changed")));
+    // The messages the label and envelope lists share name the envelope.
+    EXPECT_TRUE(t.dialogs.infos().back().startsWith(QStringLiteral("The envelope design could not be saved to \"")));
+    EXPECT_TRUE(t.dialogs.infos().back().endsWith(QStringLiteral("\r\n\r\nThe envelope setup was not changed.")));
 
     QString savedTo;
     ASSERT_TRUE(t.list->commitSetup(s, true, [&](const QString& path) {

@@ -256,13 +256,7 @@ void TLabelDesignScreen::showCaptions() {
 
 void TLabelDesignScreen::moveRecord(int which) {
     if (!recordSource_) return;
-    bool moved = false;
-    switch (which) {
-        case 0: moved = recordSource_->first(); break;
-        case 1: moved = recordSource_->prior(); break;
-        case 2: moved = recordSource_->next(); break;
-        default: moved = recordSource_->last(); break;
-    }
+    const bool moved = recordSource_->move(which);
     if (which == 0) editor_->afterFirstRecord();
     else if (moved) editor_->afterOtherRecord();
 }

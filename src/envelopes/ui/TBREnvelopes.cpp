@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
-#include <QTableWidget>
+#include "common/ui/DescriptionGrid.h"
 #include <QVBoxLayout>
 #include <exception>
 
@@ -64,16 +64,9 @@ TBREnvelopes::TBREnvelopes(store::Table& table, const QString& sysdata, const QS
     auto* top = new QHBoxLayout;
     auto* select = new QGroupBox(QStringLiteral("&Select Envelope Setup"), this);
     auto* selectLayout = new QVBoxLayout(select);
-    grid_ = new QTableWidget(0, 1, select);
-    grid_->setObjectName(QStringLiteral("envelopeGrid"));
-    grid_->setHorizontalHeaderLabels({QStringLiteral("Description")});
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->verticalHeader()->setVisible(false);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setMinimumSize(260, 160);
-    grid_->setWhatsThis(QStringLiteral("Your envelope setups. Pick the one to print, delete or copy."));
+    grid_ = new common::ui::DescriptionGrid(
+        QStringLiteral("envelopeGrid"), QStringLiteral("Description"), {260, 160},
+        QStringLiteral("Your envelope setups. Pick the one to print, delete or copy."), select);
     selectLayout->addWidget(grid_);
     auto* setupButtons = new QHBoxLayout;
     QPushButton* modify = makeButton(QStringLiteral("Modify"), select, QStringLiteral("Change the chosen envelope's design."));
@@ -165,9 +158,8 @@ TBREnvelopes::TBREnvelopes(store::Table& table, const QString& sysdata, const QS
     connect(modify, &QPushButton::clicked, this, &TBREnvelopes::modifyButtonClick);
     chooseSize = [this](int code) { return chooseEnvelopeSize(code, this); };
     runDesigner = [](TEnvelopeDesignScreen& designer) { designer.exec(); };
-    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) {
-        if (row < 0) return;
-        if (QTableWidgetItem* item = grid_->item(row, 0)) list_.select(item->data(Qt::UserRole).toUInt());
+    grid_->onRowChosen(this, [this](std::uint32_t recno) {
+        list_.select(recno);
         showDisplayEnvelope();
     });
 
@@ -238,22 +230,7 @@ void TBREnvelopes::showEvent(QShowEvent* event) {
 }
 
 void TBREnvelopes::fillGrid(std::uint32_t select) {
-    const auto rows = list_.rows();
-    {
-        const QSignalBlocker block(grid_);
-        grid_->setRowCount(static_cast<int>(rows.size()));
-        int current = rows.isEmpty() ? -1 : 0;
-        for (int i = 0; i < rows.size(); ++i) {
-            auto* item = new QTableWidgetItem(rows[i].description);
-            item->setData(Qt::UserRole, rows[i].recno);
-            grid_->setItem(i, 0, item);
-            if (rows[i].recno == select) current = i;
-        }
-        if (current >= 0) {
-            grid_->setCurrentCell(current, 0);
-            list_.select(rows[current].recno);
-        }
-    }
+    if (const auto current = grid_->fill(list_.rows(), select)) list_.select(*current);
     setEnvelopeButtons();
     showDisplayEnvelope();
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "common/ui/DescriptionGrid.h"
 #include "envelopes/EnvelopeFeed.h"
 #include "envelopes/EnvelopeJob.h"
 #include "envelopes/EnvelopeSetupList.h"
@@ -19,7 +20,6 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class QTableWidget;
 
 namespace brindle::address {
 class AddressFile;
@@ -113,7 +113,7 @@ private:
     bool activated_ = false;
     EnvelopeJobResult lastJob_;
 
-    QTableWidget* grid_;
+    common::ui::DescriptionGrid* grid_;
     QLabel* miniature_;
     QVector<QLabel*> recordValues_;
     QVector<QPushButton*> buttons_;

@@ -206,12 +206,7 @@ void TEnvelopeDesignScreen::showCaptions() {
 
 void TEnvelopeDesignScreen::moveRecord(int which) {
     if (!records_) return;
-    switch (which) {
-    case 0: records_->first(); break;
-    case 1: records_->prior(); break;
-    case 2: records_->next(); break;
-    default: records_->last(); break;
-    }
+    records_->move(which);
     surface().refreshData();
 }
 

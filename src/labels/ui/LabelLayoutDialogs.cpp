@@ -21,6 +21,7 @@
 #include <exception>
 
 #include "common/UserDialogs.h"
+#include "common/ui/DescriptionGrid.h"
 #include "help/HelpTopics.h"
 #include "store/Table.h"
 
@@ -101,15 +102,8 @@ TSelectLabel::TSelectLabel(store::Table& catalogue, const LabelSetup& current, c
     layout->addWidget(european_);
 
     auto* middle = new QHBoxLayout;
-    grid_ = new QTableWidget(0, 1, this);
-    grid_->setObjectName(QStringLiteral("templateGrid"));
-    grid_->setHorizontalHeaderLabels({QStringLiteral("Description")});
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->verticalHeader()->setVisible(false);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setMinimumSize(340, 260);
+    grid_ = new common::ui::DescriptionGrid(QStringLiteral("templateGrid"), QStringLiteral("Description"),
+                                            {340, 260}, QString(), this);
     grid_->installEventFilter(this);
     middle->addWidget(grid_, 1);
     auto* details = new QFormLayout;

@@ -11,7 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include "common/ui/DescriptionGrid.h"
 #include <QVBoxLayout>
 #include <exception>
 
@@ -50,16 +50,9 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& table, const QString& sysdata
 
     auto* select = new QGroupBox(QStringLiteral("Select Label"), this);
     auto* selectLayout = new QHBoxLayout(select);
-    grid_ = new QTableWidget(0, 1, select);
-    grid_->setObjectName(QStringLiteral("labelGrid"));
-    grid_->setHorizontalHeaderLabels({QStringLiteral("Description")});
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->verticalHeader()->setVisible(false);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setMinimumSize(300, 220);
-    grid_->setWhatsThis(QStringLiteral("Your label setups. Pick the one to print, change, delete or copy."));
+    grid_ = new common::ui::DescriptionGrid(
+        QStringLiteral("labelGrid"), QStringLiteral("Description"), {300, 220},
+        QStringLiteral("Your label setups. Pick the one to print, change, delete or copy."), select);
     selectLayout->addWidget(grid_, 1);
 
     auto* right = new QVBoxLayout;
@@ -111,9 +104,8 @@ TLabelSetupScreen::TLabelSetupScreen(store::Table& table, const QString& sysdata
     connect(modify_, &QPushButton::clicked, this, &TLabelSetupScreen::modifyButtonClick);
     connect(print_, &QPushButton::clicked, this, [this] { printLabels(false); });
     connect(preview_, &QPushButton::clicked, this, [this] { printLabels(true); });
-    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) {
-        if (row < 0) return;
-        if (QTableWidgetItem* item = grid_->item(row, 0)) list_.select(item->data(Qt::UserRole).toUInt());
+    grid_->onRowChosen(this, [this](std::uint32_t recno) {
+        list_.select(recno);
         showDetails();
     });
 
@@ -247,22 +239,7 @@ QString TLabelSetupScreen::detailText(const QString& caption) const {
 }
 
 void TLabelSetupScreen::fillGrid(std::uint32_t select) {
-    const auto rows = list_.rows();
-    {
-        const QSignalBlocker block(grid_);
-        grid_->setRowCount(static_cast<int>(rows.size()));
-        int current = rows.isEmpty() ? -1 : 0;
-        for (int i = 0; i < rows.size(); ++i) {
-            auto* item = new QTableWidgetItem(rows[i].description);
-            item->setData(Qt::UserRole, rows[i].recno);
-            grid_->setItem(i, 0, item);
-            if (rows[i].recno == select) current = i;
-        }
-        if (current >= 0) {
-            grid_->setCurrentCell(current, 0);
-            list_.select(rows[current].recno);
-        }
-    }
+    if (const auto current = grid_->fill(list_.rows(), select)) list_.select(*current);
     showDetails();
     setLabelButtons();
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "common/ui/DescriptionGrid.h"
 #include "help/ui/HelpDialog.h"
 #include "labels/LabelJobOptions.h"
 #include "labels/LabelSetupList.h"
@@ -19,7 +20,6 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class QTableWidget;
 class QVBoxLayout;
 
 namespace brindle::store {
@@ -102,7 +102,7 @@ private:
     LabelSetupList list_;
     address::AddressFile* addressFile_ = nullptr;
     common::UserDialogs& dialogs_;
-    QTableWidget* grid_;
+    common::ui::DescriptionGrid* grid_;
     QVector<QLabel*> details_;
     QPushButton* modify_;
     QPushButton* new_;

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTableWidget>
+#include "common/ui/DescriptionGrid.h"
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -35,16 +35,9 @@ TBRLetters::TBRLetters(store::Table& table, common::UserDialogs& dialogs, common
     bold.setBold(true);
     heading->setFont(bold);
     left->addWidget(heading);
-    grid_ = new QTableWidget(0, 1, this);
-    grid_->setObjectName(QStringLiteral("letterGrid"));
-    grid_->setHorizontalHeaderLabels({QStringLiteral("Letter Description")});
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    grid_->verticalHeader()->setVisible(false);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setMinimumSize(320, 240);
-    grid_->setWhatsThis(QStringLiteral("Your form letters. Pick the one to print, change, delete or copy."));
+    grid_ = new common::ui::DescriptionGrid(
+        QStringLiteral("letterGrid"), QStringLiteral("Letter Description"), {320, 240},
+        QStringLiteral("Your form letters. Pick the one to print, change, delete or copy."), this);
     left->addWidget(grid_, 1);
     auto* actions = new QHBoxLayout;
     const auto makeButton = [this](const char* caption, const QString& whatsThis) {
@@ -113,10 +106,7 @@ TBRLetters::TBRLetters(store::Table& table, common::UserDialogs& dialogs, common
     connect(setup_, &QPushButton::clicked, this, &TBRLetters::printerSetupClick);
     connect(delete_, &QPushButton::clicked, this, &TBRLetters::deleteButtonClick);
     connect(clone_, &QPushButton::clicked, this, &TBRLetters::cloneButtonClick);
-    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) {
-        if (row < 0) return;
-        if (QTableWidgetItem* item = grid_->item(row, 0)) list_.select(item->data(Qt::UserRole).toUInt());
-    });
+    grid_->onRowChosen(this, [this](std::uint32_t recno) { list_.select(recno); });
     connect(grid_, &QTableWidget::cellDoubleClicked, this, &TBRLetters::modifyButtonClick);
     fillGrid(list_.currentRecno());
 }
@@ -125,22 +115,7 @@ QPushButton* TBRLetters::button(const QString& caption) const { return findChild
 QRadioButton* TBRLetters::choice(const QString& caption) const { return findChild<QRadioButton*>(caption); }
 
 void TBRLetters::fillGrid(std::uint32_t select) {
-    const auto rows = list_.rows();
-    {
-        const QSignalBlocker block(grid_);
-        grid_->setRowCount(int(rows.size()));
-        int current = rows.isEmpty() ? -1 : 0;
-        for (int i = 0; i < rows.size(); ++i) {
-            auto* item = new QTableWidgetItem(rows[i].description);
-            item->setData(Qt::UserRole, rows[i].recno);
-            grid_->setItem(i, 0, item);
-            if (rows[i].recno == select) current = i;
-        }
-        if (current >= 0) {
-            grid_->setCurrentCell(current, 0);
-            list_.select(rows[current].recno);
-        }
-    }
+    if (const auto current = grid_->fill(list_.rows(), select)) list_.select(*current);
     setLetterButtons();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "common/ui/DescriptionGrid.h"
 #include "help/ui/HelpDialog.h"
 #include "letters/LetterList.h"
 #include "letters/ui/TLetterPrint.h"
@@ -15,7 +16,6 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
-class QTableWidget;
 
 namespace brindle::common {
 class ProfileFile;
@@ -80,7 +80,7 @@ private:
     common::UserDialogs& dialogs_;
     common::ProfileFile& settings_;
     bool newLetter_ = false;
-    QTableWidget* grid_;
+    common::ui::DescriptionGrid* grid_;
     QPushButton *modify_, *new_, *delete_, *clone_, *ok_, *print_, *preview_, *setup_;
     QRadioButton *all_, *filtered_, *current_;
     QCheckBox* fromCurrent_;
