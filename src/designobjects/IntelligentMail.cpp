@@ -131,18 +131,6 @@ Problem checkSettings(const ImbSettings& s) {
 
 }  // namespace imb
 
-namespace {
-
-double pageDpi(const printing::PageCanvas& page) {
-    const double dpi = page.deviceDpi();
-    return dpi > 0 ? dpi : 300.0;
-}
-
-double snapY(double originInches, double offsetInches, double dpi) {
-    return double(std::llround(originInches * dpi) + std::llround(offsetInches * dpi)) / dpi;
-}
-
-}  // namespace
 
 TKIMBarCode::TKIMBarCode() {
     // The length of 65 bars (64 pitches and one bar) by a full bar's height.
@@ -218,13 +206,12 @@ void TKIMBarCode::printAt(printing::PageCanvas& page, double top, double left) {
     const QString states = encodedBars();
     if (states.size() != imb::kBarCount) return;  // nothing that fits: the rest of the label prints normally
     const QRectF r = paperRect(top, left);
-    const double dpi = pageDpi(page);
-    page.setBrush(0x000000, printing::BrushStyle::Solid);
-    page.setPen(0x000000, printing::PenStyle::Solid, printing::PenMode::Copy, 1);
-    const double fullTop = snapY(r.top(), 0.0, dpi);
-    const double trackerTop = snapY(r.top(), imb::kTrackerTop, dpi);
-    const double trackerBottom = snapY(r.top(), imb::kTrackerBottom, dpi);
-    const double bottom = snapY(r.top(), imb::kFullHeight, dpi);
+    const double dpi = postal::pageDpi(page);
+    postal::prepareBlack(page);
+    const double fullTop = postal::snapY(r.top(), 0.0, dpi);
+    const double trackerTop = postal::snapY(r.top(), imb::kTrackerTop, dpi);
+    const double trackerBottom = postal::snapY(r.top(), imb::kTrackerBottom, dpi);
+    const double bottom = postal::snapY(r.top(), imb::kFullHeight, dpi);
     for (int i = 0; i < imb::kBarCount; ++i) {
         const QChar c = states[i];
         const bool up = c == QLatin1Char('F') || c == QLatin1Char('A');

@@ -141,16 +141,11 @@ PixelBar snapBar(double originInches, double offsetInches, double widthInches, d
     return {left, left + width};
 }
 
-}  // namespace postal
-
-namespace {
-
 double pageDpi(const printing::PageCanvas& page) {
     const double dpi = page.deviceDpi();
     return dpi > 0 ? dpi : 300.0;
 }
 
-// Vertical edges snapped from the same origin as the bars.
 double snapY(double originInches, double offsetInches, double dpi) {
     return double(std::llround(originInches * dpi) + std::llround(offsetInches * dpi)) / dpi;
 }
@@ -160,7 +155,7 @@ void prepareBlack(printing::PageCanvas& page) {
     page.setPen(0x000000, printing::PenStyle::Solid, printing::PenMode::Copy, 1);
 }
 
-}  // namespace
+}  // namespace postal
 
 // ---------------------------------------------------------------- POSTNET
 
@@ -242,11 +237,11 @@ void TKPostNetBarCode::printAt(printing::PageCanvas& page, double top, double le
     if (digits.isEmpty()) return;  // invalid ZIP: the rest of the label prints normally
     const QRectF r = paperRect(top, left);
     const double x0 = r.left(), y0 = r.top();
-    const double dpi = pageDpi(page);
-    prepareBlack(page);
-    const double fullTop = snapY(y0, 0.0, dpi);
-    const double halfTop = snapY(y0, postal::kPostNetHalfTop, dpi);
-    const double bottom = snapY(y0, postal::kPostNetFullHeight, dpi);
+    const double dpi = postal::pageDpi(page);
+    postal::prepareBlack(page);
+    const double fullTop = postal::snapY(y0, 0.0, dpi);
+    const double halfTop = postal::snapY(y0, postal::kPostNetHalfTop, dpi);
+    const double bottom = postal::snapY(y0, postal::kPostNetFullHeight, dpi);
     const auto bars = postal::postNetBars(digits);
     for (size_t i = 0; i < bars.size(); ++i) {
         const auto b = postal::snapBar(x0, double(i) * postal::kPostNetPitch, postal::kPostNetBarWidth, dpi);
@@ -297,10 +292,10 @@ void TKFIMBarCode::paint(QPainter& p, const PaintContext&) {
 
 void TKFIMBarCode::printAt(printing::PageCanvas& page, double top, double left) {
     const QRectF r = paperRect(top, left);
-    const double dpi = pageDpi(page);
-    prepareBlack(page);
-    const double barTop = snapY(r.top(), 0.0, dpi);
-    const double bottom = snapY(r.top(), postal::kFimHeight, dpi);
+    const double dpi = postal::pageDpi(page);
+    postal::prepareBlack(page);
+    const double barTop = postal::snapY(r.top(), 0.0, dpi);
+    const double bottom = postal::snapY(r.top(), postal::kFimHeight, dpi);
     const auto pattern = postal::fimPattern(type_);
     for (int pos = 1; pos <= 9; ++pos) {
         if (!pattern[size_t(pos - 1)]) continue;

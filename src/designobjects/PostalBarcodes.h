@@ -70,6 +70,13 @@ struct PixelBar {
 };
 PixelBar snapBar(double originInches, double offsetInches, double widthInches, double dpi);
 
+// The page's resolution for snapping bars (300 dpi when it tells none).
+double pageDpi(const printing::PageCanvas& page);
+// A vertical edge in inches, snapped to device pixels from the same origin as the bars.
+double snapY(double originInches, double offsetInches, double dpi);
+// Solid black brush and pen for bars.
+void prepareBlack(printing::PageCanvas& page);
+
 }  // namespace postal
 
 // The POSTNET barcode of the current record's ZIP code (and, for the 11-digit
