@@ -24,13 +24,34 @@
 
 using namespace brindle;
 
+namespace {
+
+// The main window's command rows with the letters commands attached.
+commands::CommandRegistry lettersRows() {
+    commands::CommandRegistry rows = commands::mainWindowCommands();
+    letters::ui::attachLetterCommands(rows);
+    return rows;
+}
+
+// Stores the template "Hello" ("Dear [First] of [City].") in LETTER.DBF.
+bool storeHelloLetter() {
+    common::ScriptedDialogs quiet;
+    auto letters = letters::LetterList::openLetterTable(quiet);
+    if (!letters) return false;
+    letters->append();
+    letters->setString("DESCRIPT", "Hello");
+    letters->setMemo("RTF", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Dear [First] of [City].}");
+    letters->post();
+    return true;
+}
+
+}  // namespace
+
 TEST(MainWindowLetters, LettersButtonOpensTheListThroughTheGateway) {
     addrtest::ProgramHome home;
     addrtest::makeAddressFile(home.data("ADD0001.DBF"), {{"Baker", "Bob", "Zurich"}, {"Żak", "José", "Łódź"}});
     common::ScriptedDialogs dialogs;
-    commands::CommandRegistry rows = commands::mainWindowCommands();
-    letters::ui::attachLetterCommands(rows);
-    address::ui::TAddressMain w(dialogs, std::move(rows));
+    address::ui::TAddressMain w(dialogs, lettersRows());
     w.setGettingStartedAllowed(false);
     w.firstActivation();
     QPushButton* lettersButton = w.button(QStringLiteral("letters"));
@@ -70,19 +91,9 @@ TEST(MainWindowLetters, PrintRunsTheJobThroughTheStatusWindow) {
         t->setLogical("ISDEL", true);
         t->post();
     }
-    {
-        common::ScriptedDialogs quiet;
-        auto letters = letters::LetterList::openLetterTable(quiet);
-        ASSERT_TRUE(letters);
-        letters->append();
-        letters->setString("DESCRIPT", "Hello");
-        letters->setMemo("RTF", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Dear [First] of [City].}");
-        letters->post();
-    }
+    ASSERT_TRUE(storeHelloLetter());
     common::ScriptedDialogs dialogs;
-    commands::CommandRegistry rows = commands::mainWindowCommands();
-    letters::ui::attachLetterCommands(rows);
-    address::ui::TAddressMain w(dialogs, std::move(rows));
+    address::ui::TAddressMain w(dialogs, lettersRows());
     w.setGettingStartedAllowed(false);
     w.firstActivation();
     address::AddressFile& file = w.file();
@@ -133,19 +144,9 @@ TEST(MainWindowLetters, PreviewShowsTheLetterAndMovesTheRecord) {
     // A Windows-1251 file: the Cyrillic name reaches the preview as stored.
     addrtest::makeFile(home.data("ADD0001.DBF"), {{{"LNAME", "Baker"}, {"FNAME", "Bob"}}, {{"LNAME", "Петров"}, {"FNAME", "Иван"}}},
                        address::FieldLengths::defaults(), addrtest::kWindows1251);
-    {
-        common::ScriptedDialogs quiet;
-        auto letters = letters::LetterList::openLetterTable(quiet);
-        ASSERT_TRUE(letters);
-        letters->append();
-        letters->setString("DESCRIPT", "Hello");
-        letters->setMemo("RTF", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Dear [First] of [City].}");
-        letters->post();
-    }
+    ASSERT_TRUE(storeHelloLetter());
     common::ScriptedDialogs dialogs;
-    commands::CommandRegistry rows = commands::mainWindowCommands();
-    letters::ui::attachLetterCommands(rows);
-    address::ui::TAddressMain w(dialogs, std::move(rows));
+    address::ui::TAddressMain w(dialogs, lettersRows());
     w.setGettingStartedAllowed(false);
     w.firstActivation();
     address::AddressFile& file = w.file();
