@@ -145,17 +145,7 @@ struct Job {
     bool pickOk = true;
 
     explicit Job(int records) : open(people(records)) {
-        {
-            designobjects::DesignSurface surface(designobjects::DesignSurface::LabelSurface);
-            surface.setSizeInches(2.625, 1.0);
-            surface.addObject(new designobjects::TKDMultiLineAddressLabel, QRect(5, 5, 230, 80));
-            EXPECT_TRUE(surface.saveToFile(sys.file(QStringLiteral("BIN00001.L"))));
-        }
-        labels::LabelSetup setup = labels::newLabelSetup();  // 3 across, 10 down
-        setup.descript = QStringLiteral("Club");
-        setup.binary = QStringLiteral("BIN00001.L");
-        sys.addRow(setup);
-        sys.labels().first();
+        EXPECT_TRUE(sys.addClubSetup());  // 3 across, 10 down
         auto& current = printer::CurrentPrinter::instance();
         EXPECT_TRUE(current.select(printer::pdfPrinterName()));
         current.setPdfPath(out.filePath(QStringLiteral("labels.pdf")));

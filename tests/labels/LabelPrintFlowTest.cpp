@@ -34,17 +34,7 @@ TEST(LabelPrintFlow, PrintButtonRunsTheEngineOnTheCurrentPrinter) {
     addrtest::OpenFile open(std::vector<addrtest::Fields>{
         {{"LNAME", "Müller"}, {"FNAME", "José"}, {"CITY", "Köln"}}, {{"LNAME", "Smith"}, {"FNAME", "Ann"}}});
     labeltest::Sysdata sys;
-    {
-        designobjects::DesignSurface surface(designobjects::DesignSurface::LabelSurface);
-        surface.setSizeInches(2.625, 1.0);
-        surface.addObject(new designobjects::TKDMultiLineAddressLabel, QRect(5, 5, 230, 80));
-        ASSERT_TRUE(surface.saveToFile(sys.file(QStringLiteral("BIN00001.L"))));
-    }
-    labels::LabelSetup setup = labels::newLabelSetup();
-    setup.descript = QStringLiteral("Club");
-    setup.binary = QStringLiteral("BIN00001.L");
-    sys.addRow(setup);
-    sys.labels().first();
+    ASSERT_TRUE(sys.addClubSetup());  // 3 across, 10 down
     labels::ui::TLabelSetupScreen w(sys.labels(), sys.path(), open.dialogs);
     w.setAddressFile(&open.file);
     // "Labels Print" answered with its defaults: every position, one copy.

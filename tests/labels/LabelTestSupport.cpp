@@ -8,6 +8,7 @@
 #include "common/SystemTables.h"
 #include "designobjects/DesignRegistry.h"
 #include "designobjects/DesignSurface.h"
+#include "designobjects/MultiLineLabels.h"
 #include "designobjects/TKLabelObjectFiler.h"
 #include "designobjects/TKGraphicControl.h"
 
@@ -50,6 +51,21 @@ QByteArray Sysdata::writeDesign(const QString& name) {
     QFile f(file(name));
     EXPECT_TRUE(f.open(QIODevice::ReadOnly));
     return f.readAll();
+}
+
+bool Sysdata::addClubSetup() {
+    {
+        designobjects::DesignSurface surface(designobjects::DesignSurface::LabelSurface);
+        surface.setSizeInches(2.625, 1.0);
+        surface.addObject(new designobjects::TKDMultiLineAddressLabel, QRect(5, 5, 230, 80));
+        if (!surface.saveToFile(file(QStringLiteral("BIN00001.L")))) return false;
+    }
+    labels::LabelSetup setup = labels::newLabelSetup();
+    setup.descript = QStringLiteral("Club");
+    setup.binary = QStringLiteral("BIN00001.L");
+    addRow(setup);
+    labels().first();
+    return true;
 }
 
 labels::LabelSetup sampleSetup(const QString& description, const QString& binary) {

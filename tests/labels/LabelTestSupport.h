@@ -23,6 +23,10 @@ public:
     std::uint32_t addRow(const labels::LabelSetup& setup);
     // A design file holding one text object; returns its bytes.
     QByteArray writeDesign(const QString& name);
+    // The setup "Club" (3 across, 10 down) whose design BIN00001.L holds an
+    // address block, added and made the current row; false when the design
+    // could not be saved.
+    bool addClubSetup();
 
 private:
     QTemporaryDir dir_;
